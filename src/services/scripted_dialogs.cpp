@@ -1,0 +1,167 @@
+#include "services/scripted_dialogs.h"
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "services/cp1250.h"
+
+namespace kj {
+
+bool AskOneField(Dialogs& ui, int col, int row, const std::string& label, std::string& value) {
+    bool ok = ui.AskFields(col, row, F1Handler(), {label, value}, "");
+    if (ok) value = ui.state().results[1];
+    return ok;
+}
+
+// ---- ScriptedDialogs ----
+
+void ScriptedDialogs::BeepMessage(const std::string& text) {
+    shown.push_back({"beep", text, 0, {}});
+    if (onBeep) onBeep(shown.back());
+}
+
+NoteResult ScriptedDialogs::ShowNote(const std::string& text, int ms) {
+    shown.push_back({"note", text, ms, {}});
+    if (onNote) onNote(shown.back());
+    if (notes.empty()) return NoteResult::Expired;
+    NoteResult r = notes.front();
+    notes.pop_front();
+    return r;
+}
+
+bool ScriptedDialogs::AskYesNo(int, int, const std::string& question) {
+    shown.push_back({"yesno", question, 0, {}});
+    if (yesNo.empty()) return false;
+    bool r = yesNo.front();
+    yesNo.pop_front();
+    return r;
+}
+
+bool ScriptedDialogs::AskFields(int, int, const F1Handler&, const std::vector<std::string>& items,
+                                const std::string& title) {
+    shown.push_back({"fields", title, 0, items});
+    for (auto& r : state_.results) r.clear();
+    state_.accepted = false;
+    if (items.size() > 120) {
+        BeepMessage(title + " - příliš mnoho parametrů"_cz);
+        return false;
+    }
+    FieldsAnswer answer;
+    if (!fields.empty()) {
+        answer = fields.front();
+        fields.pop_front();
+    }
+    std::size_t n = items.size() / 2;
+    for (std::size_t k = 0; k < n; ++k)
+        state_.results[k + 1] = k < answer.values.size() ? answer.values[k] : items[2 * k + 1];
+    state_.accepted = answer.accept;
+    return state_.accepted;
+}
+
+int ScriptedDialogs::ChooseItem(int, int, const F1Handler&, const std::vector<std::string>& items,
+                                const std::string& title) {
+    shown.push_back({"choose", title, 0, items});
+    if (items.size() > 60) {
+        BeepMessage(title + " - příliš mnoho parametrů"_cz);
+        state_.chosenIndex = 0;
+        return 0;
+    }
+    int r = 0;
+    if (!choices.empty()) {
+        r = choices.front();
+        choices.pop_front();
+    }
+    if (r < 0 || r > static_cast<int>(items.size())) r = 0;
+    state_.chosenIndex = r;
+    if (r > 0) {
+        const std::string& item = items[static_cast<std::size_t>(r - 1)];
+        state_.results[1] = item.size() >= 3 ? item.substr(1, 2) : (item + "   ").substr(1, 2);
+    } else {
+        state_.results[1] = "  ";
+    }
+    return r;
+}
+
+void ScriptedDialogs::ShowBusy(const std::string& text) { shown.push_back({"busy", text, 0, {}}); }
+void ScriptedDialogs::SetBusyProgress(int, int) {}
+void ScriptedDialogs::CloseBusy() {}
+
+void ScriptedDialogs::HelpBox(int, int, const std::string& title,
+                              const std::vector<std::string>& lines) {
+    shown.push_back({"help", title, 0, lines});
+}
+
+void ScriptedDialogs::ShowGuide(const std::string& directory, const std::string& title) {
+    shown.push_back({"guide", title, 0, {directory}});
+}
+
+int ScriptedDialogs::Count(const std::string& kind) const {
+    int n = 0;
+    for (const auto& s : shown) n += s.kind == kind;
+    return n;
+}
+
+std::string ScriptedDialogs::Last(const std::string& kind) const {
+    for (auto it = shown.rbegin(); it != shown.rend(); ++it)
+        if (it->kind == kind) return it->text;
+    return {};
+}
+
+std::vector<std::string> ScriptedDialogs::Texts(const std::string& kind) const {
+    std::vector<std::string> out;
+    for (const auto& s : shown)
+        if (s.kind == kind) out.push_back(s.text);
+    return out;
+}
+
+// ---- StderrDialogs ----
+
+namespace {
+void Print(const char* prefix, const std::string& text) {
+    std::fprintf(stderr, "%s%s\n", prefix, Cp1250ToUtf8(text).c_str());
+}
+}  // namespace
+
+void StderrDialogs::BeepMessage(const std::string& text) { Print("\a", text); }
+
+NoteResult StderrDialogs::ShowNote(const std::string& text, int ms) {
+    Print("", text);
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    return NoteResult::Expired;
+}
+
+bool StderrDialogs::AskYesNo(int, int, const std::string& question) {
+    Print("", question + " -> Ne"_cz);
+    return false;
+}
+
+bool StderrDialogs::AskFields(int, int, const F1Handler&, const std::vector<std::string>&,
+                              const std::string& title) {
+    Print("", title);
+    state_.accepted = false;
+    return false;
+}
+
+int StderrDialogs::ChooseItem(int, int, const F1Handler&, const std::vector<std::string>&,
+                              const std::string& title) {
+    Print("", title);
+    state_.chosenIndex = 0;
+    state_.results[1] = "  ";
+    return 0;
+}
+
+void StderrDialogs::ShowBusy(const std::string& text) { Print("", text); }
+void StderrDialogs::SetBusyProgress(int, int) {}
+void StderrDialogs::CloseBusy() {}
+
+void StderrDialogs::HelpBox(int, int, const std::string& title,
+                            const std::vector<std::string>& lines) {
+    Print("", title);
+    for (const auto& l : lines)
+        if (!l.empty()) Print("  ", l);
+}
+
+void StderrDialogs::ShowGuide(const std::string&, const std::string& title) { Print("", title); }
+
+}  // namespace kj

@@ -1,0 +1,82 @@
+#pragma once
+// Dialogs for tests: answers come from queues, everything shown is recorded.
+// An empty queue answers "no", Esc or "keep the initial texts, accepted" as
+// noted at each member, so a test states only the answers it cares about.
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "services/dialogs.h"
+
+namespace kj {
+
+class ScriptedDialogs final : public Dialogs {
+public:
+    // One call as it was shown. kind: "beep", "note", "yesno", "fields",
+    // "choose", "busy", "help", "guide". text: the message, question or title.
+    struct Shown {
+        std::string kind;
+        std::string text;
+        int ms = 0;
+        std::vector<std::string> items;
+    };
+
+    struct FieldsAnswer {
+        bool accept = true;
+        // Texts of the fields in order; missing ones keep their initial text.
+        std::vector<std::string> values;
+    };
+
+    std::vector<Shown> shown;
+    std::deque<bool> yesNo;               // empty: answers no
+    std::deque<FieldsAnswer> fields;      // empty: accepts the initial texts
+    std::deque<int> choices;              // empty: Esc (0)
+    std::deque<NoteResult> notes;         // empty: the note expires
+    // Called at every note before it "expires": the place where a test frees
+    // a lock or counts the attempts of a wait loop.
+    std::function<void(const Shown&)> onNote;
+    std::function<void(const Shown&)> onBeep;
+
+    void BeepMessage(const std::string& text) override;
+    NoteResult ShowNote(const std::string& text, int ms) override;
+    bool AskYesNo(int col, int row, const std::string& question) override;
+    bool AskFields(int col, int row, const F1Handler& f1, const std::vector<std::string>& items,
+                   const std::string& title) override;
+    int ChooseItem(int col, int row, const F1Handler& f1, const std::vector<std::string>& items,
+                   const std::string& title) override;
+    void ShowBusy(const std::string& text) override;
+    void SetBusyProgress(int max, int position) override;
+    void CloseBusy() override;
+    void HelpBox(int col, int row, const std::string& title,
+                 const std::vector<std::string>& lines) override;
+    void ShowGuide(const std::string& directory, const std::string& title) override;
+
+    int Count(const std::string& kind) const;
+    // Text of the last call of that kind ("" when none).
+    std::string Last(const std::string& kind) const;
+    std::vector<std::string> Texts(const std::string& kind) const;
+};
+
+// Dialogs for command-line tools: messages go to stderr as UTF-8, notes wait
+// their time, questions answer "no" and field dialogs are refused.
+class StderrDialogs final : public Dialogs {
+public:
+    void BeepMessage(const std::string& text) override;
+    NoteResult ShowNote(const std::string& text, int ms) override;
+    bool AskYesNo(int col, int row, const std::string& question) override;
+    bool AskFields(int col, int row, const F1Handler& f1, const std::vector<std::string>& items,
+                   const std::string& title) override;
+    int ChooseItem(int col, int row, const F1Handler& f1, const std::vector<std::string>& items,
+                   const std::string& title) override;
+    void ShowBusy(const std::string& text) override;
+    void SetBusyProgress(int max, int position) override;
+    void CloseBusy() override;
+    void HelpBox(int col, int row, const std::string& title,
+                 const std::vector<std::string>& lines) override;
+    void ShowGuide(const std::string& directory, const std::string& title) override;
+};
+
+}  // namespace kj
