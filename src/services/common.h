@@ -7,6 +7,7 @@
 #include <ctime>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "services/dialogs.h"
 #include "services/file_system.h"
@@ -78,6 +79,10 @@ public:
 
     // Clock for protocol stamps and dates; tests set a fixed one.
     std::function<std::time_t()> now = [] { return std::time(nullptr); };
+
+    // Desktop area outside the task bar, in pixels (WorkAreaSize); the Qt
+    // side puts the real screen here.
+    std::function<std::pair<int, int>()> workAreaSize = [] { return std::pair{1024, 768}; };
 };
 
 }  // namespace kj
