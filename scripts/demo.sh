@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds the program and starts it on a fresh copy of the demo installation
+# (build/demo: work\ is the station's working directory, data\ and prog\ the
+# data and program directories named by data.adr and prog.adr).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build
+rm -rf build/demo
+./build/kj_demo demo/template build/demo
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}${QT_QPA_PLATFORM:-}" ]; then
+    echo "Není k dispozici grafická obrazovka (DISPLAY není nastaveno)." >&2
+    echo "Program spusťte v grafickém sezení, nebo pod virtuální obrazovkou:" >&2
+    echo "  xvfb-run -a bash scripts/demo.sh" >&2
+    exit 1
+fi
+cd build/demo/work
+exec ../../knihy_jizd --root ..

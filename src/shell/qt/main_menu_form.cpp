@@ -1,0 +1,129 @@
+#include "shell/qt/main_menu_form.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+
+#include "services/cp1250.h"
+#include "services/qt/qt_text.h"
+#include "services/record_file.h"
+
+namespace kj {
+namespace {
+
+QPushButton* MakeButton(QWidget* parent, const char* utf8, int x, int y, int w, int h) {
+    auto* b = new QPushButton(QString::fromUtf8(utf8), parent);
+    b->setGeometry(x, y, w, h);
+    return b;
+}
+
+}  // namespace
+
+MainMenuForm::MainMenuForm(Common& c, QWidget* parent) : QWidget(parent), c_(c), menu_(c) {
+    setWindowTitle(QString::fromUtf8("Knihy jízd "));
+    // The frame of 294 x 235 leaves this client area.
+    setGeometry(223, 108, 286, 208);
+    setFixedSize(286, 208);
+    setFont(QFont("DejaVu Sans", 8));
+    setAutoFillBackground(true);
+
+    label1_ = new QLabel(QString::fromUtf8("K N I H Y   J Í Z D  "), this);
+    QFont big("DejaVu Sans");
+    big.setPixelSize(16);
+    big.setBold(true);
+    label1_->setFont(big);
+    label1_->setStyleSheet("background-color: navy; color: silver;");
+    label1_->move(58, 18);
+    label1_->adjustSize();
+
+    label2_ = new QLabel(QString::fromUtf8("  ver.26.7.2023  "), this);
+    label2_->setStyleSheet("background-color: navy; color: white;");
+    label2_->move(88, 40);
+    label2_->adjustSize();
+
+    // Tab order follows creation order.
+    bKnihy_jizd_ = MakeButton(this, "Knihy jízd", 80, 56, 97, 25);
+    bcestprik_ = MakeButton(this, "Cestovní příkaz", 82, 90, 95, 25);
+    bTab_cilu_ = MakeButton(this, "Tabulka cílů", 80, 122, 97, 25);
+    bTisky_ = MakeButton(this, "Tisky", 88, 162, 75, 25);
+    bhelp_ = MakeButton(this, "F1-help", 184, 148, 93, 19);
+    bpruvodce_ = MakeButton(this, "Ctrl+F1-průvodce", 184, 174, 93, 19);
+    QFont small("DejaVu Sans", 7);
+    bhelp_->setFont(small);
+    bpruvodce_->setFont(small);
+    for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
+
+    connect(bpruvodce_, &QPushButton::clicked, this, [this] {
+        c_.ui.ShowGuide(ProgPath(c_, "\\NAVODY\\"), "KJ");
+        bKnihy_jizd_->setFocus();
+    });
+
+    timer1_.setInterval(1000);
+    connect(&timer1_, &QTimer::timeout, this, &MainMenuForm::Timer1Timer);
+    timer1_.start();
+    bKnihy_jizd_->setFocus();
+}
+
+bool MainMenuForm::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate && !closing_) FormActivate();
+    return QWidget::event(e);
+}
+
+void MainMenuForm::FormActivate() {
+    if (!menu_.Activate()) {
+        timer1_.stop();
+        closing_ = true;
+        QTimer::singleShot(0, this, &QWidget::close);
+        return;
+    }
+    if (!menu_.timerEnabled()) timer1_.stop();
+    setWindowTitle(ToQt(menu_.caption()));
+    ApplyColour();
+}
+
+void MainMenuForm::ApplyColour() {
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, ColourFromStored(menu_.colour()));
+    setPalette(pal);
+}
+
+void MainMenuForm::Timer1Timer() {
+    timer1_.stop();
+    bool leave = menu_.WatchdogTick();
+    if (leave) {
+        close();
+        return;
+    }
+    if (menu_.timerEnabled()) timer1_.start();
+}
+
+bool MainMenuForm::FormKeyDown(QKeyEvent* e) {
+    if (e->key() == Qt::Key_F1 && (e->modifiers() & Qt::ControlModifier)) {
+        c_.ui.ShowGuide(ProgPath(c_, "\\NAVODY\\"), "KJ");
+        return true;  // consumed
+    }
+    if (e->key() == Qt::Key_Escape) {
+        close();
+        return true;
+    }
+    return false;
+}
+
+bool MainMenuForm::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::KeyPress && FormKeyDown(static_cast<QKeyEvent*>(e))) return true;
+    return QWidget::eventFilter(watched, e);
+}
+
+void MainMenuForm::keyPressEvent(QKeyEvent* e) {
+    if (!FormKeyDown(e)) QWidget::keyPressEvent(e);
+}
+
+void MainMenuForm::closeEvent(QCloseEvent* e) {
+    closing_ = true;
+    timer1_.stop();
+    menu_.Close();
+    e->accept();
+}
+
+}  // namespace kj
