@@ -11,6 +11,9 @@ namespace kj {
 std::string NormalizeDate(std::string_view text);
 bool DateInvalid(std::string_view text);
 bool TimeInvalid(std::string_view text);
+// Days from 1 January 1900 = 1, every fourth year a leap year (1900 and 2100
+// too). The empty date is day 0. DateOfDay gives DDMMRR for 2000..2099,
+// DDMMRRRR for other years and the empty date for n <= 0.
 int DayNumber(std::string_view date);
 std::string DateOfDay(int n);
 std::string Date6To8(std::string_view date);

@@ -5,6 +5,11 @@
 // Picture characters: "#" digit place shown blank when no digit reaches it,
 // "@" digit place shown "0", the first "." or "," the decimal point (kept as
 // written), the last "-" the sign place; any other character is copied.
+//
+// Numbers are rounded to the picture's decimals as the shortest decimal text
+// that reads back as the same double (so 2.675 counts as 2.675), an exact tie
+// away from zero: 0.125 -> "0.13", -2.5 -> "-3". Digits that do not fit are
+// dropped from the left.
 
 #include <cstdint>
 #include <string>
@@ -21,12 +26,17 @@ std::string FormatPic(std::string_view picture, double value);
 std::string FormatPicZero(std::string_view picture, double value);
 // FormatPic for amounts, with the zero threshold 0.001.
 std::string FormatMoneyPic(std::string_view picture, Money amount);
-// The amount rounded to two decimals through "############.##-".
+// The amount rounded to two decimals, a half away from zero (what
+// "############.##-" and reading back gives, without losing digits above 10^12).
 Money RoundMoney(Money amount);
-// Plain fixed-point text, right-aligned in at least `width`, at most 40 chars.
+// Plain fixed-point text, right-aligned in at least `width`, at most 40 chars;
+// a number that needs more (or is not finite) gives 40 "*".
 std::string RealToStr(int width, int decimals, double value);
 
+// Typed text to an integer; a letter anywhere or a value outside 32 bits
+// reads as 0.
 std::int32_t StrToIntLoose(std::string_view text);
+// Typed text to a number; only digits, points, commas and "-" count.
 double StrToFloatLoose(std::string_view text);
 
 std::string UpperCz(std::string_view text);
@@ -41,7 +51,8 @@ std::string PadStr(std::string_view text, std::string_view how, std::string_view
 
 // Windows-1250 to code page 852 for printers.
 std::string MapHighChars(std::string_view text);
-// Kamenický DOS page <-> Windows-1250.
+// Kamenický DOS page <-> Windows-1250; WinToDos is the exact reverse of the
+// Czech letters DosToWin knows.
 std::string DosToWin(std::string_view text);
 std::string WinToDos(std::string_view text);
 
