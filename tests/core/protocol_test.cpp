@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+
+#include "fault_fs.h"
+#include "services/cp1250.h"
+#include "services/io_codes.h"
+#include "services/protocol.h"
+#include "services/scripted_dialogs.h"
+#include "test_dir.h"
+
+namespace kj {
+namespace {
+
+namespace fs = std::filesystem;
+
+void WriteHost(const fs::path& p, const std::string& bytes) {
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string ReadHost(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// 5 March 2024, 9:07:03 local time.
+std::time_t FixedClock() {
+    std::tm tm{};
+    tm.tm_year = 2024 - 1900;
+    tm.tm_mon = 2;
+    tm.tm_mday = 5;
+    tm.tm_hour = 9;
+    tm.tm_min = 7;
+    tm.tm_sec = 3;
+    tm.tm_isdst = -1;
+    return std::mktime(&tm);
+}
+
+// An 80-byte protocol record as it lies on disk.
+std::string Rec(const std::string& text) {
+    std::string r(80, '\0');
+    r[0] = static_cast<char>(text.size());
+    r.replace(1, text.size(), text);
+    return r;
+}
+
+// A station working in root/work with the data directory \data\.
+struct Station {
+    explicit Station(const fs::path& root)
+        : files((root / "work").string(), root.string()), c(files, ui) {
+        fs::create_directories(root / "work");
+        fs::create_directories(root / "data");
+        c.dataDirCache = "C:\\DATA\\";
+        c.set.station = "07";
+        c.set.stationIndex = 7;
+        c.set.computer = "PC01";
+        c.now = FixedClock;
+    }
+    HostFileSystem files;
+    ScriptedDialogs ui;
+    Common c;
+};
+
+TEST(Protocol, FirstEventCreatesTheEmptyRecordAndTextsAreCut) {
+    TestDir dir;
+    Station s(dir.path());
+    const fs::path prt = dir.path() / "data" / "PROTOKOL.PRT";
+    const std::string stamp = "05.03.24  9:07:03 PC01 07 ";
+
+    WriteProtocol(s.c, "OpenI kj_auta.dta                     3");
+    EXPECT_EQ(ReadHost(prt), Rec(stamp + " Prázdný protokol"_cz) +
+                                 Rec(stamp + "OpenI kj_auta.dta                     3"));
+
+    // 26 characters of stamp leave room for 53 of text.
+    const std::string longText = "* KONEC Knihy jízd, n="_cz + std::string(60, 'x');
+    WriteProtocol(s.c, longText);
+    std::string all = ReadHost(prt);
+    ASSERT_EQ(all.size(), 240u);
+    EXPECT_EQ(all.substr(160), Rec((stamp + longText).substr(0, 79)));
+    EXPECT_TRUE(s.ui.shown.empty());
+}
+
+TEST(Protocol, ComputerNumberFromJobTableAndStationNotSet) {
+    TestDir dir;
+    Station s(dir.path());
+    s.c.set.computer.clear();
+    s.c.set.station = "  ";
+    // master.job with the single entry POCITAC = "PC7".
+    std::string job(3600, '\0');
+    job.replace(0, 8, "\x07POCITAC");
+    job.replace(9, 4, "\x03PC7");
+    WriteHost(dir.path() / "work" / "master.job", job);
+
+    WriteProtocol(s.c, "x");
+    std::string all = ReadHost(dir.path() / "data" / "PROTOKOL.PRT");
+    ASSERT_EQ(all.size(), 160u);
+    EXPECT_EQ(all.substr(80), Rec("05.03.24  9:07:03 PC7     x"));
+    EXPECT_EQ(s.c.set.computer, "PC7");
+}
+
+TEST(Protocol, FailuresAreShownAndTheCallerGoesOn) {
+    TestDir dir;
+    Station s(dir.path());
+    FaultFs faults(s.files);
+    Common c(faults, s.ui);
+    c.set = s.c.set;
+    c.now = FixedClock;
+    c.dataDirCache = "C:\\DATA\\";
+    faults.Plan("C:\\DATA\\PROTOKOL.PRT").writeCode = 101;
+    WriteProtocol(c, "x");
+    c.dataDirCache = "C:\\NENI\\";
+    WriteProtocol(c, "x");
+    EXPECT_EQ(s.ui.Texts("beep"),
+              (std::vector<std::string>{"Uz: 07 pis protokol: - err 101",
+                                        "Uz: 07 otvira protokol: - err      3"}));
+}
+
+void SetWord(const fs::path& table, int index, unsigned value) {
+    std::string bytes = ReadHost(table);
+    bytes[static_cast<std::size_t>(2 * index)] = static_cast<char>(value & 0xFF);
+    bytes[static_cast<std::size_t>(2 * index + 1)] = static_cast<char>(value >> 8);
+    WriteHost(table, bytes);
+}
+
+TEST(UserTable, CreatedWhenMissingAndWatchedForChanges) {
+    TestDir dir;
+    Station s(dir.path());
+    const fs::path table = dir.path() / "data" / "UZIVATEL.tab";
+
+    EXPECT_EQ(UserSlotWord(s.c), "0099");
+    std::string expected(200, '\0');
+    expected[14] = 99;
+    EXPECT_EQ(ReadHost(table), expected);
+
+    SetWord(table, 7, 0x1234);
+    EXPECT_EQ(UserSlotWord(s.c), "4660");
+    EXPECT_TRUE(UserFlag(s.c, 7));
+    EXPECT_FALSE(UserFlag(s.c, 8));
+    EXPECT_FALSE(UserFlag(s.c, 100));
+
+    // The first look remembers the value; a change means the user was let go.
+    EXPECT_FALSE(MasterLeft(s.c));
+    EXPECT_FALSE(MasterLeft(s.c));
+    SetWord(table, 7, 77);
+    EXPECT_TRUE(MasterLeft(s.c));
+    // While word 0 is set the master program watches nobody.
+    SetWord(table, 0, 1);
+    EXPECT_FALSE(MasterLeft(s.c));
+}
+
+TEST(UserTable, OpenRetriedWhileHeldAndUnreadableTableIsNoChange) {
+    TestDir dir;
+    Station s(dir.path());
+    FaultFs faults(s.files);
+    Common c(faults, s.ui);
+    c.dataDirCache = "C:\\DATA\\";
+    c.set.stationIndex = 3;
+    FaultPlan& plan = faults.Plan("C:\\DATA\\UZIVATEL.tab");
+    plan.openCodes = {32, 32, 32, 32};  // another station holds the table
+    EXPECT_EQ(UserSlotWord(c), "0099");
+    EXPECT_EQ(plan.opens, 6);  // 4 refused, 1 finds no file, 1 creates it
+    EXPECT_FALSE(MasterLeft(c));
+
+    // Without its directory the table cannot be had: no hang, and the
+    // watchdog is not told that the master program left.
+    c.dataDirCache = "C:\\NENI\\";
+    EXPECT_EQ(UserSlotWord(c), "0000");
+    EXPECT_FALSE(MasterLeft(c));
+    EXPECT_FALSE(UserFlag(c, 3));
+}
+
+TEST(Drawer, SupleBytesOrBellToTheConfiguredPort) {
+    TestDir dir;
+    Station s(dir.path());
+    const fs::path port = dir.path() / "port2";
+    WriteHost(port, "");
+    WriteHost(dir.path() / "work" / "par" / "sys.par", "LPT2 : " + port.string() + "\r\n");
+
+    s.c.set.printerPort = 2;
+    EXPECT_EQ(OpenDrawer(s.c), io::kOk);
+    EXPECT_EQ(ReadHost(port), "\x07");
+
+    WriteHost(dir.path() / "work" / "suple.txt", std::string("\x1bp\x00\x19\xfa", 5));
+    EXPECT_EQ(OpenDrawer(s.c), io::kOk);
+    EXPECT_EQ(ReadHost(port), std::string("\x1bp\x00\x19\xfa", 5));
+
+    // Other port numbers do nothing; a missing device is reported.
+    WriteHost(port, "");
+    s.c.set.printerPort = 5;
+    EXPECT_EQ(OpenDrawer(s.c), io::kOk);
+    EXPECT_EQ(ReadHost(port), "");
+    fs::remove(port);
+    s.c.set.printerPort = 2;
+    EXPECT_EQ(OpenDrawer(s.c), io::kFileNotFound);
+    EXPECT_EQ(s.ui.Texts("beep"), std::vector<std::string>{"Chyba 2 při otevírání LPT2"_cz});
+}
+
+}  // namespace
+}  // namespace kj
