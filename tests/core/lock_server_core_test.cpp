@@ -1,0 +1,450 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "services/cp1250.h"
+#include "services/lock_server_core.h"
+
+namespace kj {
+namespace {
+
+const std::string kDir = "C:\\VELTOR\\DATA\\";
+const std::string kAuta = "KJ_AUTA.DTA ";
+const std::string kCile = "KJCILE.DTA  ";
+
+std::string Msg(std::string_view command, std::string_view dir, std::string_view name,
+                std::string_view mode, std::string_view station) {
+    return std::string(command) + "<" + std::string(dir) + ">" + std::string(name) + "#" +
+           std::string(mode) + "$" + std::string(station);
+}
+std::string LockW(std::string_view st, const std::string& name = kAuta,
+                  const std::string& dir = kDir) {
+    return Msg("Zamkni", dir, name, "W", st);
+}
+std::string LockR(std::string_view st, const std::string& name = kAuta,
+                  const std::string& dir = kDir) {
+    return Msg("Zamkni", dir, name, "", st);
+}
+std::string Unlock(std::string_view st, const std::string& name = kAuta) {
+    return Msg("Odemkni", kDir, name, "p", st);
+}
+std::string IfFree(std::string_view st, const std::string& name = kAuta) {
+    return Msg("IfVolny", kDir, name, "p", st);
+}
+const std::string kKeepAlive = "Client<Vata>#$";
+
+class LockServerTest : public ::testing::Test {
+  protected:
+    LockServer server{LockServer::Options{}, [this](std::string_view l) { log.emplace_back(l); }};
+    std::vector<std::string> log;
+
+    bool LogHas(std::string_view cp1250) const {
+        for (const auto& l : log)
+            if (l.find(cp1250) != std::string::npos) return true;
+        return false;
+    }
+    int LogCount(std::string_view cp1250) const {
+        int n = 0;
+        for (const auto& l : log) n += l.find(cp1250) != std::string::npos;
+        return n;
+    }
+};
+
+// ---- Reading requests out of the stream ----
+
+TEST(LockServerParse, ReadsEveryCommandAndItsFields) {
+    auto p = ParseLockServerRequest(LockW("03  "));
+    ASSERT_EQ(p.status, ParseStatus::Complete);
+    EXPECT_EQ(p.length, LockW("03  ").size());
+    EXPECT_EQ(p.request.command, LockCommand::Lock);
+    EXPECT_EQ(p.request.directory, kDir);
+    EXPECT_EQ(p.request.name, kAuta);
+    EXPECT_EQ(p.request.mode, "W");
+    EXPECT_EQ(p.request.station, "03  ");
+
+    p = ParseLockServerRequest(LockR("03  "));
+    ASSERT_EQ(p.status, ParseStatus::Complete);
+    EXPECT_EQ(p.request.mode, "");
+
+    p = ParseLockServerRequest(Unlock("12  "));
+    ASSERT_EQ(p.status, ParseStatus::Complete);
+    EXPECT_EQ(p.request.command, LockCommand::Unlock);
+    EXPECT_EQ(p.request.mode, "p");
+    EXPECT_EQ(p.request.station, "12  ");
+
+    p = ParseLockServerRequest(IfFree("12  "));
+    ASSERT_EQ(p.status, ParseStatus::Complete);
+    EXPECT_EQ(p.request.command, LockCommand::IfFree);
+
+    p = ParseLockServerRequest(kKeepAlive);
+    ASSERT_EQ(p.status, ParseStatus::Complete);
+    EXPECT_EQ(p.request.command, LockCommand::KeepAlive);
+    EXPECT_EQ(p.length, kKeepAlive.size());
+}
+
+TEST(LockServerParse, CompleteOnlyWhenTheLastByteHasArrived) {
+    for (const std::string& m :
+         {LockW("03  "), LockR("03  "), Unlock("03  "), IfFree("03  "), kKeepAlive}) {
+        for (std::size_t n = 0; n < m.size(); ++n)
+            EXPECT_EQ(ParseLockServerRequest(m.substr(0, n)).status, ParseStatus::Incomplete)
+                << m << " cut at " << n;
+        EXPECT_EQ(ParseLockServerRequest(m).status, ParseStatus::Complete) << m;
+    }
+    // The next request may follow at once; only the first one is taken.
+    std::string two = LockR("03  ") + kKeepAlive;
+    auto p = ParseLockServerRequest(two);
+    ASSERT_EQ(p.status, ParseStatus::Complete);
+    EXPECT_EQ(p.length, LockR("03  ").size());
+}
+
+TEST(LockServerParse, FixedWidthFieldsMayHoldTheSeparators) {
+    // A hidden share and a file name with "#" and "$": the name and the
+    // station are cut by their width, not at the next separator.
+    std::string dir = "\\\\SERVER\\DATA$\\KNIHY#2\\";
+    std::string name = "A#B$C.DTA   ";
+    auto p = ParseLockServerRequest(Msg("Zamkni", dir, name, "W", "07  "));
+    ASSERT_EQ(p.status, ParseStatus::Complete);
+    EXPECT_EQ(p.request.directory, dir);
+    EXPECT_EQ(p.request.name, name);
+    EXPECT_EQ(p.request.mode, "W");
+    EXPECT_EQ(p.request.station, "07  ");
+    // Czech letters in Windows-1250 pass unchanged.
+    std::string cz = "C:\\ÚČTY\\"_cz;
+    p = ParseLockServerRequest(Msg("Zamkni", cz, "ŘÍJEN.DTA   "_cz, "", "01  "));
+    ASSERT_EQ(p.status, ParseStatus::Complete);
+    EXPECT_EQ(p.request.directory, cz);
+    EXPECT_EQ(p.request.name, "ŘÍJEN.DTA   "_cz);
+}
+
+TEST(LockServerParse, RecognisesMalformedInputEarly) {
+    auto bad = [](std::string_view text) {
+        return ParseLockServerRequest(text).status == ParseStatus::Malformed;
+    };
+    EXPECT_TRUE(bad("X"));                                   // no command begins so
+    EXPECT_TRUE(bad("Zamknix"));                             // longer than any command
+    EXPECT_TRUE(bad("Zamkn<C:\\>"));                         // unknown command
+    EXPECT_TRUE(bad("zamkni<C:\\>"));                        // commands are case-sensitive
+    EXPECT_TRUE(bad("Zamkni<C:\\\n"));                       // control character in the directory
+    EXPECT_TRUE(bad("Zamkni<" + std::string(261, 'A')));     // directory too long, no ">" yet
+    EXPECT_TRUE(bad("Zamkni<>KJ_AUTA.DTA #W$03  "));         // no directory
+    EXPECT_TRUE(bad("Zamkni<C:\\>            #W$03  "));     // blank name
+    EXPECT_TRUE(bad("Zamkni<C:\\>KJ_AUTA.DTA#W$03  x"));     // name of 11 characters
+    EXPECT_TRUE(bad("Zamkni<C:\\>KJ_AUTA.\tTA #W$03  "));    // control character in the name
+    EXPECT_TRUE(bad("Zamkni<C:\\>KJ_AUTA.DTA #WWWWWWWWW"));  // mode too long, no "$" yet
+    EXPECT_TRUE(bad(std::string("Zamkni<C:\\>KJ_AUTA.DTA #W$0\0", 28)));  // control in station
+    EXPECT_TRUE(bad("Client<Vata>#" + std::string(9, 'x')));
+    // Prefixes of a good request are not malformed.
+    EXPECT_FALSE(bad("Zam"));
+    EXPECT_FALSE(bad("IfVolny<C:\\DATA"));
+    EXPECT_FALSE(bad("Zamkni<C:\\>KJ_AUTA.DTA #W$0"));
+}
+
+TEST(LockServerParse, UserNamesTable) {
+    std::string table(100 * 25, ' ');
+    for (int n = 0; n < 100; ++n) table[static_cast<std::size_t>(n * 25)] = 24;
+    std::string novak = "Novák Jan"_cz;
+    table[3 * 25] = static_cast<char>(novak.size());
+    table.replace(3 * 25 + 1, novak.size(), novak);
+    table[4 * 25] = static_cast<char>(200);  // length beyond the capacity is cut to 24
+    auto names = ParseUserNames(table);
+    ASSERT_EQ(names.size(), 100u);
+    EXPECT_EQ(names[3], novak);
+    EXPECT_EQ(names[0], std::string(24, ' '));
+    EXPECT_EQ(names[4].size(), 24u);
+    // A short table: the records it lacks are empty.
+    names = ParseUserNames(table.substr(0, 2 * 25 + 10));
+    EXPECT_EQ(names[1], std::string(24, ' '));
+    EXPECT_EQ(names[2], "");
+    EXPECT_EQ(names[99], "");
+}
+
+// ---- Granting ----
+
+TEST_F(LockServerTest, ReadLocksCoexistAndKeepAWriterWaitingUntilTheLastIsGone) {
+    EXPECT_EQ(server.Receive(1, LockR("01  ")), "OK");
+    EXPECT_EQ(server.Receive(2, LockR("02  ")), "OK");
+    EXPECT_EQ(server.LocksOf(kDir, kAuta).readers, 2);
+    EXPECT_EQ(server.Receive(3, LockW("03  ")), "Soubor "_cz + kAuta + " R užívá 01  "_cz);
+    EXPECT_EQ(server.Receive(1, Unlock("01  ")), "OK");
+    EXPECT_EQ(server.Receive(3, LockW("03  ")), "Soubor "_cz + kAuta + " R užívá 02  "_cz);
+    EXPECT_EQ(server.Receive(2, Unlock("02  ")), "OK");
+    EXPECT_EQ(server.Receive(3, LockW("03  ")), "OK");
+    EXPECT_TRUE(server.LocksOf(kDir, kAuta).writer);
+    EXPECT_EQ(server.LockCount(), 1u);
+}
+
+TEST_F(LockServerTest, WriteLockKeepsEveryoneOutTheOwnStationIncluded) {
+    EXPECT_EQ(server.Receive(1, LockW("01  ")), "OK");
+    EXPECT_EQ(server.Receive(2, LockR("02  ")), "Soubor "_cz + kAuta + " W užívá 01  "_cz);
+    EXPECT_EQ(server.Receive(2, LockW("02  ")), "Soubor "_cz + kAuta + " W užívá 01  "_cz);
+    EXPECT_EQ(server.Receive(1, LockR("01  ")),
+              "Přístup k souboru "_cz + kAuta + " W je blokován 01  "_cz);
+    EXPECT_EQ(server.Receive(1, LockW("01  ")),
+              "Přístup k souboru "_cz + kAuta + " W je blokován 01  "_cz);
+    EXPECT_EQ(server.LockCount(), 1u);
+}
+
+TEST_F(LockServerTest, OwnReadLockBlocksOwnWriteLock) {
+    EXPECT_EQ(server.Receive(1, LockR("01  ")), "OK");
+    EXPECT_EQ(server.Receive(1, LockW("01  ")),
+              "Přístup k souboru "_cz + kAuta + " R je blokován 01  "_cz);
+    EXPECT_EQ(server.Receive(1, LockR("01  ")), "OK");  // more readers are fine
+    EXPECT_EQ(server.LocksOf(kDir, kAuta).readers, 2);
+}
+
+TEST_F(LockServerTest, ReadLocksAreCountedOneReleasePerLock) {
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(server.Receive(1, LockR("01  ")), "OK");
+    EXPECT_EQ(server.LocksOf(kDir, kAuta).readers, 3);
+    EXPECT_EQ(server.Receive(1, Unlock("01  ")), "OK");
+    EXPECT_EQ(server.Receive(1, Unlock("01  ")), "OK");
+    EXPECT_EQ(server.LocksOf(kDir, kAuta).readers, 1);
+    EXPECT_NE(server.Receive(2, LockW("02  ")), "OK");
+    EXPECT_EQ(server.Receive(1, Unlock("01  ")), "OK");
+    EXPECT_EQ(server.Receive(2, LockW("02  ")), "OK");
+    // A release with nothing left is granted and changes nothing.
+    EXPECT_EQ(server.Receive(1, Unlock("01  ")), "OK");
+    EXPECT_TRUE(server.LocksOf(kDir, kAuta).writer);
+    EXPECT_TRUE(LogHas("Odemkni "_cz + kDir + "KJ_AUTA.DTA: žádný zámek k uvolnění"_cz));
+}
+
+TEST_F(LockServerTest, LockIdentityIsDirectoryAndName) {
+    EXPECT_EQ(server.Receive(1, LockW("01  ")), "OK");
+    EXPECT_EQ(server.Receive(2, LockW("02  ", kCile)), "OK");
+    EXPECT_EQ(server.Receive(2, LockW("02  ", kAuta, "D:\\JINA\\")), "OK");
+    EXPECT_EQ(server.Receive(2, LockW("02  ", "KJ_AUTA.DTB ")), "OK");
+    EXPECT_EQ(server.LockCount(), 4u);
+    // Releasing one file leaves the others.
+    EXPECT_EQ(server.Receive(2, Unlock("02  ", kCile)), "OK");
+    EXPECT_TRUE(server.LocksOf(kDir, kAuta).writer);
+    EXPECT_FALSE(server.LocksOf(kDir, kCile).writer);
+    EXPECT_TRUE(server.LocksOf("D:\\JINA\\", kAuta).writer);
+}
+
+TEST_F(LockServerTest, ReleaseTouchesOnlyTheStationsOwnLocksOfThatConnection) {
+    EXPECT_EQ(server.Receive(1, LockW("01  ")), "OK");
+    // Another station cannot release it, nor another connection with the same number.
+    EXPECT_EQ(server.Receive(2, Unlock("02  ")), "OK");
+    EXPECT_EQ(server.Receive(3, Unlock("01  ")), "OK");
+    EXPECT_TRUE(server.LocksOf(kDir, kAuta).writer);
+    // The holder's connection naming a different station does not either.
+    EXPECT_EQ(server.Receive(1, Unlock("05  ")), "OK");
+    EXPECT_TRUE(server.LocksOf(kDir, kAuta).writer);
+    EXPECT_EQ(server.Receive(1, Unlock("01  ")), "OK");
+    EXPECT_FALSE(server.LocksOf(kDir, kAuta).writer);
+}
+
+TEST_F(LockServerTest, DisconnectReleasesExactlyThatConnectionsLocks) {
+    server.Connect(1, "10.0.0.1:4000");
+    server.Connect(2, "10.0.0.2:4000");
+    EXPECT_EQ(server.Receive(1, LockR("01  ")), "OK");
+    EXPECT_EQ(server.Receive(1, LockR("01  ")), "OK");
+    EXPECT_EQ(server.Receive(1, LockW("01  ", kCile)), "OK");
+    EXPECT_EQ(server.Receive(2, LockR("01  ")), "OK");  // same station, second connection
+    EXPECT_EQ(server.Receive(2, LockR("02  ", "X.DTA       ")), "OK");
+    EXPECT_EQ(server.LockCount(), 5u);
+
+    EXPECT_EQ(server.Disconnect(1), 3u);
+    EXPECT_EQ(server.LockCount(), 2u);
+    EXPECT_EQ(server.LocksOf(kDir, kAuta).readers, 1);
+    EXPECT_FALSE(server.LocksOf(kDir, kCile).writer);
+    EXPECT_EQ(server.Receive(3, LockW("03  ", kCile)), "OK");
+    EXPECT_EQ(server.Disconnect(1), 0u);  // already gone
+    EXPECT_EQ(server.ConnectionCount(), 2u);
+    EXPECT_TRUE(LogHas("[10.0.0.1:4000] stanice 01: zámek W "_cz + kDir +
+                       "KJCILE.DTA uvolněn, spojení skončilo"_cz));
+    EXPECT_TRUE(LogHas("[10.0.0.1:4000] spojení ukončeno, uvolněno zámků: 3"_cz));
+
+    EXPECT_EQ(server.ReleaseAll(), 3u);
+    EXPECT_EQ(server.LockCount(), 0u);
+    EXPECT_EQ(server.ConnectionCount(), 0u);
+}
+
+TEST_F(LockServerTest, IfVolnyNamesTheFirstOtherStation) {
+    EXPECT_EQ(server.Receive(1, IfFree("01  ")), "OK");
+    EXPECT_EQ(server.Receive(1, LockR("01  ")), "OK");
+    EXPECT_EQ(server.Receive(1, IfFree("01  ")), "OK");  // own entries do not count
+    EXPECT_EQ(server.Receive(2, IfFree("02  ")), "R 01  ");
+    EXPECT_EQ(server.Receive(2, LockR("02  ")), "OK");
+    EXPECT_EQ(server.Receive(1, IfFree("01  ")), "R 02  ");
+    EXPECT_EQ(server.Receive(3, IfFree("03  ")), "R 01  ");
+    EXPECT_EQ(server.Receive(3, kKeepAlive), "OK");
+    // IfVolny takes nothing.
+    EXPECT_EQ(server.LockCount(), 2u);
+}
+
+TEST(LockServerNames, HolderCarriesTheUserNameWhenKnown) {
+    std::string novak = "Novák Jan"_cz + std::string(15, ' ');
+    LockServer server(LockServer::Options{}, {}, [&](int st) {
+        return st == 1 ? novak : st == 2 ? std::string(24, ' ') : std::string();
+    });
+    EXPECT_EQ(server.Receive(1, LockW("01  ")), "OK");
+    EXPECT_EQ(server.Receive(2, LockR("02  ")), "Soubor "_cz + kAuta + " W užívá 01   "_cz + novak);
+    EXPECT_EQ(server.Receive(1, LockR("01  ")),
+              "Přístup k souboru "_cz + kAuta + " W je blokován 01   "_cz + novak);
+    EXPECT_EQ(server.Receive(2, IfFree("02  ")), "W 01   NOVÁK JAN"_cz + std::string(15, ' '));
+    // A blank name gives the station alone.
+    EXPECT_EQ(server.Receive(2, LockW("02  ", kCile)), "OK");
+    EXPECT_EQ(server.Receive(1, IfFree("01  ", kCile)), "W 02  ");
+}
+
+TEST(LockServerLimits, FullTableRefusesUntilAnEntryIsFreed) {
+    LockServer server(LockServer::Options{1024, 2});
+    EXPECT_EQ(server.Receive(1, LockR("01  ")), "OK");
+    EXPECT_EQ(server.Receive(1, LockR("01  ", kCile)), "OK");
+    EXPECT_EQ(server.Receive(2, LockR("02  ")), "Tabulka sdílení souborů je plná"_cz);
+    EXPECT_EQ(server.LockCount(), 2u);
+    EXPECT_EQ(server.Receive(1, Unlock("01  ", kCile)), "OK");
+    EXPECT_EQ(server.Receive(2, LockR("02  ")), "OK");
+}
+
+// ---- The byte stream of one connection ----
+
+TEST_F(LockServerTest, RequestSplitAnywhereGetsExactlyOneReply) {
+    const std::string m = LockR("04  ");
+    for (std::size_t cut = 1; cut < m.size(); ++cut) {
+        ConnectionId id = 100 + cut;
+        EXPECT_EQ(server.Receive(id, m.substr(0, cut)), "") << cut;
+        EXPECT_EQ(server.Pending(id), cut);
+        EXPECT_EQ(server.Receive(id, m.substr(cut)), "OK") << cut;
+        EXPECT_EQ(server.Pending(id), 0u);
+    }
+    EXPECT_EQ(server.LocksOf(kDir, kAuta).readers, static_cast<int>(m.size() - 1));
+    // Byte by byte.
+    std::string replies;
+    for (char ch : LockW("05  ", kCile)) replies += server.Receive(7, std::string(1, ch));
+    EXPECT_EQ(replies, "OK");
+    EXPECT_TRUE(server.LocksOf(kDir, kCile).writer);
+}
+
+TEST_F(LockServerTest, RequestsArrivingTogetherAreAnsweredInOrder) {
+    std::string replies = server.Receive(1, LockW("01  ") + LockR("01  ") + kKeepAlive +
+                                                Unlock("01  ") + LockR("01  ").substr(0, 9));
+    EXPECT_EQ(replies,
+              "OK"
+              "Přístup k souboru "_cz +
+                  kAuta + " W je blokován 01  "_cz + "OK" + "OK");
+    EXPECT_EQ(server.Pending(1), 9u);
+    EXPECT_EQ(server.Receive(1, LockR("01  ").substr(9)), "OK");
+    EXPECT_EQ(server.LocksOf(kDir, kAuta).readers, 1);
+}
+
+TEST_F(LockServerTest, MalformedInputGetsAnErrorAndIsDropped) {
+    server.Connect(1, "peer");
+    std::string reply = server.Receive(1, "GET / HTTP/1.0\r\n\r\n" + LockW("01  "));
+    EXPECT_EQ(reply, "CHYBA požadavku: neznámý příkaz"_cz);
+    EXPECT_EQ(server.LockCount(), 0u);  // the request behind the garbage went with it
+    EXPECT_EQ(server.Pending(1), 0u);
+    // The connection goes on normally.
+    EXPECT_EQ(server.Receive(1, LockW("01  ")), "OK");
+    // A complete request before the garbage is still served.
+    reply = server.Receive(1, Unlock("01  ") + "Zamkni<C:\\>KJ_AUTA.DTA#W$01  ");
+    EXPECT_EQ(reply,
+              "OK"
+              "CHYBA požadavku: jméno souboru nemá 12 znaků"_cz);
+    EXPECT_EQ(server.LockCount(), 0u);
+    EXPECT_TRUE(LogHas("[peer] chybný požadavek: neznámý příkaz"_cz));
+    // The log of one connection's errors is bounded.
+    for (int i = 0; i < 50; ++i) EXPECT_NE(server.Receive(1, "?").substr(0, 2), "OK");
+    EXPECT_EQ(LogCount("chybný požadavek"_cz), 5);
+    EXPECT_EQ(LogCount("se nezapisují"_cz), 1);
+}
+
+TEST(LockServerLimits, OversizedRequestIsRefusedAndTheBufferStaysBounded) {
+    LockServer server(LockServer::Options{64, 100});
+    std::string longDir = "C:\\" + std::string(120, 'A') + "\\";
+    std::string reply = server.Receive(1, LockW("01  ", kAuta, longDir));
+    EXPECT_EQ(reply, "CHYBA požadavku: požadavek je delší než 64 bajtů"_cz);
+    EXPECT_EQ(server.LockCount(), 0u);
+    // Fed in small pieces the buffer never grows past the limit.
+    std::string big = "Zamkni<C:\\" + std::string(5000, 'B');
+    std::string replies;
+    for (std::size_t i = 0; i < big.size(); i += 10) {
+        replies += server.Receive(2, big.substr(i, 10));
+        ASSERT_LE(server.Pending(2), 64u);
+    }
+    EXPECT_NE(replies.find("delší než 64"_cz), std::string::npos);
+    EXPECT_EQ(replies.find("OK"), std::string::npos);
+    // A request of exactly the limit still passes.
+    std::string dir(64 - LockW("01  ", kAuta, "").size(), 'D');
+    ASSERT_EQ(LockW("01  ", kAuta, dir).size(), 64u);
+    EXPECT_EQ(server.Receive(3, LockW("01  ", kAuta, dir)), "OK");
+    EXPECT_EQ(server.Receive(3, LockW("01  ", kAuta, dir + "E")).substr(0, 5), "CHYBA");
+}
+
+TEST(LockServerFuzz, RandomStreamsNeverBreakTheTable) {
+    std::mt19937 rng(20240611);
+    LockServer server(LockServer::Options{128, 1000});
+    const std::vector<std::string> good = {LockW("01  "),  LockR("02  "), Unlock("02  "),
+                                           IfFree("03  "), kKeepAlive,    LockR("04  ", kCile)};
+    for (int round = 0; round < 3000; ++round) {
+        ConnectionId id = 1 + rng() % 8;
+        std::string chunk;
+        switch (rng() % 4) {
+            case 0:  // random bytes
+                for (unsigned n = rng() % 200; n > 0; --n)
+                    chunk.push_back(static_cast<char>(rng()));
+                break;
+            case 1:  // a good request
+                chunk = good[rng() % good.size()];
+                break;
+            case 2: {  // a good request with one byte changed, inserted or removed
+                chunk = good[rng() % good.size()];
+                std::size_t at = rng() % chunk.size();
+                switch (rng() % 3) {
+                    case 0:
+                        chunk[at] = static_cast<char>(rng());
+                        break;
+                    case 1:
+                        chunk.insert(at, 1, static_cast<char>(rng()));
+                        break;
+                    default:
+                        chunk.erase(at, 1);
+                        break;
+                }
+                break;
+            }
+            default:  // a piece of a request
+                chunk = good[rng() % good.size()];
+                chunk = chunk.substr(0, rng() % chunk.size());
+                break;
+        }
+        server.Receive(id, chunk);
+        ASSERT_LE(server.Pending(id), 128u);
+        if (rng() % 50 == 0) server.Disconnect(id);
+    }
+    for (ConnectionId id = 1; id <= 8; ++id) server.Disconnect(id);
+    EXPECT_EQ(server.LockCount(), 0u);
+    EXPECT_EQ(server.Receive(9, LockW("09  ")), "OK");
+    EXPECT_EQ(server.Receive(9, LockW("09  ", kCile)), "OK");
+}
+
+// ---- The administrator's log ----
+
+TEST_F(LockServerTest, LogTellsGrantsReleasesAndWaitsOnce) {
+    server.Connect(1, "192.168.1.5:50001");
+    server.Connect(2, "192.168.1.6:50002");
+    server.Receive(1, LockW("01  "));
+    for (int i = 0; i < 100; ++i) server.Receive(2, LockR("02  "));
+    server.Receive(1, Unlock("01  "));
+    server.Receive(2, LockR("02  "));
+    server.Receive(2, kKeepAlive);
+    server.Receive(2, IfFree("02  "));
+    EXPECT_TRUE(LogHas("[192.168.1.5:50001] spojení navázáno"_cz));
+    EXPECT_TRUE(LogHas(
+        "[192.168.1.5:50001] stanice 01: zámek W C:\\VELTOR\\DATA\\KJ_AUTA.DTA přidělen"_cz));
+    EXPECT_EQ(LogCount("odmítnut, soubor drží stanice 01 (W), čeká se"_cz), 1);
+    EXPECT_TRUE(
+        LogHas("[192.168.1.5:50001] stanice 01: zámek W C:\\VELTOR\\DATA\\KJ_AUTA.DTA uvolněn"_cz));
+    EXPECT_TRUE(
+        LogHas("[192.168.1.6:50002] stanice 02: zámek R C:\\VELTOR\\DATA\\KJ_AUTA.DTA přidělen "
+               "(čtecích zámků souboru: 1), předtím odmítnut 100x"_cz));
+    EXPECT_EQ(log.size(), 6u);  // keep-alive and IfVolny are not logged
+    // A peer text with a line break cannot forge a log line.
+    server.Connect(3, "x\ny");
+    EXPECT_EQ(log.back(), "[x?y] spojení navázáno"_cz);
+}
+
+}  // namespace
+}  // namespace kj
