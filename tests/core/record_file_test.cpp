@@ -1,0 +1,375 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "rec_station.h"
+#include "services/cp1250.h"
+#include "services/field_codec.h"
+#include "services/io_codes.h"
+#include "services/record_file.h"
+#include "test_dir.h"
+
+namespace kj {
+namespace {
+
+using namespace rectest;
+
+// Texts of the event records of PROTOKOL.PRT (80-byte records, a short text
+// of capacity 79, the event after the 26-character stamp).
+std::vector<std::string> ProtocolEvents(const fs::path& file) {
+    std::string all = ReadHost(file);
+    std::vector<std::string> out;
+    for (std::size_t at = 80; at + 80 <= all.size(); at += 80)
+        out.push_back(codec::GetShortText(all.data() + at, 79).substr(26));
+    return out;
+}
+
+TEST(RecordPaths, DataPathRules) {
+    TestDir dir;
+    {
+        Station s(dir.path());
+        // Without "data.adr" data files stay in the current directory.
+        EXPECT_EQ(DataPath(s.c, "kj_auta.dta"), "kj_auta.dta");
+        EXPECT_EQ(DataPath(s.c, "\\kj_auta.dta"), "kj_auta.dta");
+        // "=" names a complete path, also behind a leading "\".
+        EXPECT_EQ(DataPath(s.c, "=D:\\jinde\\x.dta"), "D:\\jinde\\x.dta");
+        EXPECT_EQ(DataPath(s.c, "\\=x.dta"), "x.dta");
+        // Redirection: the first line joined to the name as written.
+        WriteHost(s.work / "^kjcile.dta", "D:\\cile\\\r\nignored\r\n");
+        WriteHost(s.work / "^kjmista.dta", "D:\\mista\n");
+        EXPECT_EQ(DataPath(s.c, "kjcile.dta"), "D:\\cile\\kjcile.dta");
+        EXPECT_EQ(DataPath(s.c, "\\kjcile.dta"), "D:\\cile\\kjcile.dta");
+        EXPECT_EQ(DataPath(s.c, "kjmista.dta"), "D:\\mistakjmista.dta");
+    }
+    {
+        Station s(dir.path());
+        WriteHost(s.work / "data.adr", "C:\\data\r\n");
+        EXPECT_EQ(DataPath(s.c, "kj.dta"), "C:\\data\\kj.dta");
+        EXPECT_EQ(DataPath(s.c, ""), "C:\\data\\");
+        // Read once: a later change of "data.adr" is not seen in this run.
+        WriteHost(s.work / "data.adr", "C:\\jinam\\\r\n");
+        EXPECT_EQ(DataPath(s.c, "kj.dta"), "C:\\data\\kj.dta");
+    }
+    {
+        // A long directory stays whole, on the first call and every later one.
+        Station s(dir.path());
+        const std::string longDir = "C:\\" + std::string(70, 'd') + "\\";
+        WriteHost(s.work / "data.adr", longDir);
+        EXPECT_EQ(DataPath(s.c, "kj.dta"), longDir + "kj.dta");
+        EXPECT_EQ(DataPath(s.c, "kj.dta"), longDir + "kj.dta");
+    }
+    {
+        // ProgPath knows neither "=" nor "^".
+        Station s(dir.path());
+        WriteHost(s.work / "prog.adr", "C:\\prog");
+        WriteHost(s.work / "^x.dta", "D:\\elsewhere\\");
+        EXPECT_EQ(ProgPath(s.c, "\\KJ\\par\\okna2.par"), "C:\\prog\\KJ\\par\\okna2.par");
+        EXPECT_EQ(ProgPath(s.c, "=x.dta"), "C:\\prog\\=x.dta");
+        EXPECT_EQ(ProgPath(s.c, "x.dta"), "C:\\prog\\x.dta");
+    }
+    {
+        // A path file in use is named in a message and counts as empty.
+        Station s(dir.path());
+        WriteHost(s.work / "data.adr", "C:\\data\\");
+        s.fs.Plan("data.adr").openCode = io::kSharingViolation;
+        EXPECT_EQ(DataPath(s.c, "kj.dta"), "kj.dta");
+        EXPECT_EQ(s.ui.Texts("beep"), std::vector<std::string>{"Err   32 data.adr"});
+    }
+}
+
+TEST(RecordFile, EveryModeOnDisk) {
+    TestDir dir;
+    Station s(dir.path());
+    const fs::path file = s.work / "kj.dta";
+    RecFile f;
+
+    // "O" creates; three records of 4 bytes follow each other without gaps.
+    ASSERT_EQ(OpenRecFile(s.c, f, "kj.dta", "o", 4), 0);
+    EXPECT_EQ(f.mode, 'O');
+    for (const char* r : {"aaaa", "bbbb", "cccc"}) ASSERT_EQ(WriteRec(f, r), 0);
+    EXPECT_EQ(CloseRecFile(s.c, f), 0);
+    EXPECT_EQ(f.count, 3);
+    EXPECT_EQ(ReadHost(file), "aaaabbbbcccc");
+
+    // "I" counts the records, reads at any position, stops at the end.
+    char buf[5] = {};
+    ASSERT_EQ(OpenRecFile(s.c, f, "kj.dta", "I", 4), 0);
+    EXPECT_EQ(f.count, 3);
+    SeekRec(f, 2);
+    ASSERT_EQ(ReadRec(f, buf), 0);
+    EXPECT_STREQ(buf, "bbbb");
+    ASSERT_EQ(ReadRec(f, buf), 0);
+    EXPECT_EQ(f.cur, 4);
+    EXPECT_EQ(ReadRec(f, buf), io::kReadPastEnd);
+    EXPECT_EQ(f.cur, 4);
+    EXPECT_EQ(std::string(buf, 4), std::string(4, '\0'));
+    EXPECT_EQ(CloseRecFile(s.c, f), 0);
+    EXPECT_EQ(f.count, 3);  // "I" reports the file's records, not cur - 1
+
+    // Any other letter reads and writes in place.
+    ASSERT_EQ(OpenRecFile(s.c, f, "kj.dta", "U", 4), 0);
+    SeekRec(f, 2);
+    ASSERT_EQ(WriteRec(f, "BBBB"), 0);
+    CloseRecFile(s.c, f);
+    EXPECT_EQ(f.count, 2);
+    EXPECT_EQ(ReadHost(file), "aaaaBBBBcccc");
+
+    // "A" after 10 records writes record 11; the close counts the last one.
+    std::string ten;
+    for (char ch = '0'; ch <= '9'; ++ch) ten += std::string(4, ch);
+    WriteHost(file, ten);
+    ASSERT_EQ(OpenRecFile(s.c, f, "kj.dta", "A", 4), 0);
+    EXPECT_EQ(f.count, 10);
+    EXPECT_EQ(f.cur, 11);
+    ASSERT_EQ(WriteRec(f, "kkkk"), 0);
+    ASSERT_EQ(WriteRec(f, "llll"), 0);
+    CloseRecFile(s.c, f);
+    EXPECT_EQ(f.count, 12);
+    EXPECT_EQ(ReadHost(file), ten + "kkkkllll");
+
+    // Missing files are created empty: "I" stays "I", "A" becomes "O".
+    ASSERT_EQ(OpenRecFile(s.c, f, "nove.dta", "I", 4), 0);
+    EXPECT_EQ(f.count, 0);
+    EXPECT_TRUE(fs::exists(s.work / "nove.dta"));
+    CloseRecFile(s.c, f);
+    EXPECT_EQ(f.count, 0);
+    ASSERT_EQ(OpenRecFile(s.c, f, "pridej.dta", "A", 4), 0);
+    EXPECT_EQ(f.mode, 'O');
+    EXPECT_EQ(f.cur, 1);
+    ASSERT_EQ(WriteRec(f, "zzzz"), 0);
+    CloseRecFile(s.c, f);
+    EXPECT_EQ(ReadHost(s.work / "pridej.dta"), "zzzz");
+
+    // The protocol names mode, name (25) and count (6) at each open and close.
+    auto events = ProtocolEvents(s.work / "PROTOKOL.PRT");
+    ASSERT_EQ(events.size(), 12u);
+    // "kj.dta" takes 6 of the 25 characters, the count 1 or 2 of its 6.
+    EXPECT_EQ(events[0], "OpenO kj.dta" + std::string(19 + 5, ' ') + "0");
+    EXPECT_EQ(events[1], "Close kj.dta" + std::string(19 + 5, ' ') + "3");
+    EXPECT_EQ(events[2], "OpenI kj.dta" + std::string(19 + 5, ' ') + "3");
+    EXPECT_EQ(events[6], "OpenA kj.dta" + std::string(19 + 4, ' ') + "10");
+    EXPECT_EQ(events[7], "Close kj.dta" + std::string(19 + 4, ' ') + "12");
+    EXPECT_EQ(events[10], "OpenO pridej.dta" + std::string(15 + 5, ' ') + "0");
+    EXPECT_TRUE(s.ui.shown.empty());
+}
+
+TEST(RecordFile, OpenFailuresAreShownAndReleaseTheLock) {
+    TestDir dir;
+    Station s(dir.path());
+    WriteHost(s.work / "data.adr", "C:\\data\\");
+    fs::create_directories(dir.path() / "data");
+    const fs::path fot = dir.path() / "data" / "FOT.tab";
+    RecFile f;
+
+    // An open file holds its write lock in the register of its directory.
+    ASSERT_EQ(OpenRecFile(s.c, f, "kj_auta.dta", "", 4), 0);
+    EXPECT_NE(ReadHost(fot).find("KJ_AUTA.DTA"), std::string::npos);
+    CloseRecFile(s.c, f);
+    EXPECT_EQ(ReadHost(fot).find("KJ_AUTA.DTA"), std::string::npos);
+
+    // Access denied: the message right-aligns the code in 3 characters; the
+    // handle stays unopened and the lock does not outlive the attempt.
+    s.fs.Plan("C:\\data\\kj_auta.dta").openCode = io::kAccessDenied;
+    EXPECT_EQ(OpenRecFile(s.c, f, "kj_auta.dta", "U", 4), io::kAccessDenied);
+    EXPECT_FALSE(f.isOpen());
+    EXPECT_EQ(s.ui.Last("beep"), "Chyba   5 při otevírání C:\\data\\kj_auta.dta"_cz);
+    EXPECT_EQ(ReadHost(fot).find("KJ_AUTA.DTA"), std::string::npos);
+    EXPECT_EQ(CloseRecFile(s.c, f), io::kFileNotOpen);
+    EXPECT_EQ(ReadRec(f, nullptr), io::kFileNotOpen);
+
+    // A record length of 0 is refused instead of dividing by it.
+    EXPECT_EQ(OpenRecFile(s.c, f, "kj.dta", "I", 0), io::kInvalidParameter);
+    EXPECT_EQ(s.ui.Last("beep"), "Chyba  87 při otevírání C:\\data\\kj.dta"_cz);
+
+    // Only the two successful opens and their closes reached the protocol.
+    auto events = ProtocolEvents(dir.path() / "data" / "PROTOKOL.PRT");
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].substr(0, 5), "Open ");
+    EXPECT_EQ(events[1].substr(0, 6), "Close ");
+}
+
+TEST(RecordFile, FailedTransfersAreReturnedAndKeepCur) {
+    TestDir dir;
+    Station s(dir.path());
+    WriteHost(s.work / "kj.dta", "aaaabbbbcccc");
+    RecFile f;
+
+    // A cut file: record 2 is found only in part.
+    s.fs.Plan("kj.dta").readLimit = 6;
+    ASSERT_EQ(OpenRecFile(s.c, f, "kj.dta", "I", 4), 0);
+    char buf[4];
+    ASSERT_EQ(ReadRec(f, buf), 0);
+    EXPECT_EQ(ReadRec(f, buf), io::kReadPastEnd);
+    EXPECT_EQ(std::string(buf, 4), std::string("bb\0\0", 4));
+    EXPECT_EQ(f.cur, 2);
+    // A failing device.
+    s.fs.Plan("kj.dta").readLimit = -1;
+    s.fs.Plan("kj.dta").readCode = 30;
+    EXPECT_EQ(ReadRec(f, buf), 30);
+    EXPECT_EQ(f.cur, 2);
+    CloseRecFile(s.c, f);
+    s.fs.Plan("kj.dta").readCode = 0;
+
+    // Disk full in the middle of record 2: the error comes back, cur stays,
+    // and the close counts only the record that was written.
+    s.fs.Plan("kj.dta").writeCode = io::kDiskWriteError;
+    s.fs.Plan("kj.dta").writeFrom = 6;
+    ASSERT_EQ(OpenRecFile(s.c, f, "kj.dta", "O", 4), 0);
+    ASSERT_EQ(WriteRec(f, "xxxx"), 0);
+    EXPECT_EQ(WriteRec(f, "yyyy"), io::kDiskWriteError);
+    EXPECT_EQ(f.cur, 2);
+    CloseRecFile(s.c, f);
+    EXPECT_EQ(f.count, 1);
+    EXPECT_EQ(ReadHost(s.work / "kj.dta"), "xxxxyy");
+
+    // Positions before record 1 are refused.
+    s.fs.Plan("kj.dta").writeCode = 0;
+    ASSERT_EQ(OpenRecFile(s.c, f, "kj.dta", "U", 4), 0);
+    SeekRec(f, 0);
+    EXPECT_EQ(WriteRec(f, "zzzz"), io::kInvalidParameter);
+    CloseRecFile(s.c, f);
+}
+
+TEST(FileUtils, FileSizeOf) {
+    TestDir dir;
+    Station s(dir.path());
+    WriteHost(s.work / "empty.dta", "");
+    WriteHost(s.work / "five.dta", "12345");
+    EXPECT_EQ(FileSizeOf(s.c, "missing.dta"), -2);
+    EXPECT_EQ(FileSizeOf(s.c, "nodir\\missing.dta"), -3);
+    EXPECT_EQ(FileSizeOf(s.c, "empty.dta"), 0);
+    // In use twice: a 100 ms note at each attempt, then the size.
+    s.fs.Plan("five.dta").openCodes = {32, 32};
+    EXPECT_EQ(FileSizeOf(s.c, "five.dta"), 5);
+    ASSERT_EQ(s.ui.Count("note"), 2);
+    EXPECT_EQ(s.ui.shown[0].text, "Err   32 five.dta");
+    EXPECT_EQ(s.ui.shown[0].ms, 100);
+}
+
+TEST(FileUtils, RenameOver) {
+    TestDir dir;
+    Station s(dir.path());
+    WriteHost(s.work / "new.wrk", "new");
+    WriteHost(s.work / "kj.dta", "old");
+
+    EXPECT_EQ(RenameOver(s.c, "new.?rk", "kj.dta"), 0);
+    EXPECT_EQ(ReadHost(s.work / "kj.dta"), "old");
+
+    // The target is deleted, retried while it is not free.
+    s.fs.Plan("kj.dta").removeCodes = {32, 32};
+    EXPECT_EQ(RenameOver(s.c, "new.wrk", "kj.dta"), 0);
+    EXPECT_EQ(ReadHost(s.work / "kj.dta"), "new");
+    EXPECT_FALSE(fs::exists(s.work / "new.wrk"));
+    EXPECT_EQ(s.ui.Texts("note"), (std::vector<std::string>{
+                                      "Soubor kj.dta není volný - err   32"_cz,
+                                      "Soubor kj.dta není volný - err   32"_cz}));
+    EXPECT_EQ(s.ui.shown[0].ms, 1000);
+
+    // Ten failures are waited for, the eleventh gives up with its code.
+    s.ui.shown.clear();
+    WriteHost(s.work / "new.wrk", "newer");
+    s.fs.Plan("kj.dta").removeCode = io::kAccessDenied;
+    EXPECT_EQ(RenameOver(s.c, "new.wrk", "kj.dta"), io::kAccessDenied);
+    EXPECT_EQ(s.ui.Count("note"), 10);
+    EXPECT_EQ(s.ui.Texts("beep"), std::vector<std::string>{"Soubor kj.dta nelze zrušit    5"_cz});
+    EXPECT_EQ(ReadHost(s.work / "kj.dta"), "new");
+    s.fs.Plan("kj.dta").removeCode = 0;
+
+    // A missing source leaves the target alone.
+    s.ui.shown.clear();
+    EXPECT_EQ(RenameOver(s.c, "gone.wrk", "kj.dta"), io::kFileNotFound);
+    EXPECT_EQ(ReadHost(s.work / "kj.dta"), "new");
+    EXPECT_EQ(s.ui.Texts("beep"),
+              std::vector<std::string>{"Err.     2 při přejmenování na souboru kj.dta"_cz});
+
+    // One file under two spellings is not deleted as its own target.
+    EXPECT_EQ(RenameOver(s.c, "KJ.DTA", "kj.dta"), 0);
+    EXPECT_EQ(ReadHost(s.work / "kj.dta"), "new");
+
+    // An absent target: a plain rename.
+    EXPECT_EQ(RenameOver(s.c, "new.wrk", "jiny.dta"), 0);
+    EXPECT_EQ(ReadHost(s.work / "jiny.dta"), "newer");
+}
+
+TEST(FileUtils, EraseFiles) {
+    TestDir dir;
+    Station s(dir.path());
+    for (const char* n : {"a.wrk", "b.wrk", "c.dta", ".h.wrk"}) WriteHost(s.work / "sub" / n, n);
+    fs::create_directories(s.work / "sub" / "d.wrk");
+    s.fs.Plan("sub\\a.wrk").removeCodes = {32, 32};
+    // A file another station erased meanwhile ends the wait at once.
+    s.fs.Plan("sub\\b.wrk").removeCode = io::kFileNotFound;
+
+    EraseFiles(s.c, "sub\\*.wrk");
+    EXPECT_FALSE(fs::exists(s.work / "sub" / "a.wrk"));
+    EXPECT_TRUE(fs::exists(s.work / "sub" / "c.dta"));
+    EXPECT_TRUE(fs::exists(s.work / "sub" / ".h.wrk"));
+    EXPECT_TRUE(fs::is_directory(s.work / "sub" / "d.wrk"));
+    EXPECT_EQ(s.ui.Texts("note"),
+              (std::vector<std::string>{"Soubor sub\\a.wrk není volný při errasse - err   32"_cz,
+                                        "Soubor sub\\a.wrk není volný při errasse - err   32"_cz}));
+    EXPECT_EQ(s.fs.Plan("sub\\b.wrk").removes, 1);
+}
+
+TEST(FileUtils, AppendAndCopy) {
+    TestDir dir;
+    Station s(dir.path());
+    WriteHost(s.work / "empty", "");
+    WriteHost(s.work / "abc", "abc");
+    WriteHost(s.work / "t1", "xy");
+    std::string big;
+    for (int i = 0; i < 25000; ++i) big.push_back(static_cast<char>('a' + i % 26));
+    WriteHost(s.work / "big", big);
+
+    EXPECT_EQ(AppendFileTo(s.c, "empty", "t1"), 0);
+    EXPECT_EQ(ReadHost(s.work / "t1"), "xy");
+    EXPECT_EQ(AppendFileTo(s.c, "abc", "t1"), 0);
+    EXPECT_EQ(ReadHost(s.work / "t1"), "xyabc");
+    EXPECT_EQ(AppendFileTo(s.c, "big", "t2"), 0);  // created, three blocks
+    EXPECT_EQ(ReadHost(s.work / "t2"), big);
+    EXPECT_EQ(AppendFileTo(s.c, "abc", "abc"), 0);  // onto itself: ends, doubled
+    EXPECT_EQ(ReadHost(s.work / "abc"), "abcabc");
+    // A target that exists but cannot be sized is not recreated empty.
+    s.fs.Plan("t1").openCodes = {io::kAccessDenied};
+    EXPECT_EQ(AppendFileTo(s.c, "big", "t1"), io::kAccessDenied);
+    EXPECT_EQ(ReadHost(s.work / "t1"), "xyabc");
+
+    // Copy: over a longer target, cut to the source, with its time stamp.
+    WriteHost(s.work / "t3", "0123456789");
+    const std::time_t twoDaysAgo = std::time(nullptr) - 48 * 3600;
+    ASSERT_EQ(s.host.SetModified("big", twoDaysAgo), 0);
+    EXPECT_EQ(CopyFileTo(s.c, "abc", "t3"), 0);
+    EXPECT_EQ(ReadHost(s.work / "t3"), "abcabc");
+    EXPECT_EQ(CopyFileTo(s.c, "big", "t3"), 0);
+    EXPECT_EQ(ReadHost(s.work / "t3"), big);
+    DirEntry stamp;
+    ASSERT_EQ(s.host.Stat("t3", &stamp), 0);
+    EXPECT_EQ(stamp.modified, twoDaysAgo);
+    // An empty source empties the target; a missing one leaves it.
+    EXPECT_EQ(CopyFileTo(s.c, "missing", "t3"), 0);
+    EXPECT_EQ(ReadHost(s.work / "t3"), big);
+    EXPECT_EQ(CopyFileTo(s.c, "empty", "t3"), 0);
+    EXPECT_EQ(ReadHost(s.work / "t3"), "");
+    // A target in missing directories: they are made.
+    EXPECT_EQ(CopyFileTo(s.c, "abc", "XLS\\a\\kopie.txt"), 0);
+    EXPECT_EQ(ReadHost(s.work / "XLS" / "a" / "kopie.txt"), "abcabc");
+}
+
+TEST(FileUtils, ForceDirs) {
+    TestDir dir;
+    Station s(dir.path());
+    ForceDirs(s.c, "C:\\q\\rr\\file.txt");
+    EXPECT_TRUE(fs::is_directory(dir.path() / "q" / "rr"));
+    EXPECT_FALSE(fs::exists(dir.path() / "q" / "rr" / "file.txt"));
+    ForceDirs(s.c, "par\\x\\");
+    EXPECT_TRUE(fs::is_directory(s.work / "par" / "x"));
+    // Short names are directories too; only a drive is skipped.
+    ForceDirs(s.c, "K\\J\\f");
+    EXPECT_TRUE(fs::is_directory(s.work / "K" / "J"));
+    ForceDirs(s.c, "\\S\\t");
+    EXPECT_TRUE(fs::is_directory(dir.path() / "S"));
+}
+
+}  // namespace
+}  // namespace kj

@@ -1,0 +1,148 @@
+#pragma once
+// A file system for tests that passes everything to a real one and plants
+// faults on chosen paths: failing opens and deletions (once each from a
+// queue, or always), reads that stop short or fail, writes that fail from a
+// byte offset on (the bytes before it reach the disk: a torn write), failing
+// closes. Paths are matched as spelled by the caller, ignoring case.
+//
+//   HostFileSystem host(cwd, root);
+//   FaultFs fs(host);
+//   fs.Plan("kj.dta").readLimit = 100;      // the file seems to end at 100
+//   fs.Plan("kj.dta").writeCode = 101;      // writes reaching byte 250 fail
+//   fs.Plan("kj.dta").writeFrom = 250;
+
+#include <algorithm>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "services/file_system.h"
+#include "services/io_codes.h"
+
+namespace kj {
+
+struct FaultPlan {
+    std::deque<int> openCodes;    // the next opens fail with these, one each
+    int openCode = 0;             // then every open fails so (0 = passes)
+    std::deque<int> removeCodes;  // the next deletions fail with these
+    int removeCode = 0;           // then every deletion fails so
+    int readCode = 0;             // reads fail so
+    std::int64_t readLimit = -1;  // reads see the file end here (a short read)
+    int writeCode = 0;            // writes reaching writeFrom fail so
+    std::int64_t writeFrom = 0;   //   (bytes before writeFrom are written)
+    int closeCode = 0;            // closes fail so (the file is closed anyway)
+    // What happened.
+    int opens = 0;
+    int removes = 0;
+};
+
+class FaultFs final : public FileSystem {
+public:
+    explicit FaultFs(FileSystem& real) : real_(real) {}
+
+    FaultPlan& Plan(std::string_view path) { return plans_[FoldName(path)]; }
+
+    int Open(std::string_view path, Access access, Disposition disposition, Share share,
+             std::unique_ptr<File>* out) override {
+        FaultPlan* plan = Find(path);
+        if (plan) {
+            ++plan->opens;
+            if (int rc = Take(plan->openCodes, plan->openCode)) return rc;
+        }
+        int rc = real_.Open(path, access, disposition, share, out);
+        if (rc == io::kOk && plan) *out = std::make_unique<FaultFile>(*plan, std::move(*out));
+        return rc;
+    }
+    int Remove(std::string_view path) override {
+        if (FaultPlan* plan = Find(path)) {
+            ++plan->removes;
+            if (int rc = Take(plan->removeCodes, plan->removeCode)) return rc;
+        }
+        return real_.Remove(path);
+    }
+    int Rename(std::string_view from, std::string_view to) override { return real_.Rename(from, to); }
+    int ReplaceFile(std::string_view from, std::string_view to) override {
+        return real_.ReplaceFile(from, to);
+    }
+    int MakeDir(std::string_view path) override { return real_.MakeDir(path); }
+    int List(std::string_view mask, std::vector<DirEntry>* out) override {
+        return real_.List(mask, out);
+    }
+    int Stat(std::string_view path, DirEntry* out) override { return real_.Stat(path, out); }
+    int SetModified(std::string_view path, std::time_t when) override {
+        return real_.SetModified(path, when);
+    }
+    int ClearAttributes(std::string_view path) override { return real_.ClearAttributes(path); }
+    std::string CurrentDir() const override { return real_.CurrentDir(); }
+    std::string HostPath(std::string_view path) const override { return real_.HostPath(path); }
+
+private:
+    static int Take(std::deque<int>& queue, int always) {
+        if (!queue.empty()) {
+            int rc = queue.front();
+            queue.pop_front();
+            return rc;
+        }
+        return always;
+    }
+
+    FaultPlan* Find(std::string_view path) {
+        auto it = plans_.find(FoldName(path));
+        return it == plans_.end() ? nullptr : &it->second;
+    }
+
+    class FaultFile final : public File {
+    public:
+        FaultFile(FaultPlan& plan, std::unique_ptr<File> real) : plan_(plan), real_(std::move(real)) {}
+
+        int Read(void* buffer, std::size_t n, std::size_t* got) override {
+            *got = 0;
+            if (plan_.readCode != 0) return plan_.readCode;
+            if (plan_.readLimit >= 0) {
+                auto room = static_cast<std::uint64_t>(plan_.readLimit);
+                n = pos_ >= room ? 0 : static_cast<std::size_t>(std::min<std::uint64_t>(n, room - pos_));
+            }
+            int rc = real_->Read(buffer, n, got);
+            pos_ += *got;
+            return rc;
+        }
+        int Write(const void* buffer, std::size_t n) override {
+            if (plan_.writeCode != 0 && pos_ + n > static_cast<std::uint64_t>(plan_.writeFrom)) {
+                auto from = static_cast<std::uint64_t>(plan_.writeFrom);
+                if (pos_ < from) {
+                    (void)real_->Write(buffer, static_cast<std::size_t>(from - pos_));
+                    pos_ = from;
+                }
+                return plan_.writeCode;
+            }
+            int rc = real_->Write(buffer, n);
+            if (rc == io::kOk) pos_ += n;
+            return rc;
+        }
+        int Seek(std::uint64_t offset) override {
+            int rc = real_->Seek(offset);
+            if (rc == io::kOk) pos_ = offset;
+            return rc;
+        }
+        int Size(std::int64_t* size) override { return real_->Size(size); }
+        int Truncate(std::uint64_t length) override { return real_->Truncate(length); }
+        int Close() override {
+            int rc = real_->Close();
+            return plan_.closeCode != 0 ? plan_.closeCode : rc;
+        }
+
+    private:
+        FaultPlan& plan_;
+        std::unique_ptr<File> real_;
+        std::uint64_t pos_ = 0;
+    };
+
+    FileSystem& real_;
+    std::map<std::string, FaultPlan> plans_;
+};
+
+}  // namespace kj
