@@ -1,0 +1,348 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "screens/char_window.h"
+#include "screens/font_map.h"
+#include "screens/key_codes.h"
+#include "services/cp1250.h"
+#include "services/field_codec.h"
+#include "services/params.h"
+#include "services/scripted_dialogs.h"
+#include "test_dir.h"
+
+namespace kj {
+namespace {
+
+namespace fs = std::filesystem;
+
+void WriteHost(const fs::path& p, const std::string& bytes) {
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string ReadHost(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// One station: root/work is the working directory, \prog\ the program
+// directory; station 07 on computer "PC01".
+struct Station {
+    explicit Station(const fs::path& root)
+        : root(root), files((root / "work").string(), root.string()), c(files, ui) {
+        WriteHost(root / "work" / "data.adr", "\\data\\\r\n");
+        WriteHost(root / "work" / "prog.adr", "\\prog\\\r\n");
+        fs::create_directories(root / "data");
+        fs::create_directories(root / "prog");
+        SetJobIn(c, "", "UZIVATEL", "07");
+        SetJobIn(c, "", "POCITAC", "PC01");
+        InitCommon(c);
+    }
+    fs::path okna2() const { return root / "work" / "par" / "okna2.par"; }
+    fs::path oknag() const { return root / "work" / "par" / "Oknag.par"; }
+
+    fs::path root;
+    HostFileSystem files;
+    ScriptedDialogs ui;
+    Common c;
+};
+
+class FakePickers : public AppearancePickers {
+public:
+    std::optional<int> colour;
+    std::optional<FontChoice> font;
+    FontChoice offered;
+    std::optional<int> PickColour(int) override { return colour; }
+    std::optional<FontChoice> PickFont(const FontChoice& current) override {
+        offered = current;
+        return font;
+    }
+};
+
+// Items of the first dialog of that kind.
+std::vector<std::string> ItemsOf(const ScriptedDialogs& ui, const std::string& kind) {
+    for (const auto& shown : ui.shown)
+        if (shown.kind == kind) return shown.items;
+    return {};
+}
+
+PoleOkna Pole(std::string label, int column, int row, FieldType type, int width,
+              std::string value = "") {
+    PoleOkna p;
+    p.label = std::move(label);
+    p.column = column;
+    p.row = row;
+    p.type = type;
+    p.width = width;
+    p.value = std::move(value);
+    return p;
+}
+
+TEST(CharWindow, LayoutFromCells) {
+    TestDir dir;
+    Station s(dir.path());
+    ScreenMetrics m;
+    PoleOkna name = Pole("Jméno"_cz, 2, 1, FieldType::Text, 20);
+    PoleOkna date = Pole("X", 2, 2, FieldType::Date, 8);
+    PoleOkna hidden = Pole("Skryté"_cz, 2, 3, FieldType::Text, 5);
+    hidden.suffix = "ks";
+    hidden.suffixColumn = 20;
+    hidden.suffixRow = 3;
+    PoleOkna price = Pole("Cena", 2, 4, FieldType::Real, 8);
+    price.suffix = "Kč"_cz;
+    price.suffixColumn = 30;
+    price.suffixRow = 4;
+    CharWindow w(s.c, "fTest", m);
+    w.AttachFields({&name, &date, &hidden, &price});
+    w.SetState(3, -1);
+    w.SetState(4, 0);
+    w.OtevriOkno("Test ", std::string(60, 's'), 0, 0, 2, 3, 41, 12);
+
+    const WindowLayout& l = w.layout();
+    EXPECT_EQ(l.form, (Rect{8, 36, 328, 224}));
+    EXPECT_EQ(l.fields[0].label, (Rect{16, 4, 40, 18}));
+    EXPECT_EQ(l.fields[0].edit, (Rect{66, 2, 176, 18}));
+    EXPECT_EQ(l.fields[0].maxLength, 20);
+    // One-character label two cells wide; date box two cells wider.
+    EXPECT_EQ(l.fields[1].label, (Rect{16, 26, 16, 18}));
+    EXPECT_EQ(l.fields[1].edit, (Rect{42, 24, 96, 18}));
+    EXPECT_EQ(l.fields[1].tabOrder, 1);
+    EXPECT_TRUE(l.fields[2].hidden);
+    EXPECT_FALSE(l.fields[2].hasSuffix);  // hidden fields get no suffix label
+    EXPECT_TRUE(l.fields[3].readOnly);
+    ASSERT_TRUE(l.fields[3].hasSuffix);
+    EXPECT_EQ(l.fields[3].suffix, (Rect{240, 70, 16, 18}));
+    EXPECT_EQ(l.okButton, (Rect{266, 4, 50, 18}));
+    EXPECT_EQ(l.statusLine, (Rect{0, 178, 320, 18}));
+    EXPECT_EQ(l.statusText, std::string(40, 's'));
+    EXPECT_TRUE(w.cancelled());
+    EXPECT_EQ(w.wrap(), Wrap::Off);
+
+    // Scale 1.5: label and box sizes scale, the 10-pixel gap does not.
+    m.scale = 1.5;
+    w.OtevriOkno("Test ", "", 0, 0, 2, 3, 41, 12);
+    EXPECT_EQ(w.layout().fields[0].label, (Rect{24, 6, 60, 27}));
+    EXPECT_EQ(w.layout().fields[0].edit, (Rect{94, 4, 264, 27}));
+
+    // Stored position values replace the computed ones only above 0.
+    WriteHost(s.okna2(), "fTest OknoLeft : 0000\r\nfTest OknoTop : abc\r\n"
+                         "fTest OknoWidth : 0500\r\nfTest OknoHeight : -300\r\n");
+    w.OtevriOkno("Test ", "", 0, 0, 2, 3, 41, 12);
+    EXPECT_EQ(w.layout().form, (Rect{8, 36, 500, 224}));
+    EXPECT_EQ(w.layout().okButton.left, 438);
+}
+
+TEST(CharWindow, AppearanceKeysAndTheirPrecedence) {
+    TestDir dir;
+    Station s(dir.path());
+    ScreenMetrics m;
+    WriteHost(s.okna2(),
+              "VyskaFontuA : 20\r\nfTest VyskaFontuA : 22\r\nFontNameA : Courier\r\n"
+              "FontColorA : 255\r\nfTest FontPaperA :  0000065280\r\n"
+              "fTest FontStyleA : BoldItalic\r\nfTest SirkaFontuA : 0\r\n"
+              "fTest FontSizeA : 0010 \r\nVyskaFontu : 25\r\n");
+    WriteHost(s.oknag(), "x\r\n");  // too short for one-font mode: deleted
+    Appearance a = NactiVizaz(s.c, m, "fTest", VizazKeys::Window, 111, 222);
+    EXPECT_EQ(a.cellHeight, 22);  // the window's own value wins
+    EXPECT_EQ(a.cellWidth, 8);    // 0 is ignored
+    EXPECT_EQ(a.fontName, "Courier");
+    EXPECT_EQ(a.ink, 255);
+    EXPECT_EQ(a.paper, 65280);
+    EXPECT_EQ(a.fontStyle, FontStyle::BoldItalic);
+    EXPECT_EQ(a.fontSize, 10);
+    EXPECT_FALSE(fs::exists(s.oknag()));
+
+    // The list's keys lack the final "A"; its starting values are the caller's.
+    a = NactiVizaz(s.c, m, "fTest", VizazKeys::List, 111, 222);
+    EXPECT_EQ(a.cellHeight, 25);
+    EXPECT_EQ(a.fontName, "Ms Sans Serif");
+    EXPECT_EQ(a.paper, 111);
+    EXPECT_EQ(a.ink, 222);
+    EXPECT_EQ(a.fontStyle, FontStyle::Normal);
+
+    // One font for all windows: only the general keys of Oknag.par count,
+    // and the file stays.
+    WriteHost(s.oknag(), "VyskaFontuA : 12\r\nFontNameA : Fixedsys\r\n");
+    a = NactiVizaz(s.c, m, "fTest", VizazKeys::Window, 111, 222);
+    EXPECT_EQ(a.cellHeight, 12);
+    EXPECT_EQ(a.fontName, "Fixedsys");
+    EXPECT_EQ(a.paper, 111);
+    EXPECT_EQ(a.fontStyle, FontStyle::Normal);
+    EXPECT_TRUE(fs::exists(s.oknag()));
+}
+
+TEST(CharWindow, CloseStoresGeometryAndAppearance) {
+    TestDir dir;
+    Station s(dir.path());
+    ScreenMetrics m;
+    CharWindow w(s.c, "fTest", m);
+    w.OtevriOkno("T", "", RgbColour(255, 255, 255), 0, 1, 1, 20, 10);
+    w.FormClose({10, 20, 300, 200});
+    EXPECT_EQ(ReadHost(s.okna2()),
+              "fTest OknoLeft : 0010\r\n"
+              "fTest OknoTop : 0020\r\n"
+              "fTest OknoWidth : 0300\r\n"
+              "fTest OknoHeight : 0200\r\n"
+              "fTest FontPaperA :  0016777215\r\n"
+              "fTest FontColorA :  0000000000\r\n"
+              "fTest FontNameA : Ms Sans Serif\r\n"
+              "fTest VyskaFontuA :  18\r\n"
+              "fTest SirkaFontuA :   8\r\n"
+              "fTest FontSizeA : 0008 \r\n"
+              "fTest FontStyleA : Normal\r\n");
+
+    // The next opening finds what was stored.
+    w.OtevriOkno("T", "", 0, 0, 1, 1, 20, 10);
+    EXPECT_EQ(w.layout().form, (Rect{10, 20, 300, 200}));
+    EXPECT_EQ(w.appearance().paper, RgbColour(255, 255, 255));
+}
+
+TEST(CharWindow, AppearanceDialog) {
+    TestDir dir;
+    Station s(dir.path());
+    ScreenMetrics m;
+    FakePickers pickers;
+    CharWindow w(s.c, "fTest", m);
+    w.SetPickers(&pickers);
+    PoleOkna f = Pole("A", 2, 1, FieldType::Text, 5);
+    w.AttachFields({&f});
+    w.OtevriOkno("T", "", 0, 0, 1, 1, 20, 10);
+    w.FormShow();
+
+    // Font, then cell sizes clamped to 10..30 and 5..30.
+    pickers.font = FontChoice{"Courier New", 10, FontStyle::Bold, RgbColour(255, 0, 0)};
+    s.ui.choices.push_back(2);
+    s.ui.fields.push_back({true, {"40", "3"}});
+    w.KeyDown(key::kF11);
+    EXPECT_EQ(s.ui.Last("choose"), "Úprava vizáže"_cz);
+    EXPECT_EQ(ItemsOf(s.ui, "choose"), (std::vector<std::string>{"Změna barvy pozadí"_cz,
+                                                                  "Změna písma a jeho barvy"_cz}));
+    EXPECT_EQ(ItemsOf(s.ui, "fields"), (std::vector<std::string>{"Výška písmen"_cz, "  18",
+                                                                  "Šířka písmen"_cz, "   8"}));
+    EXPECT_EQ(pickers.offered.name, "Ms Sans Serif");
+    EXPECT_EQ(w.appearance().fontName, "Courier New");
+    EXPECT_EQ(w.appearance().fontStyle, FontStyle::Bold);
+    EXPECT_EQ(w.appearance().ink, RgbColour(255, 0, 0));
+    EXPECT_EQ(w.appearance().cellHeight, 30);
+    EXPECT_EQ(w.appearance().cellWidth, 5);
+    EXPECT_EQ(m.cellHeight, 30);
+    EXPECT_EQ(w.layout().fields[0].label, (Rect{10, 4, 10, 30}));
+    EXPECT_TRUE(w.TakeRequests().appearance);
+
+    // Background colour; a cancelled colour dialog changes nothing.
+    pickers.colour = RgbColour(0, 208, 208);
+    s.ui.choices.push_back(1);
+    w.KeyDown(key::kF11);
+    EXPECT_EQ(w.appearance().paper, RgbColour(0, 208, 208));
+    pickers.colour.reset();
+    s.ui.choices.push_back(1);
+    w.KeyDown(key::kF11);
+    EXPECT_EQ(w.appearance().paper, RgbColour(0, 208, 208));
+
+    w.FormClose({0, 0, 100, 100});
+    EXPECT_EQ(GetReg(s.c, "par\\okna2.par", "fTest FontStyleA"), "Bold");
+    EXPECT_EQ(GetReg(s.c, "par\\okna2.par", "fTest VyskaFontuA"), " 30");
+}
+
+TEST(CharWindow, ValuesToAndFromTheRecordBuffer) {
+    TestDir dir;
+    Station s(dir.path());
+    ScreenMetrics m;
+    PoleOkna text = Pole("Text", 2, 1, FieldType::Text, 5);
+    PoleOkna amount = Pole("Částka"_cz, 2, 2, FieldType::Real, 6);
+    amount.mask = "###.##";
+    PoleOkna date = Pole("Datum", 2, 3, FieldType::Date, 8);
+    PoleOkna code = Pole("Kód"_cz, 2, 4, FieldType::CodeRight, 3);
+    CharWindow w(s.c, "fTest", m);
+    w.AttachFields({&text, &amount, &date, &code});
+    EXPECT_EQ(w.RecordLength(), 6 + 6 + 7 + 4);
+
+    std::string record = std::string("\x05" "abc  ") + std::string("\x81\0\0\0\0\x40", 6) +
+                         "\x06" "010224" + "\x03" "007";
+    w.SetZaznamOkna(record);
+    ASSERT_TRUE(w.NactiOkno());
+    EXPECT_EQ(text.value, "abc  ");
+    EXPECT_EQ(amount.value, "  1.50");
+    EXPECT_EQ(date.value, "01.02.24");
+    EXPECT_EQ(code.value, "007");
+
+    // Edited, then accepted with F2: the buffer receives the stored forms.
+    w.OtevriOkno("T", "", 0, 0, 1, 1, 40, 10);
+    w.FormShow();
+    w.SetText(1, "xy");
+    w.SetText(2, "2,5");
+    w.SetText(4, "12");
+    w.KeyDown(key::kF2);
+    ASSERT_TRUE(w.accepted());
+    ASSERT_TRUE(w.ZavriOkno());
+    EXPECT_EQ(text.value, "xy");
+    EXPECT_EQ(record, std::string("\x05" "xy   ") + std::string("\x82\0\0\0\0\x20", 6) +
+                          "\x06" "010224" + "\x03" "012");
+
+    // Cancelled: values and buffer stay.
+    w.OtevriOkno("T", "", 0, 0, 1, 1, 40, 10);
+    w.SetText(1, "zz");
+    w.KeyDown(key::kEscape);
+    const std::string kept = record;
+    EXPECT_TRUE(w.ZavriOkno());
+    EXPECT_EQ(record, kept);
+    EXPECT_EQ(text.value, "xy");
+
+    // A buffer shorter than the fields is left alone.
+    std::string shortRecord(10, '\0');
+    w.SetZaznamOkna(shortRecord);
+    EXPECT_FALSE(w.NactiOkno());
+    w.OtevriOkno("T", "", 0, 0, 1, 1, 40, 10);
+    w.KeyDown(key::kF2);
+    EXPECT_FALSE(w.ZavriOkno());
+    EXPECT_EQ(shortRecord, std::string(10, '\0'));
+}
+
+TEST(CharWindow, CaptionHelpAndGuide) {
+    TestDir dir;
+    Station s(dir.path());
+    ScreenMetrics m;
+    CharWindow w(s.c, "fTest", m);
+    EXPECT_EQ(w.caption(), "fOkno");
+    w.OtevriOkno(" Parametry ", "", 0, 0, 1, 1, 40, 10);
+    EXPECT_EQ(w.caption(), " Parametry PC01");  // nobody signed in
+
+    // Station 07 with a name in JMENA.tab.
+    std::string names(25 * 100, '\0');
+    codec::PutShortText(names.data() + 25 * 7, 24, "Novák"_cz);
+    WriteHost(dir.path() / "prog" / "JMENA.tab", names);
+    w.OtevriOkno(" Parametry ", "", 0, 0, 1, 1, 40, 10);
+    EXPECT_EQ(w.caption(), " Parametry PC01 Uživatel:Novák"_cz);
+
+    PoleOkna a = Pole("A", 2, 1, FieldType::Text, 5);
+    PoleOkna b = Pole("B", 2, 2, FieldType::Text, 5);
+    w.AttachFields({&a, &b});
+    w.OtevriOkno(" Parametry ", "", 0, 0, 1, 1, 40, 10);
+    w.FormShow();
+    w.KeyDown(key::kDown);
+    w.KeyDown(key::kF1);
+    EXPECT_EQ(s.ui.Last("beep"), "Help SOUB   2");
+    w.KeyDown(key::Ctrl(key::kF1));
+    ASSERT_EQ(s.ui.Count("guide"), 1);
+    EXPECT_EQ(s.ui.Last("guide"), w.caption());
+    const std::string directory = ItemsOf(s.ui, "guide").at(0);
+    EXPECT_EQ(directory.substr(directory.size() - 7), "NAVODY\\");
+}
+
+TEST(FontMap, WindowsNamesToInstalledFonts) {
+    FontMap map;
+    EXPECT_EQ(map.Installed("MS Sans Serif"), "DejaVu Sans");
+    EXPECT_EQ(map.Installed("Ms Sans Serif"), "DejaVu Sans");
+    EXPECT_EQ(map.Installed("fixedsys"), "DejaVu Sans Mono");
+    EXPECT_EQ(map.Installed("Courier New"), "DejaVu Sans Mono");
+    EXPECT_EQ(map.Installed("COURIER"), "DejaVu Sans Mono");
+    EXPECT_EQ(map.Installed("MS Sherif"), "DejaVu Serif");
+    EXPECT_EQ(map.Installed("Liberation Serif"), "Liberation Serif");
+    map.Set("courier", "Liberation Mono");
+    EXPECT_EQ(map.Installed("Courier"), "Liberation Mono");
+}
+
+}  // namespace
+}  // namespace kj
