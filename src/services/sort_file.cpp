@@ -1,0 +1,475 @@
+#include "services/sort_file.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <random>
+#include <utility>
+#include <vector>
+
+#include "services/io_codes.h"
+
+namespace kj {
+namespace {
+
+// Bytes gathered before one write of a run to the work file.
+constexpr std::size_t kStageBytes = 1 << 20;
+// Smallest read block worth giving one run during a disk merge pass.
+constexpr std::size_t kMinMergeBlock = 64 * 1024;
+// Names tried for the work file before giving up.
+constexpr int kWorkNameAttempts = 20;
+
+// "SORT" + the number with the picture "@@@@" + ".WRK".
+std::string WorkName(int number) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "SORT%04d.WRK", number);
+    return buf;
+}
+
+std::uint64_t Pow2AtLeast(std::uint64_t n) {
+    std::uint64_t p = 2;
+    while (p < n) p *= 2;
+    return p;
+}
+
+// One run of a disk merge pass: its unread rest in the reading area and the
+// block of it in memory.
+struct MergeLeaf {
+    std::uint64_t next = 0;  // record number (from 0) of the next record to load
+    std::uint64_t left = 0;  // records of the run not loaded yet
+    char* block = nullptr;
+    std::size_t have = 0;    // records in the block
+    std::size_t pos = 0;     // current record in the block
+};
+
+class CallbackTable final : public SortTable {
+public:
+    CallbackTable(const std::function<int(SortEngine&)>& feed,
+                  const std::function<bool(const char*, const char*)>& less,
+                  const std::function<int(SortEngine&)>& output)
+        : feed_(feed), less_(less), output_(output) {}
+    int Feed(SortEngine& s) override { return feed_ ? feed_(s) : 0; }
+    bool Less(const char* a, const char* b) override { return less_(a, b); }
+    int Output(SortEngine& s) override { return output_ ? output_(s) : 0; }
+
+private:
+    const std::function<int(SortEngine&)>& feed_;
+    const std::function<bool(const char*, const char*)>& less_;
+    const std::function<int(SortEngine&)>& output_;
+};
+
+}  // namespace
+
+SortEngine::SortEngine(Common& c, SortLimits limits) : c_(c), limits_(limits) {}
+
+SortEngine::~SortEngine() { Release(); }
+
+int SortEngine::SortFile(std::int32_t recLen, SortTable& table) {
+    if (running_) return io::kInvalidAccess;
+    if (recLen < 2) return kSortBadLength;
+
+    recLen_ = recLen;
+    error_ = 0;
+    inRun_ = 0;
+    total_ = 0;
+    runs_ = 0;
+    passes_ = 0;
+    outPos_ = 0;
+    workName_.clear();
+    std::int64_t cap = limits_.runCapacity > 0
+                           ? limits_.runCapacity
+                           : std::min<std::int64_t>(kSortBufferBytes / static_cast<std::size_t>(recLen),
+                                                    kSortMaxRun);
+    runCap_ = static_cast<std::int32_t>(std::max<std::int64_t>(cap, 1));
+    // Three records at least, so that a disk merge pass has room for two
+    // runs and its output even with a run capacity of 1 or 2.
+    std::size_t bufRecs = std::max<std::size_t>(static_cast<std::size_t>(runCap_), 3);
+    try {
+        buf_ = std::make_unique_for_overwrite<char[]>(bufRecs * static_cast<std::size_t>(recLen));
+        idxA_ = std::make_unique_for_overwrite<std::uint32_t[]>(static_cast<std::size_t>(runCap_));
+        idxB_ = std::make_unique_for_overwrite<std::uint32_t[]>(static_cast<std::size_t>(runCap_));
+    } catch (const std::bad_alloc&) {
+        Release();
+        return io::kNotEnoughMemory;
+    }
+    sorted_ = idxA_.get();
+
+    table_ = &table;
+    running_ = true;
+    // Memory and the work file go away however the sort ends.
+    struct Finish {
+        SortEngine& e;
+        ~Finish() {
+            e.Release();
+            e.running_ = e.outputting_ = false;
+            e.table_ = nullptr;
+        }
+    } finish{*this};
+
+    int rc = table.Feed(*this);
+    if (error_ == 0 && rc == 0) {
+        if (inRun_ > 0) SortRun();
+        if (runs_ > 0) {
+            rc = AppendRun();
+            if (rc == 0) rc = MergeOnDisk();
+            if (rc != 0) error_ = rc;
+        }
+    }
+    // The output runs only on a complete sort: a table written back from
+    // part of its records would lose the rest.
+    if (error_ == 0 && rc == 0) {
+        outputting_ = true;
+        rc = table.Output(*this);
+        outputting_ = false;
+    }
+    return error_ != 0 ? error_ : rc;
+}
+
+void SortEngine::SortPut(const void* record) {
+    if (!running_ || outputting_ || error_ != 0) return;
+    if (total_ >= limits_.maxRecords) {
+        error_ = kSortTooMany;
+        return;
+    }
+    if (inRun_ == runCap_) {
+        SortRun();
+        int rc = AppendRun();
+        if (rc != 0) {
+            error_ = rc;
+            return;
+        }
+        inRun_ = 0;
+    }
+    std::memcpy(buf_.get() + static_cast<std::size_t>(inRun_) * static_cast<std::size_t>(recLen_),
+                record, static_cast<std::size_t>(recLen_));
+    ++inRun_;
+    ++total_;
+}
+
+bool SortEngine::SortEnd() const { return !outputting_ || error_ != 0 || outPos_ >= total_; }
+
+int SortEngine::SortGet(void* buffer) {
+    const char* rec = nullptr;
+    int rc = SortGetPtr(&rec);
+    if (rc == 0) std::memcpy(buffer, rec, static_cast<std::size_t>(recLen_));
+    return rc;
+}
+
+int SortEngine::SortGetPtr(const char** record) {
+    *record = nullptr;
+    if (SortEnd()) return error_ != 0 ? error_ : io::kReadPastEnd;
+    if (!work_) {
+        *record = Rec(sorted_[outPos_]);
+        ++outPos_;
+        return io::kOk;
+    }
+    int rc = MergeNext(record);
+    if (rc == 0 && *record == nullptr) rc = io::kReadPastEnd;  // the runs ended early
+    if (rc != 0) {
+        error_ = rc;
+        return rc;
+    }
+    ++outPos_;
+    return io::kOk;
+}
+
+// Bottom-up merge sort of the current run's index: the pair pass, then merges
+// of width 2, 4, 8 ... into the other array; the left record is taken only
+// when it is Less than the right one.
+void SortEngine::SortRun() {
+    SortTable& t = *table_;
+    const auto n = static_cast<std::size_t>(inRun_);
+    std::uint32_t* a = idxA_.get();
+    std::uint32_t* b = idxB_.get();
+    for (std::size_t i = 0; i < n; ++i) a[i] = static_cast<std::uint32_t>(i);
+    for (std::size_t i = 0; i + 1 < n; i += 2)
+        if (!t.Less(Rec(a[i]), Rec(a[i + 1]))) std::swap(a[i], a[i + 1]);
+    for (std::size_t w = 2; w < n; w *= 2) {
+        for (std::size_t s = 0; s < n; s += 2 * w) {
+            std::size_t mid = std::min(s + w, n);
+            std::size_t end = std::min(s + 2 * w, n);
+            std::size_t i = s, j = mid, o = s;
+            while (i < mid && j < end) {
+                // The records after the two heads are far apart in the buffer;
+                // asking for them early hides most of the memory latency.
+                if (i + 1 < mid) __builtin_prefetch(Rec(a[i + 1]));
+                if (j + 1 < end) __builtin_prefetch(Rec(a[j + 1]));
+                if (t.Less(Rec(a[i]), Rec(a[j])))
+                    b[o++] = a[i++];
+                else
+                    b[o++] = a[j++];
+            }
+            while (i < mid) b[o++] = a[i++];
+            while (j < end) b[o++] = a[j++];
+        }
+        std::swap(a, b);
+    }
+    sorted_ = a;
+}
+
+int SortEngine::CreateWorkFile() {
+    static std::mt19937 rng{std::random_device{}()};
+    std::uniform_int_distribution<int> pick(0, 9998);
+    int rc = io::kOk;
+    for (int attempt = 1; attempt <= kWorkNameAttempts; ++attempt) {
+        std::string name = WorkName(pick(rng));
+        // A name that exists belongs to another sort in this directory or was
+        // left over; prefer a free one. The exclusive open keeps a second
+        // sort that picks the same name from truncating this one's file.
+        DirEntry existing;
+        if (attempt < kWorkNameAttempts && c_.fs.Stat(name, &existing) == io::kOk) continue;
+        rc = c_.fs.Open(name, Access::ReadWrite, Disposition::CreateAlways, Share::Exclusive, &work_);
+        if (rc == io::kOk) {
+            workName_ = name;
+            return io::kOk;
+        }
+        if (rc != io::kSharingViolation) return rc;
+    }
+    return rc;
+}
+
+// Appends the sorted current run to the work file (area A), creating the
+// file at the first run.
+int SortEngine::AppendRun() {
+    if (!work_) {
+        int rc = CreateWorkFile();
+        if (rc != 0) return rc;
+    }
+    const auto len = static_cast<std::size_t>(recLen_);
+    std::uint64_t at = static_cast<std::uint64_t>(total_ - inRun_) * len;
+    int rc = work_->Seek(at);
+    if (rc != 0) return rc;
+    const std::size_t stageRecs = std::max<std::size_t>(1, kStageBytes / len);
+    if (!stage_) {
+        try {
+            stage_ = std::make_unique_for_overwrite<char[]>(stageRecs * len);
+        } catch (const std::bad_alloc&) {
+            return io::kNotEnoughMemory;
+        }
+    }
+    std::size_t k = 0;
+    for (std::int32_t i = 0; i < inRun_; ++i) {
+        std::memcpy(stage_.get() + k * len, Rec(sorted_[i]), len);
+        if (++k == stageRecs) {
+            rc = work_->Write(stage_.get(), k * len);
+            if (rc != 0) return rc;
+            k = 0;
+        }
+    }
+    if (k > 0) {
+        rc = work_->Write(stage_.get(), k * len);
+        if (rc != 0) return rc;
+    }
+    ++runs_;
+    return io::kOk;
+}
+
+int SortEngine::ChooseFanIn(std::uint64_t runsLeft) const {
+    const auto len = static_cast<std::size_t>(recLen_);
+    const std::size_t memory = MergeMemory();
+    // Each run of the pass and the output get a block of the run buffer:
+    // at least kMinMergeBlock by default, one record when a fan-in is set.
+    const std::size_t block = limits_.maxFanIn > 0 ? len : std::max(len, kMinMergeBlock);
+    std::uint64_t fan = 2;
+    while ((fan * 2 + 1) * block <= memory) fan *= 2;
+    if (limits_.maxFanIn > 0) {
+        std::uint64_t cap = 2;
+        while (cap * 2 <= static_cast<std::uint64_t>(limits_.maxFanIn)) cap *= 2;
+        fan = std::min(fan, cap);
+    }
+    return static_cast<int>(std::min(fan, Pow2AtLeast(runsLeft)));
+}
+
+// One disk merge pass under way: each group of `fan` consecutive runs of
+// `width` records in the reading area is merged into one run. The runs are
+// the leaves of a binary tree whose nodes pair neighbours exactly as
+// successive pairwise passes do (runs 2i and 2i+1, then those results 2i and
+// 2i+1 ...); every node keeps the run whose record it would take next,
+// preferring the left one only when it is Less than the right. Evaluating the
+// whole tree at once yields the very order of log2(fan) pairwise passes, with
+// one read of each record.
+struct SortEngine::Merge {
+    std::vector<MergeLeaf> leaves;
+    std::vector<int> win;       // node k (1..2*fan-1): leaf it takes next, -1 = none
+    std::size_t fan = 0;
+    std::size_t blockRecs = 0;  // records per leaf block
+    std::uint64_t readBase = 0;
+    std::uint64_t width = 0;
+    std::uint64_t nextGroup = 0;  // first record of the next group
+    int taken = -1;               // leaf whose head the last MergeNext handed out
+};
+
+std::size_t SortEngine::MergeMemory() const {
+    return std::max<std::size_t>(static_cast<std::size_t>(runCap_), 3) * static_cast<std::size_t>(recLen_);
+}
+
+void SortEngine::MergeBegin(std::uint64_t readBase, std::uint64_t width, int fanIn, std::size_t blockRecs) {
+    if (!merge_) merge_ = std::make_unique<Merge>();
+    Merge& m = *merge_;
+    m.fan = static_cast<std::size_t>(fanIn);
+    m.blockRecs = blockRecs;
+    m.readBase = readBase;
+    m.width = width;
+    m.nextGroup = 0;
+    m.taken = -1;
+    m.leaves.assign(m.fan, MergeLeaf{});
+    for (std::size_t j = 0; j < m.fan; ++j)
+        m.leaves[j].block = buf_.get() + j * blockRecs * static_cast<std::size_t>(recLen_);
+    m.win.assign(2 * m.fan, -1);
+}
+
+int SortEngine::MergeFill(std::size_t j) {
+    Merge& m = *merge_;
+    MergeLeaf& leaf = m.leaves[j];
+    const auto len = static_cast<std::size_t>(recLen_);
+    auto k = static_cast<std::size_t>(std::min<std::uint64_t>(m.blockRecs, leaf.left));
+    std::size_t got = 0;
+    int rc = work_->Seek(m.readBase + leaf.next * len);
+    if (rc == 0) rc = work_->Read(leaf.block, k * len, &got);
+    if (rc == 0 && got != k * len) rc = io::kReadPastEnd;
+    leaf.next += k;
+    leaf.left -= k;
+    leaf.have = rc == 0 ? k : 0;
+    leaf.pos = 0;
+    return rc;
+}
+
+// Loads the first block of every run of the next group and plays the tree.
+int SortEngine::MergeGroup() {
+    Merge& m = *merge_;
+    const auto n = static_cast<std::uint64_t>(total_);
+    for (std::size_t j = 0; j < m.fan; ++j) {
+        MergeLeaf& leaf = m.leaves[j];
+        std::uint64_t start = m.nextGroup + j * m.width;
+        leaf.next = start;
+        leaf.left = start < n ? std::min(m.width, n - start) : 0;
+        leaf.have = leaf.pos = 0;
+        if (leaf.left > 0) {
+            int rc = MergeFill(j);
+            if (rc != 0) return rc;
+        }
+        m.win[m.fan + j] = leaf.have > 0 ? static_cast<int>(j) : -1;
+    }
+    m.nextGroup += m.width * m.fan;
+    auto head = [&](int j) { return m.leaves[static_cast<std::size_t>(j)].block; };  // pos is 0
+    for (std::size_t k = m.fan - 1; k >= 1; --k) {
+        int l = m.win[2 * k], r = m.win[2 * k + 1];
+        m.win[k] = l < 0 ? r : r < 0 ? l : table_->Less(head(l), head(r)) ? l : r;
+    }
+    return io::kOk;
+}
+
+// The next record of the pass, or nullptr after the last one. The record
+// stays in its leaf block until the following call, which only then moves
+// that leaf on (and may reload its block).
+int SortEngine::MergeNext(const char** record) {
+    Merge& m = *merge_;
+    *record = nullptr;
+    const auto len = static_cast<std::size_t>(recLen_);
+    auto head = [&](int j) {
+        const MergeLeaf& leaf = m.leaves[static_cast<std::size_t>(j)];
+        return leaf.block + leaf.pos * len;
+    };
+    if (m.taken >= 0) {
+        const auto j = static_cast<std::size_t>(m.taken);
+        m.taken = -1;
+        MergeLeaf& leaf = m.leaves[j];
+        if (++leaf.pos == leaf.have && leaf.left > 0) {
+            int rc = MergeFill(j);
+            if (rc != 0) return rc;
+        }
+        std::size_t k = m.fan + j;
+        m.win[k] = leaf.pos < leaf.have ? static_cast<int>(j) : -1;
+        for (k /= 2; k >= 1; k /= 2) {
+            int l = m.win[2 * k], r = m.win[2 * k + 1];
+            m.win[k] = l < 0 ? r : r < 0 ? l : table_->Less(head(l), head(r)) ? l : r;
+        }
+    }
+    if (m.win[1] < 0) {
+        if (m.nextGroup >= static_cast<std::uint64_t>(total_)) return io::kOk;  // pass complete
+        int rc = MergeGroup();
+        if (rc != 0) return rc;
+        if (m.win[1] < 0) return io::kOk;
+    }
+    m.taken = m.win[1];
+    *record = head(m.taken);
+    return io::kOk;
+}
+
+// The work file holds the N records as sorted runs of R in area A (records
+// 0..N-1); a pass that cannot finish the merge writes area B (N..2N-1), the
+// next one area A again, and so on. The last pass, the one that merges all
+// remaining runs, hands its records straight to the output.
+int SortEngine::MergeOnDisk() {
+    const auto len = static_cast<std::uint64_t>(recLen_);
+    const auto n = static_cast<std::uint64_t>(total_);
+    const std::size_t memory = MergeMemory();
+    std::uint64_t readBase = 0;
+    std::uint64_t writeBase = n * len;
+    std::uint64_t width = static_cast<std::uint64_t>(runCap_);
+    for (;;) {
+        const std::uint64_t runsLeft = (n + width - 1) / width;
+        const int fan = ChooseFanIn(runsLeft);
+        ++passes_;
+        if (static_cast<std::uint64_t>(fan) >= runsLeft) {
+            MergeBegin(readBase, width, fan, memory / static_cast<std::size_t>(fan) / len);
+            return io::kOk;
+        }
+        // Blocks for the runs and one for the output; ChooseFanIn leaves at
+        // least one record for each.
+        const std::size_t blockRecs = memory / (static_cast<std::size_t>(fan) + 1) / len;
+        MergeBegin(readBase, width, fan, blockRecs);
+        char* outBlock = buf_.get() + static_cast<std::size_t>(fan) * blockRecs * len;
+        std::size_t outHave = 0;
+        std::uint64_t outDone = 0;
+        auto flush = [&] {
+            int rc = work_->Seek(writeBase + outDone * len);
+            if (rc == 0) rc = work_->Write(outBlock, outHave * len);
+            outDone += outHave;
+            outHave = 0;
+            return rc;
+        };
+        for (;;) {
+            const char* rec = nullptr;
+            int rc = MergeNext(&rec);
+            if (rc != 0) return rc;
+            if (rec == nullptr) break;
+            std::memcpy(outBlock + outHave * len, rec, len);
+            if (++outHave == blockRecs && (rc = flush()) != 0) return rc;
+        }
+        if (outHave > 0) {
+            int rc = flush();
+            if (rc != 0) return rc;
+        }
+        std::swap(readBase, writeBase);
+        width *= static_cast<std::uint64_t>(fan);
+    }
+}
+
+void SortEngine::CloseWorkFile() {
+    if (!work_) return;
+    work_->Close();
+    work_.reset();
+    c_.fs.Remove(workName_);
+}
+
+void SortEngine::Release() {
+    CloseWorkFile();
+    merge_.reset();
+    buf_.reset();
+    idxA_.reset();
+    idxB_.reset();
+    stage_.reset();
+    sorted_ = nullptr;
+}
+
+int SortFile(Common& c, std::int32_t recLen, const std::function<int(SortEngine&)>& feed,
+             const std::function<bool(const char*, const char*)>& less,
+             const std::function<int(SortEngine&)>& output, SortLimits limits) {
+    SortEngine engine(c, limits);
+    CallbackTable table(feed, less, output);
+    return engine.SortFile(recLen, table);
+}
+
+}  // namespace kj
