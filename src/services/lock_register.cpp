@@ -193,17 +193,17 @@ class Register {
 
 }  // namespace
 
-void Zamkni(Common& c, std::string_view path, std::string_view mode) {
+bool Zamkni(Common& c, std::string_view path, std::string_view mode) {
     auto t = Prepare(c, path);
-    if (!t) return;
+    if (!t) return true;
     const bool write = !mode.empty();
     if (c.lock.server != nullptr) {
         AskServerUntilOk(c, "Zamkni", *t, write ? "W" : "");
-        return;
+        return true;
     }
     Register reg(c, t->dir);
     for (;;) {
-        if (!reg.Open("err cti v zamkni FOT ")) return;
+        if (!reg.Open("err cti v zamkni FOT ")) return false;
         // A write lock needs the file alone; a read lock only no writer.
         auto holder = std::find_if(reg.table.begin(), reg.table.end(), [&](const Entry& e) {
             return e.name == t->name && (write || e.mode == "W");
@@ -233,14 +233,16 @@ void Zamkni(Common& c, std::string_view path, std::string_view mode) {
             continue;
         }
         *slot = Entry{t->name, t->station, write ? "W" : "R"};
-        if (int rc = reg.Write(); rc != io::kOk) {
+        const int rc = reg.Write();
+        if (rc != io::kOk) {
             if (write)
                 WaitNote(c, "chyba " + std::to_string(rc), kWaitNoteMs);
             else
                 c.ui.BeepMessage("err pis(1) FOT " + std::to_string(rc));
         }
         reg.Close("zamkni end ");
-        return;
+        // An entry that did not reach the register protects nothing.
+        return rc == io::kOk;
     }
 }
 

@@ -10,8 +10,11 @@
 namespace kj {
 
 // mode "W" (any non-empty text) for a write lock, "" for a read lock.
-// Returns when granted or when locking does not apply.
-void Zamkni(Common& c, std::string_view path, std::string_view mode);
+// Returns when granted or when locking does not apply (true), or when the
+// attempt ended without a lock after telling the user (false): the
+// directory is missing, the user stopped the wait for the register, or the
+// register could not be written.
+bool Zamkni(Common& c, std::string_view path, std::string_view mode);
 void Odemkni(Common& c, std::string_view path);
 // "" when no other station holds the file, else mode, station and user name.
 std::string IfVolny(Common& c, std::string_view path);

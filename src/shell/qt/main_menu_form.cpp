@@ -123,6 +123,7 @@ void MainMenuForm::closeEvent(QCloseEvent* e) {
     closing_ = true;
     timer1_.stop();
     menu_.Close();
+    if (closeLockClient) closeLockClient();
     e->accept();
 }
 

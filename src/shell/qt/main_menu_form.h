@@ -4,6 +4,7 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 
 #include "services/common.h"
 #include "shell/main_menu.h"
@@ -22,6 +23,9 @@ public:
     // FormActivate, also callable by tests.
     void FormActivate();
     void Timer1Timer();
+
+    // Closes the lock-server client; called last when the form closes.
+    std::function<void()> closeLockClient;
 
 protected:
     bool event(QEvent* e) override;

@@ -1,0 +1,241 @@
+// The administrator's tool kj_admin run as a process on an installation made
+// with the program's own services. Needs KJ_BUILD_DIR (set by ctest).
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "services/field_codec.h"
+#include "services/io_codes.h"
+#include "services/lock_table.h"
+#include "services/protocol.h"
+#include "station_procs.h"
+
+namespace kj {
+namespace {
+
+using namespace procs;
+
+void WriteBytes(const fs::path& p, const std::string& bytes) {
+    std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string l; std::getline(in, l);) out.push_back(l);
+    return out;
+}
+
+struct AdminTool : ::testing::Test {
+    void SetUp() override {
+        if (!std::getenv("KJ_BUILD_DIR")) GTEST_SKIP() << "KJ_BUILD_DIR is not set";
+        ASSERT_TRUE(fs::exists(Program("kj_admin")));
+    }
+
+    RunResult Admin(std::vector<std::string> args, bool names = true) {
+        std::vector<std::string> all = {Program("kj_admin")};
+        if (names) all.insert(all.end(), {"--names", inst.Prog().string()});
+        all.insert(all.end(), args.begin(), args.end());
+        return RunProgram(all);
+    }
+    std::string Data() const { return inst.Data().string(); }
+
+    // FOT.tab in the data directory with these entries (then free ones).
+    void WriteLocks(const std::vector<locktab::Entry>& entries) {
+        locktab::Table t;
+        t.fill(locktab::FreeEntry());
+        for (std::size_t i = 0; i < entries.size(); ++i) t[i] = entries[i];
+        WriteBytes(inst.Data() / "FOT.tab", locktab::EncodeTable(t));
+    }
+
+    Installation inst{0};
+};
+
+TEST_F(AdminTool, ListsAndRemovesTheLocksOfOneStation) {
+    WriteLocks({{"KJ_AUTA.DTA ", "02  ", "R"},
+                {"KJ_AUTA.DTA ", "01  ", "R"},
+                locktab::FreeEntry(),
+                {"ABC123.DTA  ", "02  ", "W"},
+                {"KJCILE.DTA  ", "04  ", "W"}});
+    RunResult r = Admin({"locks", Data()});
+    ASSERT_EQ(r.code, 0) << r.output;
+    const std::vector<std::string> expected = {
+        "Tabulka sdílení " + (inst.Data() / "FOT.tab").string() + " (1980 bajtů)",
+        " pol.  soubor        stanice  režim  uživatel",
+        "    1  KJ_AUTA.DTA   02       R      Eva Malá",
+        "    2  KJ_AUTA.DTA   01       R      Jan Novák",
+        "    4  ABC123.DTA    02       W      Eva Malá",
+        "    5  KJCILE.DTA    04       W      Jana Horká",
+        "Obsazeno položek: 4 z 99"};
+    EXPECT_EQ(Lines(r.output), expected);
+
+    // Station 2 crashed: its entries go, everything else stays in place.
+    r = Admin({"unlock", Data(), "2"});
+    ASSERT_EQ(r.code, 0) << r.output;
+    EXPECT_NE(r.output.find("    1  KJ_AUTA.DTA   02       R      Eva Malá\n"), std::string::npos);
+    EXPECT_NE(r.output.find("    4  ABC123.DTA    02       W      Eva Malá\n"), std::string::npos);
+    EXPECT_NE(r.output.find("Odstraněno zámků: 2\n"), std::string::npos) << r.output;
+    const std::string bytes = ReadText(inst.Data() / "FOT.tab");
+    ASSERT_EQ(bytes.size(), locktab::kTableSize);
+    locktab::Table t = locktab::DecodeTable(bytes);
+    EXPECT_TRUE(t[0].IsFree());
+    EXPECT_EQ(t[1].station, "01  ");
+    EXPECT_TRUE(t[3].IsFree());
+    EXPECT_EQ(t[4].station, "04  ");
+    EXPECT_EQ(t[0].name, std::string(12, ' '));  // a free entry as the stations write it
+    EXPECT_EQ(t[0].mode, " ");
+
+    // Nothing left of station 02: the table is not touched.
+    r = Admin({"unlock", Data(), "02"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NE(r.output.find("Stanice 02 nemá v"), std::string::npos) << r.output;
+    EXPECT_EQ(ReadText(inst.Data() / "FOT.tab"), bytes);
+
+    // Without a names table the stations are shown by number only.
+    r = Admin({"locks", Data()}, false);
+    EXPECT_NE(r.output.find("    2  KJ_AUTA.DTA   01       R      \n"), std::string::npos)
+        << r.output;
+    EXPECT_FALSE(fs::exists(inst.Data() / "JMENA.tab"));  // looked for, not made
+
+    for (const char* bad : {"abc", "100", "-1", "001"}) {
+        r = Admin({"unlock", Data(), bad});
+        EXPECT_EQ(r.code, 2) << bad;
+    }
+    EXPECT_EQ(ReadText(inst.Data() / "FOT.tab"), bytes);
+}
+
+TEST_F(AdminTool, OldShortAndMissingTables) {
+    // A 23-entry table of the older form.
+    locktab::Table t;
+    t.fill(locktab::FreeEntry());
+    t[22] = {"KJSTRA.DTA  ", "03  ", "W"};
+    WriteBytes(inst.Data() / "FOT.tab", locktab::EncodeTable(t).substr(0, 460));
+    RunResult r = Admin({"locks", Data()});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NE(r.output.find("(460 bajtů)\nStarší nebo zkrácená tabulka"), std::string::npos)
+        << r.output;
+    EXPECT_NE(r.output.find("   23  KJSTRA.DTA    03       W      Petr Dvořák\n"),
+              std::string::npos)
+        << r.output;
+    r = Admin({"unlock", Data(), "3"});
+    EXPECT_EQ(r.code, 0) << r.output;
+    EXPECT_EQ(ReadText(inst.Data() / "FOT.tab").size(), locktab::kTableSize);  // grown
+
+    fs::remove(inst.Data() / "FOT.tab");
+    r = Admin({"locks", Data()});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NE(r.output.find("není tabulka sdílení FOT.tab: žádné zámky."), std::string::npos);
+    r = Admin({"unlock", Data(), "3"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.output.find("FOT.tab neexistuje"), std::string::npos) << r.output;
+    EXPECT_FALSE(fs::exists(inst.Data() / "FOT.tab"));
+}
+
+TEST_F(AdminTool, WaitsWhileAStationHoldsTheTable) {
+    WriteLocks({{"KJ_AUTA.DTA ", "01  ", "W"}});
+    HostFileSystem host(Data(), Data());
+    std::unique_ptr<File> held;
+    ASSERT_EQ(host.Open("FOT.tab", Access::ReadWrite, Disposition::OpenExisting, Share::Exclusive,
+                        &held),
+              io::kOk);
+    Proc p;
+    ASSERT_TRUE(p.Start({Program("kj_admin"), "unlock", Data(), "1"}));
+    EXPECT_EQ(p.Wait(150), -1);  // still waiting for the table
+    EXPECT_EQ(ReadText(inst.Data() / "FOT.tab").substr(1, 11), "KJ_AUTA.DTA");
+    ASSERT_EQ(held->Close(), io::kOk);
+    EXPECT_EQ(p.ExitCode(), 0) << p.output();
+    EXPECT_TRUE(locktab::DecodeTable(ReadText(inst.Data() / "FOT.tab"))[0].IsFree());
+}
+
+TEST_F(AdminTool, PrintsTheProtocolInUtf8) {
+    HostFileSystem host(inst.root().string(), inst.root().string());
+    ScriptedDialogs ui;
+    Common c(host, ui);
+    c.dataDirCache = "C:\\DATA\\";
+    c.set.station = "02";
+    c.set.computer = "PC07";
+    c.now = [] { return std::time_t{1709629623}; };
+    const std::vector<std::string> events = {"OpenI kj_auta.dta", "Close kj_auta.dta",
+                                             "         - Zrušení 1AB2345"_cz,
+                                             "* KONEC Knihy jízd, n=  3"_cz};
+    for (const auto& e : events) WriteProtocol(c, e);
+    ASSERT_EQ(ui.Count("beep"), 0);
+
+    RunResult r = Admin({"protocol", Data()}, false);
+    ASSERT_EQ(r.code, 0) << r.output;
+    std::vector<std::string> lines = Lines(r.output);
+    ASSERT_EQ(lines.size(), 5u) << r.output;
+    const std::string stamp = lines[0].substr(0, lines[0].find(" Prázdný protokol"));
+    EXPECT_EQ(lines[0], stamp + " Prázdný protokol");
+    EXPECT_NE(stamp.find(" PC07 02"), std::string::npos) << stamp;
+    for (std::size_t i = 0; i < events.size(); ++i)
+        EXPECT_EQ(lines[i + 1], stamp + Cp1250ToUtf8(events[i])) << i;
+
+    r = Admin({"protocol", "--last", "2", Data()}, false);
+    EXPECT_EQ(Lines(r.output), (std::vector<std::string>{lines[3], lines[4]}));
+    r = Admin({"protocol", "--last", "0", Data()}, false);
+    EXPECT_EQ(r.output, "");
+    r = Admin({"protocol", "--last", "50", Data()}, false);
+    EXPECT_EQ(Lines(r.output), lines);
+
+    // A torn last record is left out and reported.
+    std::ofstream(inst.Data() / "PROTOKOL.PRT", std::ios::binary | std::ios::app) << "0123456789";
+    r = Admin({"protocol", "--last", "1", Data()}, false);
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NE(r.output.find(lines[4] + "\n"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("neúplný poslední záznam protokolu (10 bajtů) vynechán"),
+              std::string::npos)
+        << r.output;
+
+    fs::remove(inst.Data() / "PROTOKOL.PRT");
+    r = Admin({"protocol", Data()}, false);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.output.find("PROTOKOL.PRT neexistuje"), std::string::npos) << r.output;
+}
+
+TEST_F(AdminTool, ShowsTheUserTable) {
+    std::string words(200, '\0');
+    codec::PutU16(&words[2 * 1], 99);
+    codec::PutU16(&words[2 * 3], 1234);
+    WriteBytes(inst.Data() / "UZIVATEL.tab", words);
+    RunResult r = Admin({"users", Data()});
+    ASSERT_EQ(r.code, 0) << r.output;
+    const std::vector<std::string> expected = {
+        "Tabulka uživatelů " + (inst.Data() / "UZIVATEL.tab").string() + " (200 bajtů)",
+        "Slovo 0: 0 (hlavní program hlídá moduly)",
+        " stanice  hodnota  uživatel",
+        "      01     0099  Jan Novák",
+        "      03     1234  Petr Dvořák",
+        "Stanic s hodnotou: 2"};
+    EXPECT_EQ(Lines(r.output), expected);
+
+    codec::PutU16(&words[0], 1);
+    WriteBytes(inst.Data() / "UZIVATEL.tab", words.substr(0, 6));
+    r = Admin({"users", Data()});
+    EXPECT_NE(r.output.find("Tabulka je kratší než 200 bajtů"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("Slovo 0: 1 (hlavní program moduly nehlídá)"), std::string::npos);
+    EXPECT_NE(r.output.find("      01     0099  Jan Novák"), std::string::npos);
+    EXPECT_EQ(r.output.find("      03"), std::string::npos);
+
+    fs::remove(inst.Data() / "UZIVATEL.tab");
+    r = Admin({"users", Data()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_FALSE(fs::exists(inst.Data() / "UZIVATEL.tab"));  // not made by looking
+}
+
+TEST_F(AdminTool, RefusesWrongUse) {
+    for (std::vector<std::string> args : {std::vector<std::string>{}, {"locks"}, {"nic", Data()},
+                                          {"protocol", "--last", "x", Data()},
+                                          {"locks", "--last", "2", Data()},
+                                          {"unlock", Data()}, {"--bogus", "locks", Data()}}) {
+        RunResult r = Admin(args, false);
+        EXPECT_EQ(r.code, 2) << testing::PrintToString(args);
+        EXPECT_NE(r.output.find("použití: kj_admin"), std::string::npos) << r.output;
+    }
+}
+
+}  // namespace
+}  // namespace kj

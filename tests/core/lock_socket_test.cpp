@@ -1,0 +1,430 @@
+// The TCP link to the lock server against a lock server of the test's own on
+// 127.0.0.1: exact wire bytes, the bounded wait for a reply, dead
+// connections, connecting at start-up and the keep-alive.
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "services/common.h"
+#include "services/cp1250.h"
+#include "services/file_system.h"
+#include "services/lock_client.h"
+#include "services/lock_server_core.h"
+#include "services/lock_socket.h"
+#include "services/locks.h"
+#include "services/scripted_dialogs.h"
+#include "shell/main_menu.h"
+#include "test_dir.h"
+
+namespace kj {
+namespace {
+
+// What the test's server does with one request.
+struct Action {
+    std::string reply = "OK";
+    int delayMs = 0;     // before replying
+    bool close = false;  // close the connection instead of replying
+    bool silent = false; // never reply
+};
+
+// A lock server of the test's own: one thread serving every connection,
+// cutting requests out of the byte stream with the server's parser and
+// answering as the script says. Connections are numbered from 1.
+class FakeServer {
+public:
+    using Script = std::function<Action(int conn, const LockServerRequest& r)>;
+
+    explicit FakeServer(Script script) : script_(std::move(script)) {
+        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        if (::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+            ::listen(listener_, 16) == 0 &&
+            ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len) == 0)
+            port_ = ntohs(a.sin_port);
+        thread_ = std::thread([this] { Serve(); });
+    }
+    ~FakeServer() {
+        stop_ = true;
+        thread_.join();
+        for (auto& [fd, conn] : conns_) ::close(fd);
+        if (listener_ >= 0) ::close(listener_);
+    }
+
+    std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
+    // No new connections from now on; nobody listens on the port once this
+    // returns.
+    void StopListening() {
+        stopListening_ = true;
+        for (int i = 0; i < 1000 && !listenerClosed_; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        ASSERT_TRUE(listenerClosed_);
+    }
+
+    int connections() {
+        std::lock_guard<std::mutex> g(mu_);
+        return static_cast<int>(raw_.size());
+    }
+    // Everything received on connection n.
+    std::string Raw(int n) {
+        std::lock_guard<std::mutex> g(mu_);
+        return n >= 1 && n <= static_cast<int>(raw_.size()) ? raw_[n - 1] : std::string();
+    }
+    // Complete requests received on connection n.
+    int Requests(int n) {
+        std::lock_guard<std::mutex> g(mu_);
+        return n >= 1 && n <= static_cast<int>(requests_.size()) ? requests_[n - 1] : 0;
+    }
+
+private:
+    struct Conn {
+        int number = 0;
+        std::string buffer;
+    };
+
+    void Serve() {
+        while (!stop_) {
+            if (stopListening_ && listener_ >= 0) {
+                ::close(listener_);
+                listener_ = -1;
+                listenerClosed_ = true;
+            }
+            std::vector<pollfd> fds;
+            fds.push_back({listener_, POLLIN, 0});
+            for (auto& [fd, conn] : conns_) fds.push_back({fd, POLLIN, 0});
+            if (::poll(fds.data(), fds.size(), 10) <= 0) continue;
+            if (listener_ >= 0 && (fds[0].revents & POLLIN)) {
+                int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+                if (fd >= 0) {
+                    std::lock_guard<std::mutex> g(mu_);
+                    raw_.emplace_back();
+                    requests_.push_back(0);
+                    conns_[fd] = Conn{static_cast<int>(raw_.size()), ""};
+                }
+            }
+            for (std::size_t i = 1; i < fds.size(); ++i)
+                if (fds[i].revents != 0) Read(fds[i].fd);
+        }
+    }
+
+    void Read(int fd) {
+        Conn& conn = conns_[fd];
+        char buf[4096];
+        ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+        if (n <= 0) {
+            Drop(fd);
+            return;
+        }
+        {
+            std::lock_guard<std::mutex> g(mu_);
+            raw_[conn.number - 1].append(buf, static_cast<std::size_t>(n));
+        }
+        conn.buffer.append(buf, static_cast<std::size_t>(n));
+        for (int guard = 0; guard < 100; ++guard) {
+            ParsedRequest p = ParseLockServerRequest(conn.buffer);
+            if (p.status == ParseStatus::Incomplete) return;
+            if (p.status == ParseStatus::Malformed) {
+                conn.buffer.clear();
+                (void)::send(fd, "CHYBA", 5, MSG_NOSIGNAL);
+                return;
+            }
+            conn.buffer.erase(0, p.length);
+            {
+                std::lock_guard<std::mutex> g(mu_);
+                ++requests_[conn.number - 1];
+            }
+            Action a = script_(conn.number, p.request);
+            if (a.delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(a.delayMs));
+            if (a.close) {
+                Drop(fd);
+                return;
+            }
+            if (!a.silent) (void)::send(fd, a.reply.data(), a.reply.size(), MSG_NOSIGNAL);
+        }
+    }
+
+    void Drop(int fd) {
+        ::close(fd);
+        conns_.erase(fd);
+    }
+
+    Script script_;
+    int listener_ = -1;
+    int port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> stopListening_{false};
+    std::atomic<bool> listenerClosed_{false};
+    std::thread thread_;
+    std::map<int, Conn> conns_;  // server thread only
+    std::mutex mu_;
+    std::vector<std::string> raw_;
+    std::vector<int> requests_;
+};
+
+// A port on 127.0.0.1 where nobody listens (it was free a moment ago).
+int ClosedPort() {
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    int port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0)
+        port = ntohs(a.sin_port);
+    ::close(fd);
+    return port;
+}
+
+// Station 03 working in C:\WORK\, locking through `address`.
+struct Station {
+    explicit Station(const std::string& address, TcpLockServerLink::Options o = Fast())
+        : files(dir.str(), dir.str()), c(files, ui), link(c, o) {
+        c.set.station = "03";
+        c.set.stationIndex = 3;
+        c.set.currentDir = "C:\\WORK\\";
+        c.set.lockServer = address;
+    }
+    static TcpLockServerLink::Options Fast() {
+        TcpLockServerLink::Options o;
+        o.connectWaitMs = 2000;
+        o.replyWaitMs = 2000;
+        o.noteMs = 0;
+        return o;
+    }
+    TestDir dir;
+    HostFileSystem files;
+    ScriptedDialogs ui;
+    Common c;
+    TcpLockServerLink link;
+};
+
+const std::string kWaitNote = "Server VELTOR neodpovídá, čekám na odpověď"_cz;
+const std::string kUnreachableNote = "Server VELTOR není dostupný, zkouším se připojit znovu"_cz;
+
+TEST(LockSocket, SendsExactlyTheWireBytesAndTakesTheReplies) {
+    int busyRefusals = 0;
+    FakeServer server([&](int, const LockServerRequest& r) {
+        Action a;
+        if (r.command == LockCommand::KeepAlive) a.reply = "OK vata";
+        if (r.command == LockCommand::IfFree) a.reply = r.name == "KJCILE.DTA  " ? "OK" : "W 01   NOVÁK"_cz;
+        if (r.command == LockCommand::Lock && r.name == "BUSY.DTA    " && busyRefusals < 52) {
+            ++busyRefusals;
+            a.reply = "obsazeno";
+        }
+        return a;
+    });
+    Station s(server.address());
+    ASSERT_EQ(ConnectLockServer(s.c, s.link), 0);
+    EXPECT_EQ(s.c.lock.server, &s.link);
+    EXPECT_TRUE(s.link.keepAliveRunning());
+
+    std::string expected;
+    auto sent = [&](const std::string& m) { expected += m; };
+    // A read lock of station 03 on a file whose name has 11 characters.
+    EXPECT_TRUE(Zamkni(s.c, "c:\\data\\kj_auta.dta", ""));
+    sent("Zamkni<C:\\DATA\\>KJ_AUTA.DTA #$03  ");
+    // A write lock; Czech letters upper-cased as UpperCz does it ("ť" stays),
+    // Windows-1250 on the wire.
+    EXPECT_TRUE(Zamkni(s.c, "C:\\Data\\Žluťoučký\\kniha.dta"_cz, "W"));
+    sent("Zamkni<C:\\DATA\\ŽLUťOUČKÝ\\>KNIHA.DTA   #W$03  "_cz);
+    Odemkni(s.c, "C:\\DATA\\KJ_AUTA.DTA");
+    sent("Odemkni<C:\\DATA\\>KJ_AUTA.DTA #p$03  ");
+    EXPECT_EQ(IfVolny(s.c, "C:\\DATA\\KJ_AUTA.DTA"), "W 01   NOVÁK"_cz);
+    sent("IfVolny<C:\\DATA\\>KJ_AUTA.DTA #p$03  ");
+    EXPECT_EQ(IfVolny(s.c, "C:\\DATA\\KJCILE.DTA"), "");
+    sent("IfVolny<C:\\DATA\\>KJCILE.DTA  #p$03  ");
+    s.link.KeepAliveTick();
+    sent("Client<Vata>#$");
+    EXPECT_EQ(s.c.lock.lastReply, "OK vata");
+    // Files of the current directory are never locked: nothing is sent.
+    EXPECT_TRUE(Zamkni(s.c, "C:\\WORK\\PRACOVNI.WRK", "W"));
+    EXPECT_TRUE(Zamkni(s.c, "PRACOVNI.WRK", "W"));
+
+    // Refused: asked again at once, with a note after 51 refusals in a row.
+    EXPECT_TRUE(Zamkni(s.c, "C:\\DATA\\BUSY.DTA", "W"));
+    for (int i = 0; i < 53; ++i) sent("Zamkni<C:\\DATA\\>BUSY.DTA    #W$03  ");
+    EXPECT_EQ(s.ui.Texts("note"), std::vector<std::string>{"Soubor je stále obsazený obsazeno"_cz});
+    EXPECT_EQ(s.ui.shown.back().ms, 2000);
+
+    // A second activation keeps the connection.
+    EXPECT_EQ(ConnectLockServer(s.c, s.link), 0);
+    s.link.KeepAliveTick();
+    sent("Client<Vata>#$");
+    EXPECT_EQ(server.Raw(1), expected);  // no terminator, no length, nothing else
+    EXPECT_EQ(server.connections(), 1);
+    EXPECT_EQ(s.ui.Count("beep"), 0);
+}
+
+TEST(LockSocket, AnExpiredWaitTellsTheUserAndWaitsAgainWithoutSendingTwice) {
+    int served = 0;
+    FakeServer server([&](int, const LockServerRequest&) {
+        ++served;
+        return served == 1 ? Action{"OK 1", 180} : Action{"OK " + std::to_string(served)};
+    });
+    TcpLockServerLink::Options o = Station::Fast();
+    o.replyWaitMs = 50;
+    Station s(server.address(), o);
+    std::vector<bool> timer;
+    s.link.onKeepAliveTimer = [&](bool running) { timer.push_back(running); };
+    ASSERT_EQ(ConnectLockServer(s.c, s.link), 0);
+    EXPECT_EQ(timer, std::vector<bool>{true});
+    std::vector<bool> runningDuringNotes;
+    s.ui.onNote = [&](const ScriptedDialogs::Shown&) {
+        runningDuringNotes.push_back(s.link.keepAliveRunning());
+    };
+
+    EXPECT_EQ(LockRequest(s.c, "IfVolny", "C:\\DATA\\", "KJ_AUTA.DTA ", "p", "03  "), "OK 1");
+    const int notes = s.ui.Count("note");
+    EXPECT_GE(notes, 1);
+    EXPECT_LE(notes, 4);
+    for (const auto& t : s.ui.Texts("note")) EXPECT_EQ(t, kWaitNote);
+    // The keep-alive timer is stopped for the request, also while the notes
+    // run, and started again after the reply.
+    EXPECT_EQ(runningDuringNotes, std::vector<bool>(static_cast<std::size_t>(notes), false));
+    EXPECT_EQ(timer, (std::vector<bool>{true, false, true}));
+    EXPECT_TRUE(s.link.keepAliveRunning());
+
+    // Sent once; the next reply belongs to the next request.
+    EXPECT_EQ(LockRequest(s.c, "IfVolny", "C:\\DATA\\", "KJ_AUTA.DTA ", "p", "03  "), "OK 2");
+    EXPECT_EQ(s.c.lock.lastReply, "OK 2");
+    EXPECT_EQ(server.Requests(1), 2);
+    EXPECT_EQ(server.connections(), 1);
+    EXPECT_EQ(s.ui.Count("beep"), 0);
+
+    // Closed: the timer stops for good, and the station no longer asks.
+    s.link.Close();
+    EXPECT_FALSE(s.link.keepAliveRunning());
+    EXPECT_EQ(s.c.lock.server, nullptr);
+    s.link.KeepAliveTick();
+    EXPECT_EQ(server.Requests(1), 2);
+}
+
+TEST(LockSocket, ADeadConnectionIsReportedAndTheRequestGoesOnANewOne) {
+    FakeServer server([&](int conn, const LockServerRequest& r) {
+        Action a;
+        a.reply = "OK " + std::to_string(conn);
+        if (conn == 1) a.silent = true;                                      // hangs
+        if (conn == 2 && r.command == LockCommand::Unlock) a.close = true;  // drops
+        if (conn == 3 && r.command == LockCommand::IfFree) a.close = true;
+        return a;
+    });
+    TcpLockServerLink::Options o = Station::Fast();
+    o.replyWaitMs = 150;  // long enough for every prompt reply even on a busy machine
+    Station s(server.address(), o);
+    ASSERT_EQ(ConnectLockServer(s.c, s.link), 0);
+
+    // The user gives up waiting at the second note: the connection is
+    // dropped ("Err 110") and the request sent once on a new one.
+    s.ui.notes = {NoteResult::Expired, NoteResult::StopWaiting};
+    EXPECT_TRUE(Zamkni(s.c, "C:\\DATA\\KJ_AUTA.DTA", "W"));
+    EXPECT_EQ(s.ui.Texts("note"), (std::vector<std::string>{kWaitNote, kWaitNote}));
+    EXPECT_EQ(s.ui.Texts("beep"), std::vector<std::string>{"Err 110"});
+    EXPECT_EQ(s.c.lock.lastReply, "OK 2");
+    EXPECT_EQ(server.Requests(1), 1);
+    EXPECT_EQ(server.Requests(2), 1);
+
+    // The server closes the connection instead of replying: "Err 104".
+    Odemkni(s.c, "C:\\DATA\\KJ_AUTA.DTA");
+    EXPECT_EQ(s.ui.Texts("beep"), (std::vector<std::string>{"Err 110", "Err 104"}));
+    EXPECT_EQ(s.c.lock.lastReply, "OK 3");
+    EXPECT_EQ(server.Raw(3), "Odemkni<C:\\DATA\\>KJ_AUTA.DTA #p$03  ");
+    EXPECT_TRUE(s.link.keepAliveRunning());
+
+    // The server is gone: reported once, then every attempt ends with a
+    // note and a reply that never passes for "OK" or "free".
+    server.StopListening();
+    s.ui.shown.clear();
+    std::string held = IfVolny(s.c, "C:\\DATA\\KJ_AUTA.DTA");
+    EXPECT_EQ(held, "Err 111");
+    EXPECT_EQ(IfVolny(s.c, "C:\\DATA\\KJ_AUTA.DTA"), "Err 111");
+    EXPECT_EQ(s.ui.Texts("beep"), std::vector<std::string>{"Err 104"});
+    EXPECT_EQ(s.ui.Texts("note"), (std::vector<std::string>{kUnreachableNote, kUnreachableNote}));
+    EXPECT_FALSE(s.link.connected());
+    EXPECT_EQ(server.connections(), 3);
+}
+
+TEST(LockSocket, ConnectingAtStartUp) {
+    // No address configured: nothing to connect, the register is used.
+    {
+        Station s("");
+        EXPECT_EQ(ConnectLockServer(s.c, s.link), 0);
+        EXPECT_EQ(s.c.lock.server, nullptr);
+        EXPECT_FALSE(s.link.connected());
+        EXPECT_EQ(s.ui.shown.size(), 0u);
+    }
+    // Nobody listens, or the address is no address: 99 with the message.
+    for (const std::string& address :
+         {"127.0.0.1:" + std::to_string(ClosedPort()), std::string("127.0.0.1:99999"),
+          std::string(":5050")}) {
+        Station s(address);
+        EXPECT_EQ(ConnectLockServer(s.c, s.link), 99) << address;
+        EXPECT_EQ(s.ui.Texts("beep"),
+                  std::vector<std::string>{"Server VELTOR není spuštěn, obraťte se na správce sítě."_cz});
+        EXPECT_EQ(s.c.lock.server, nullptr);
+        EXPECT_FALSE(s.link.keepAliveRunning());
+    }
+    // The main menu's activation ends the program when the server is away,
+    // and goes on when it is there.
+    {
+        Station s("127.0.0.1:" + std::to_string(ClosedPort()));
+        MainMenu menu(s.c);
+        menu.connectLockServer = [&] { return ConnectLockServer(s.c, s.link); };
+        EXPECT_FALSE(menu.Activate());
+        EXPECT_EQ(s.ui.Count("beep"), 1);
+        EXPECT_EQ(menu.caption(), "");
+    }
+    {
+        FakeServer server([](int, const LockServerRequest&) { return Action{}; });
+        Station s(server.address());
+        MainMenu menu(s.c);
+        menu.connectLockServer = [&] { return ConnectLockServer(s.c, s.link); };
+        EXPECT_TRUE(menu.Activate());
+        EXPECT_TRUE(menu.Activate());  // every activation; still one connection
+        EXPECT_EQ(s.c.lock.server, &s.link);
+        EXPECT_FALSE(menu.timerEnabled());
+        EXPECT_EQ(menu.caption(), "VELTOR 03");
+        s.link.KeepAliveTick();  // the server has taken the connection once it answers
+        EXPECT_EQ(s.c.lock.lastReply, "OK");
+        EXPECT_EQ(s.ui.Count("beep"), 0);
+        EXPECT_EQ(server.connections(), 1);
+    }
+}
+
+TEST(LockSocket, Addresses) {
+    std::string host;
+    int port = 0;
+    EXPECT_TRUE(ParseLockServerAddress("server1", &host, &port));
+    EXPECT_EQ(host, "server1");
+    EXPECT_EQ(port, 5050);
+    EXPECT_TRUE(ParseLockServerAddress(" 10.0.0.7:6000  ", &host, &port));
+    EXPECT_EQ(host, "10.0.0.7");
+    EXPECT_EQ(port, 6000);
+    EXPECT_TRUE(ParseLockServerAddress("[::1]:7000", &host, &port));
+    EXPECT_EQ(host, "::1");
+    EXPECT_EQ(port, 7000);
+    EXPECT_TRUE(ParseLockServerAddress("fe80::1", &host, &port));
+    EXPECT_EQ(host, "fe80::1");
+    EXPECT_EQ(port, 5050);
+    for (const char* bad : {"", "   ", "host:", "host:0", "host:65536", "host:50x", ":5050", "[::1"})
+        EXPECT_FALSE(ParseLockServerAddress(bad, &host, &port)) << bad;
+}
+
+}  // namespace
+}  // namespace kj

@@ -1,0 +1,265 @@
+// One station of an installation as a process: it starts like the program
+// (working directory with "master.job", "data.adr", "prog.adr"; start-up
+// settings; the lock server when one is configured) and then takes and
+// releases locks on command. Tests run several of these on one data
+// directory; an administrator can use it to try the locks of an
+// installation by hand.
+//
+//   kj_station [--root DIR] [--note-ms N] [--quiet] [--max-messages N]
+//              [--deadline-ms N] WORKDIR
+//
+//   WORKDIR          the station's working directory
+//   --root DIR       host directory under which paths with a drive (C:\...)
+//                    lie; WORKDIR by default
+//   --note-ms N      timed notes last at most N ms (their own time otherwise)
+//   --quiet          notes are counted, not printed
+//   --max-messages N the station gives up (exit code 3) after N messages
+//   --deadline-ms N  the station ends itself (SIGALRM) after N ms; 60,000
+//
+// Commands on standard input, one per line; results on standard output in
+// UTF-8, one line each:
+//   lock NAME [W|R]    Zamkni on the data file NAME    -> LOCKED NAME | NOLOCK NAME
+//   unlock NAME        Odemkni                         -> UNLOCKED NAME
+//   free NAME          IfVolny                         -> FREE | HELD text
+//   append NAME COUNT  COUNT times: write lock, append one record, unlock
+//                      -> APPENDED COUNT notes N nolock K
+//   quit
+// Messages of the core appear as "BEEP text" and "NOTE text". Start-up ends
+// with "READY station register" or "READY station server address"; an
+// unreachable lock server ends the station with exit code 99.
+//
+// A record of "append" is 20 bytes, "SS:NNNNNN|SS:NNNNNN\n" (station and
+// sequence number twice), written in two halves at the end of the file as
+// it was found under the lock: without the lock, stations would overwrite
+// each other's records or interleave halves, and the check finds that.
+
+#include <sched.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <limits>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "services/common.h"
+#include "services/cp1250.h"
+#include "services/dialogs.h"
+#include "services/file_system.h"
+#include "services/io_codes.h"
+#include "services/lock_socket.h"
+#include "services/locks.h"
+#include "services/params.h"
+#include "services/record_file.h"
+
+namespace {
+
+using namespace kj;
+
+void PrintLine(const std::string& utf8) {
+    std::string line = utf8;
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    std::replace(line.begin(), line.end(), '\r', ' ');
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fflush(stdout);
+}
+
+// Messages as lines on standard output; questions answer "no".
+class StationDialogs final : public Dialogs {
+public:
+    int noteMs = -1;  // cap of a note's time; -1 = its own time
+    bool quiet = false;
+    long maxMessages = std::numeric_limits<long>::max();
+    long notes = 0;
+    long messages = 0;
+
+    void BeepMessage(const std::string& text) override {
+        PrintLine("BEEP " + Cp1250ToUtf8(text));
+        Count();
+    }
+    NoteResult ShowNote(const std::string& text, int ms) override {
+        ++notes;
+        if (!quiet) PrintLine("NOTE " + Cp1250ToUtf8(text));
+        Count();
+        int wait = noteMs >= 0 ? std::min(ms, noteMs) : ms;
+        if (wait > 0) std::this_thread::sleep_for(std::chrono::milliseconds(wait));
+        return NoteResult::Expired;
+    }
+    bool AskYesNo(int, int, const std::string& question) override {
+        PrintLine("ASK " + Cp1250ToUtf8(question));
+        Count();
+        return false;
+    }
+    bool AskFields(int, int, const F1Handler&, const std::vector<std::string>&,
+                   const std::string& title) override {
+        PrintLine("ASK " + Cp1250ToUtf8(title));
+        Count();
+        return false;
+    }
+    int ChooseItem(int, int, const F1Handler&, const std::vector<std::string>&,
+                   const std::string& title) override {
+        PrintLine("ASK " + Cp1250ToUtf8(title));
+        Count();
+        return 0;
+    }
+    void ShowBusy(const std::string&) override {}
+    void SetBusyProgress(int, int) override {}
+    void CloseBusy() override {}
+    void HelpBox(int, int, const std::string&, const std::vector<std::string>&) override {}
+    void ShowGuide(const std::string&, const std::string&) override {}
+
+private:
+    // A wait that never ends (a station blocked by its own lock) is cut
+    // short here, so that no station outlives what its caller allows.
+    void Count() {
+        if (++messages >= maxMessages) {
+            PrintLine("GAVE-UP after " + std::to_string(messages) + " messages");
+            std::_Exit(3);
+        }
+    }
+};
+
+bool ParseLong(std::string_view text, long* out) {
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), *out);
+    return ec == std::errc() && end == text.data() + text.size();
+}
+
+// "SS:NNNNNN|SS:NNNNNN\n"
+std::string AppendRecord(const std::string& station, long seq) {
+    char half[16];
+    std::snprintf(half, sizeof half, "%.2s:%06ld", station.c_str(), seq % 1000000);
+    return std::string(half) + "|" + half + "\n";
+}
+
+// Appends one record at the end of the file as found now.
+int AppendOnce(Common& c, const std::string& path, const std::string& record) {
+    std::unique_ptr<File> f;
+    int rc = c.fs.Open(path, Access::ReadWrite, Disposition::OpenOrCreate, Share::Shared, &f);
+    if (rc != io::kOk) return rc;
+    std::int64_t size = 0;
+    rc = f->Size(&size);
+    if (rc == io::kOk) rc = f->Seek(static_cast<std::uint64_t>(size));
+    const std::size_t half = record.size() / 2;
+    if (rc == io::kOk) rc = f->Write(record.data(), half);
+    sched_yield();  // widen the window that only the lock closes
+    if (rc == io::kOk) rc = f->Write(record.data() + half, record.size() - half);
+    int closed = f->Close();
+    return rc != io::kOk ? rc : closed;
+}
+
+void Usage() {
+    std::fputs(
+        "použití: kj_station [--root ADRESÁŘ] [--note-ms N] [--quiet] [--max-messages N]\n"
+        "                    [--deadline-ms N] PRACOVNÍ_ADRESÁŘ\n"
+        "příkazy na standardním vstupu: lock JMÉNO [W|R], unlock JMÉNO, free JMÉNO,\n"
+        "                               append JMÉNO POČET, quit\n",
+        stderr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string work, root;
+    StationDialogs ui;
+    long deadlineMs = 60000;
+    for (int i = 1; i < argc; ++i) {
+        std::string_view a = argv[i];
+        long v = 0;
+        auto value = [&](long* out) {
+            return i + 1 < argc && ParseLong(argv[++i], out) && *out >= 0;
+        };
+        if (a == "--root" && i + 1 < argc) {
+            root = argv[++i];
+        } else if (a == "--note-ms" && value(&v)) {
+            ui.noteMs = static_cast<int>(std::min<long>(v, 60000));
+        } else if (a == "--quiet") {
+            ui.quiet = true;
+        } else if (a == "--max-messages" && value(&v) && v > 0) {
+            ui.maxMessages = v;
+        } else if (a == "--deadline-ms" && value(&v) && v > 0) {
+            deadlineMs = v;
+        } else if (!a.starts_with("--") && work.empty()) {
+            work = std::string(a);
+        } else {
+            Usage();
+            return 2;
+        }
+    }
+    if (work.empty()) {
+        Usage();
+        return 2;
+    }
+    char resolved[4096];
+    if (::realpath(work.c_str(), resolved) == nullptr) {
+        std::fprintf(stderr, "kj_station: adresář %s neexistuje\n", work.c_str());
+        return 2;
+    }
+    work = resolved;
+    if (root.empty()) root = work;
+    if (::realpath(root.c_str(), resolved) != nullptr) root = resolved;
+    // The default action of SIGALRM ends the process: a bounded lifetime.
+    ::alarm(static_cast<unsigned>((deadlineMs + 999) / 1000));
+
+    HostFileSystem fs(work, root);
+    Common c(fs, ui);
+    InitCommon(c);
+    if (!c.set.loaded) {
+        std::fprintf(stderr, "kj_station: v %s chybí master.job\n", work.c_str());
+        return 2;
+    }
+    TcpLockServerLink link(c);
+    if (ConnectLockServer(c, link) != 0) return 99;
+    PrintLine("READY " + c.set.station +
+              (c.lock.server ? " server " + Cp1250ToUtf8(c.set.lockServer) : " register"));
+
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        std::istringstream in(line);
+        std::string cmd, name, arg;
+        in >> cmd >> name >> arg;
+        if (cmd == "quit") break;
+        const std::string path = name.empty() ? std::string() : DataPath(c, Utf8ToCp1250(name));
+        if (cmd == "lock" && !name.empty()) {
+            bool ok = Zamkni(c, path, arg == "R" || arg == "r" ? "" : "W");
+            PrintLine((ok ? "LOCKED " : "NOLOCK ") + name);
+        } else if (cmd == "unlock" && !name.empty()) {
+            Odemkni(c, path);
+            PrintLine("UNLOCKED " + name);
+        } else if (cmd == "free" && !name.empty()) {
+            std::string held = IfVolny(c, path);
+            PrintLine(held.empty() ? "FREE" : "HELD " + Cp1250ToUtf8(held));
+        } else if (cmd == "append" && !name.empty()) {
+            long count = 0, nolock = 0;
+            if (!ParseLong(arg, &count) || count < 0) {
+                PrintLine("ERROR bad count");
+                continue;
+            }
+            const long notesBefore = ui.notes;
+            for (long i = 1; i <= count; ++i) {
+                if (!Zamkni(c, path, "W")) ++nolock;
+                int rc = AppendOnce(c, path, AppendRecord(c.set.station, i));
+                Odemkni(c, path);
+                if (rc != io::kOk) {
+                    PrintLine("ERROR write " + std::to_string(rc));
+                    return 1;
+                }
+            }
+            PrintLine("APPENDED " + std::to_string(count) + " notes " +
+                      std::to_string(ui.notes - notesBefore) + " nolock " +
+                      std::to_string(nolock));
+        } else if (!cmd.empty()) {
+            PrintLine("ERROR unknown command " + cmd);
+        }
+    }
+    link.Close();
+    return 0;
+}
