@@ -10,10 +10,11 @@
 #include <string>
 #include <unistd.h>
 
+#include "screens/qt/qt_dialogs.h"
 #include "services/common.h"
 #include "services/file_system.h"
 #include "services/params.h"
-#include "services/qt/qt_dialogs.h"
+#include "services/qt/lock_client_form.h"
 #include "shell/qt/main_menu_form.h"
 
 namespace {
@@ -67,13 +68,19 @@ int main(int argc, char** argv) {
     kj::HostFileSystem fs(cwd, root);
     kj::QtDialogs ui(fs);
     kj::Common c(fs, ui);
+    ui.SetCommon(&c);
     c.workAreaSize = [] {
         QRect r = QGuiApplication::primaryScreen()->availableGeometry();
         return std::pair{r.width(), r.height()};
     };
     kj::InitCommon(c);
 
+    // TfClient: the lock-server connection, opened by the main menu's
+    // activation when a server address is configured.
+    kj::LockClientForm client(c);
     kj::MainMenuForm menu(c);
+    menu.menu().connectLockServer = [&client] { return client.ConnectLockServer(); };
+    menu.closeLockClient = [&client] { client.Close(); };
     menu.show();
     if (!grab.empty()) {
         QTimer::singleShot(300, [&] {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "screens/dialog_layout.h"
 #include "services/cp1250.h"
 
 namespace kj {
@@ -41,10 +42,9 @@ bool ScriptedDialogs::AskYesNo(int, int, const std::string& question) {
 bool ScriptedDialogs::AskFields(int, int, const F1Handler&, const std::vector<std::string>& items,
                                 const std::string& title) {
     shown.push_back({"fields", title, 0, items});
-    for (auto& r : state_.results) r.clear();
-    state_.accepted = false;
-    if (items.size() > 120) {
-        BeepMessage(title + " - příliš mnoho parametrů"_cz);
+    BeginFields(state_);
+    if (items.size() > kMaxFieldStrings) {
+        BeepMessage(TooManyMessage(title));
         return false;
     }
     FieldsAnswer answer;
@@ -52,35 +52,29 @@ bool ScriptedDialogs::AskFields(int, int, const F1Handler&, const std::vector<st
         answer = fields.front();
         fields.pop_front();
     }
-    std::size_t n = items.size() / 2;
-    for (std::size_t k = 0; k < n; ++k)
-        state_.results[k + 1] = k < answer.values.size() ? answer.values[k] : items[2 * k + 1];
-    state_.accepted = answer.accept;
+    // The same lines as the real form: a heading line has no field to type
+    // into and keeps its text.
+    FieldsLayout form = LayoutFields(ScreenMetrics{}, 0, 0, items, title);
+    std::vector<std::string> texts;
+    for (std::size_t k = 0; k < form.lines.size(); ++k)
+        texts.push_back(form.lines[k].enabled && k < answer.values.size() ? answer.values[k]
+                                                                          : form.lines[k].initial);
+    FinishFields(state_, texts, answer.accept);
     return state_.accepted;
 }
 
 int ScriptedDialogs::ChooseItem(int, int, const F1Handler&, const std::vector<std::string>& items,
                                 const std::string& title) {
     shown.push_back({"choose", title, 0, items});
-    if (items.size() > 60) {
-        BeepMessage(title + " - příliš mnoho parametrů"_cz);
-        state_.chosenIndex = 0;
-        return 0;
-    }
     int r = 0;
-    if (!choices.empty()) {
+    if (items.size() > kMaxChoiceItems) {
+        BeepMessage(TooManyMessage(title));
+    } else if (!choices.empty()) {
         r = choices.front();
         choices.pop_front();
     }
-    if (r < 0 || r > static_cast<int>(items.size())) r = 0;
-    state_.chosenIndex = r;
-    if (r > 0) {
-        const std::string& item = items[static_cast<std::size_t>(r - 1)];
-        state_.results[1] = item.size() >= 3 ? item.substr(1, 2) : (item + "   ").substr(1, 2);
-    } else {
-        state_.results[1] = "  ";
-    }
-    return r;
+    FinishChoice(state_, items, r);
+    return state_.chosenIndex;
 }
 
 void ScriptedDialogs::ShowBusy(const std::string& text) { shown.push_back({"busy", text, 0, {}}); }
@@ -139,15 +133,14 @@ bool StderrDialogs::AskYesNo(int, int, const std::string& question) {
 bool StderrDialogs::AskFields(int, int, const F1Handler&, const std::vector<std::string>&,
                               const std::string& title) {
     Print("", title);
-    state_.accepted = false;
+    BeginFields(state_);
     return false;
 }
 
-int StderrDialogs::ChooseItem(int, int, const F1Handler&, const std::vector<std::string>&,
+int StderrDialogs::ChooseItem(int, int, const F1Handler&, const std::vector<std::string>& items,
                               const std::string& title) {
     Print("", title);
-    state_.chosenIndex = 0;
-    state_.results[1] = "  ";
+    FinishChoice(state_, items, 0);
     return 0;
 }
 

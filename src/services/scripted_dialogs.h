@@ -26,15 +26,16 @@ public:
 
     struct FieldsAnswer {
         bool accept = true;
-        // Texts of the fields in order; missing ones keep their initial text.
+        // Texts of the fields in order; missing ones and heading lines keep
+        // their initial text.
         std::vector<std::string> values;
     };
 
     std::vector<Shown> shown;
-    std::deque<bool> yesNo;               // empty: answers no
-    std::deque<FieldsAnswer> fields;      // empty: accepts the initial texts
-    std::deque<int> choices;              // empty: Esc (0)
-    std::deque<NoteResult> notes;         // empty: the note expires
+    std::deque<bool> yesNo;           // empty: answers no
+    std::deque<FieldsAnswer> fields;  // empty: accepts the initial texts
+    std::deque<int> choices;          // empty: Esc (0); out of range: 0
+    std::deque<NoteResult> notes;     // empty: the note expires
     // Called at every note before it "expires": the place where a test frees
     // a lock or counts the attempts of a wait loop.
     std::function<void(const Shown&)> onNote;
