@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKJ_BUILD_UI=ON -DKJ_SANITIZE=OFF >/dev/null
 cmake --build build
 rm -rf build/demo
 ./build/kj_demo demo/template build/demo

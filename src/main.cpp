@@ -82,6 +82,7 @@ int main(int argc, char** argv) {
     menu.menu().connectLockServer = [&client] { return client.ConnectLockServer(); };
     menu.closeLockClient = [&client] { client.Close(); };
     menu.show();
+    menu.activateWindow();  // also without a window manager (a bare X server)
     if (!grab.empty()) {
         QTimer::singleShot(300, [&] {
             menu.grab().save(QString::fromStdString(grab));
