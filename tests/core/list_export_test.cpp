@@ -1,0 +1,376 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+
+#include "fault_fs.h"
+#include "screens/column.h"
+#include "screens/list_export.h"
+#include "services/cp1250.h"
+#include "services/field_codec.h"
+#include "services/io_codes.h"
+#include "services/scripted_dialogs.h"
+#include "test_dir.h"
+
+namespace kj {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadHost(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// 5 March 2024, noon, local time.
+std::time_t FixedClock() {
+    std::tm tm{};
+    tm.tm_year = 2024 - 1900;
+    tm.tm_mon = 2;
+    tm.tm_mday = 5;
+    tm.tm_hour = 12;
+    tm.tm_isdst = -1;
+    return std::mktime(&tm);
+}
+
+// A station working in <dir>/work; "\VELTOR3W\" lands in <dir>/VELTOR3W.
+struct Station {
+    explicit Station(const fs::path& root)
+        : root(root), host((root / "work").string(), root.string()), fs(host), c(fs, ui) {
+        fs::create_directories(root / "work");
+        c.now = FixedClock;
+    }
+    fs::path root;
+    HostFileSystem host;
+    FaultFs fs;
+    ScriptedDialogs ui;
+    Common c;
+};
+
+SloupecPopis Column(std::string_view title, std::string_view mask, int width) {
+    SloupecPopis s;
+    DefinujSloupec(s, title, 2, "", 0, 0, std::string(static_cast<std::size_t>(width), ' '), mask, 1);
+    return s;
+}
+
+// One column of every kind the export treats differently.
+Sloupce Table() {
+    return {Column(">Název "_cz, "X", 6),     Column("Kód"_cz, "P", 4),
+            Column("Částka"_cz, "######.##-R", 10), Column("Datum", "d", 8),
+            Column("Od", "D", 8),          Column("Čas"_cz, "T", 8),
+            Column("Počet"_cz, "@@@@@W", 5),  Column("Pozn.", "x", 4)};
+}
+
+// Three records built from typed values, as the editor would store them.
+std::vector<std::string> Records(Sloupce cols) {
+    const std::vector<std::vector<std::string>> typed = {
+        {"ab", "12", "1234.5", "010224", "311223", "0730", "42", "p\"q"},
+        {"Žluť"_cz, "7", "-3,25", "", "290224", "", "0", ""},
+        {"xyz", "1", "0", "150324", "150324", "235959", "65535", "n"},
+    };
+    std::vector<std::string> records;
+    for (const auto& values : typed) {
+        for (std::size_t k = 0; k < cols.size(); ++k) cols[k].value = values[k];
+        std::string rec(static_cast<std::size_t>(RecordLength(cols)), '\0');
+        SlozVetu(cols, rec.data());
+        records.push_back(rec);
+    }
+    return records;
+}
+
+struct Fixture {
+    Sloupce cols = Table();
+    std::vector<std::string> records = Records(cols);
+    std::vector<std::int32_t> read;  // rows the export asked for
+
+    ExportSource Source(std::vector<std::int32_t> rows) {
+        ExportSource s;
+        s.fileName = "C:\\DATA\\kj_auta.dta";
+        s.columns = &cols;
+        s.rows = std::move(rows);
+        s.readRecord = [this](std::int32_t row) {
+            read.push_back(row);
+            return records[static_cast<std::size_t>(row - 1)];
+        };
+        return s;
+    }
+};
+
+TEST(ListExport, RowsAndFileNames) {
+    EXPECT_EQ(ExportRows(4, 0, nullptr), (std::vector<std::int32_t>{1, 2, 3, 4}));
+    EXPECT_EQ(ExportRows(4, 2, [](std::int32_t r) { return r == 2 || r == 4; }),
+              (std::vector<std::int32_t>{2, 4}));
+    EXPECT_TRUE(ExportRows(0, 0, nullptr).empty());
+
+    EXPECT_EQ(ExcelExportPath("C:\\DATA\\kj_auta.dta"), "XLS\\KJ_AUTA.CSV");
+    EXPECT_EQ(ExcelExportPath("1ab2345.dta"), "XLS\\1AB2345.CSV");
+    EXPECT_EQ(ExcelExportPath("účty.dta"_cz), "XLS\\ÚČTY.CSV"_cz);
+    EXPECT_EQ(DbfExportPath("C:\\DATA\\kj_auta.dta"), "\\VELTOR3W\\KJ_AUTA.DBF");
+    EXPECT_EQ(DbfExportPath("kj.old.dta"), "\\VELTOR3W\\KJ.DBF");
+}
+
+TEST(ListExport, ExcelFileBytes) {
+    TestDir dir;
+    Station s(dir.path());
+    Fixture f;
+    int hookCalls = 0;
+    std::size_t shownAtHook = 0;
+    ExportSource src = f.Source(ExportRows(3, 0, nullptr));
+    src.afterLastRecord = [&] {
+        ++hookCalls;
+        shownAtHook = s.ui.shown.size();
+    };
+
+    const ExportResult r = WriteExcelExport(s.c, src);
+    EXPECT_EQ(r.code, io::kOk);
+    EXPECT_EQ(r.path, "XLS\\KJ_AUTA.CSV");
+    EXPECT_EQ(r.records, 3);
+    EXPECT_EQ(f.read, (std::vector<std::int32_t>{1, 2, 3}));
+
+    const std::string expected =
+        ">Název ;Kód;Částka;Datum;Od;Čas;Počet;Pozn.;\r\n"
+        "01;02;03;04;05;06;07;08;\r\n"
+        "\"ab    \";\"0012\";  1234,50 ;\"010224\";\"311223\";07:30:00;00042;\"p\"\"q \";\r\n"
+        "\"Žluť  \";\"0007\";     3,25-;\"      \";\"290224\";00:00:00;00000;\"    \";\r\n"
+        "\"xyz   \";\"0001\";          ;\"150324\";\"150324\";23:59:59;65535;\"n   \";\r\n"_cz;
+    EXPECT_EQ(ReadHost(dir.path() / "work" / "XLS" / "KJ_AUTA.CSV"), expected);
+
+    // Busy notice first, the marks hook after the last record, then the beep.
+    ASSERT_EQ(s.ui.shown.size(), 2u);
+    EXPECT_EQ(s.ui.shown[0].kind, "busy");
+    EXPECT_EQ(s.ui.shown[0].text, "Vytvoření souboru XLS\\KJ_AUTA.CSV pro EXCEL,WORD"_cz);
+    EXPECT_EQ(hookCalls, 1);
+    EXPECT_EQ(shownAtHook, 1u);
+    EXPECT_EQ(s.ui.shown[1].kind, "beep");
+    EXPECT_EQ(s.ui.shown[1].text, "Soubor XLS\\KJ_AUTA.CSV pro EXCEL,WORD je vytvořen"_cz);
+}
+
+TEST(ListExport, ExcelMarkedOnlyNothingAndFaults) {
+    TestDir dir;
+    Station s(dir.path());
+    Fixture f;
+
+    // Only the marked row; the file is rewritten, not appended to.
+    WriteExcelExport(s.c, f.Source(ExportRows(3, 0, nullptr)));
+    ExportResult r = WriteExcelExport(s.c, f.Source(ExportRows(3, 1, [](std::int32_t row) { return row == 3; })));
+    EXPECT_EQ(r.records, 1);
+    EXPECT_EQ(ReadHost(dir.path() / "work" / "XLS" / "KJ_AUTA.CSV"),
+              ">Název ;Kód;Částka;Datum;Od;Čas;Počet;Pozn.;\r\n"
+              "01;02;03;04;05;06;07;08;\r\n"
+              "\"xyz   \";\"0001\";          ;\"150324\";\"150324\";23:59:59;65535;\"n   \";\r\n"_cz);
+
+    // No rows: no file, no directory, nothing shown.
+    TestDir empty;
+    Station e(empty.path());
+    bool hook = false;
+    ExportSource none = f.Source({});
+    none.afterLastRecord = [&] { hook = true; };
+    r = WriteExcelExport(e.c, none);
+    EXPECT_EQ(r.code, io::kOk);
+    EXPECT_EQ(r.path, "");
+    EXPECT_EQ(r.records, 0);
+    EXPECT_FALSE(fs::exists(empty.path() / "work" / "XLS"));
+    EXPECT_TRUE(e.ui.shown.empty());
+    EXPECT_FALSE(hook);
+
+    // A full disk: the code comes back, the user is told, the marks stay.
+    e.fs.Plan("XLS\\KJ_AUTA.CSV").writeCode = io::kDiskWriteError;
+    ExportSource full = f.Source({1, 2});
+    full.afterLastRecord = [&] { hook = true; };
+    r = WriteExcelExport(e.c, full);
+    EXPECT_EQ(r.code, io::kDiskWriteError);
+    EXPECT_EQ(r.path, "");
+    EXPECT_FALSE(hook);
+    EXPECT_EQ(e.ui.Last("beep"), "Chyba   101 při zápisu XLS\\KJ_AUTA.CSV"_cz);
+
+    // A failed read keeps the previous record (as the browser's buffer does).
+    TestDir third;
+    Station t(third.path());
+    ExportSource flaky = f.Source({1, 2});
+    flaky.readRecord = [&](std::int32_t row) { return row == 1 ? f.records[0] : std::string(); };
+    WriteExcelExport(t.c, flaky);
+    const std::string csv = ReadHost(third.path() / "work" / "XLS" / "KJ_AUTA.CSV");
+    const std::string line = "\"ab    \";\"0012\";  1234,50 ;\"010224\";\"311223\";07:30:00;00042;\"p\"\"q \";\r\n";
+    EXPECT_EQ(csv.substr(csv.size() - 2 * line.size()), line + line);
+}
+
+TEST(ListExport, DbfFieldDeclarations) {
+    const std::vector<DbfField> fields = DbfFields(Table());
+    ASSERT_EQ(fields.size(), 8u);
+    const std::vector<std::tuple<std::string, char, int, int>> expected = {
+        {"NÁZEV"_cz, 'C', 6, 0}, {"KÓD"_cz, 'C', 4, 0},  {"ČÁSTKA"_cz, 'N', 10, 2},
+        {"DATUM", 'D', 8, 0},    {"OD", 'D', 8, 0},       {"ČAS"_cz, 'C', 8, 0},
+        {"POČET"_cz, 'N', 5, 0}, {"POZN", 'C', 4, 0}};
+    for (std::size_t k = 0; k < fields.size(); ++k) {
+        EXPECT_EQ(fields[k].name, std::get<0>(expected[k])) << k;
+        EXPECT_EQ(fields[k].type, std::get<1>(expected[k])) << k;
+        EXPECT_EQ(fields[k].length, std::get<2>(expected[k])) << k;
+        EXPECT_EQ(fields[k].decimals, std::get<3>(expected[k])) << k;
+    }
+
+    // Names: cut to 10, made unique, never empty; a long date is "D".
+    const Sloupce odd = {Column(">Km služební       "_cz, "#########R", 9),
+                         Column(">Km služební 2"_cz, "#########R", 9),
+                         Column("DD.MM.RR  ", "d", 8),
+                         Column("   ", "X", 3),
+                         Column("Den", "q", 10),
+                         Column("Malá"_cz, "##.#-R", 2)};
+    const std::vector<DbfField> f2 = DbfFields(odd);
+    EXPECT_EQ(f2[0].name, "KM_SLUŽEBN"_cz);
+    EXPECT_EQ(f2[1].name, "KM_SLUŽ_02"_cz);
+    EXPECT_EQ(f2[2].name, "DD_MM_RR");
+    EXPECT_EQ(f2[3].name, "SLOUPEC04");
+    EXPECT_EQ(f2[4].type, 'D');
+    EXPECT_EQ(f2[4].length, 8);
+    EXPECT_EQ(f2[5].decimals, 0);  // a width of 2 leaves no room for decimals
+
+    // Values: right-aligned numbers with ".", overflow as "*", no "-0".
+    SloupecPopis n = Column("N", "###.##R", 6);
+    const DbfField nf{"N", 'N', 6, 2};
+    n.value = " 12.50";
+    EXPECT_EQ(DbfValue(n, nf), " 12.50");
+    n.value = "-0.001";
+    EXPECT_EQ(DbfValue(n, nf), "  0.00");
+    n.value = "12345.6";
+    EXPECT_EQ(DbfValue(n, nf), "******");
+    SloupecPopis d = Column("D", "q", 10);
+    const DbfField df{"D", 'D', 8, 0};
+    d.value = "29.02.2024";
+    EXPECT_EQ(DbfValue(d, df), "20240229");
+    d.value = "30.02.2024";
+    EXPECT_EQ(DbfValue(d, df), "        ");
+}
+
+// An independent dBASE III reader: checks the structure and prints the
+// fields and the records it decodes (UTF-8).
+const char* const kDbfReader = R"PY(
+import struct, sys, datetime
+sys.stdout.reconfigure(encoding='utf-8')
+data = open(sys.argv[1], 'rb').read()
+ver, yy, mm, dd, count, hlen, rlen = struct.unpack('<BBBBIHH', data[:12])
+assert ver == 3, 'version'
+print('date', datetime.date(1900 + yy, mm, dd).isoformat())
+enc = {0xC8: 'cp1250'}.get(data[29], 'ascii')
+print('encoding', enc)
+n = (hlen - 33) // 32
+assert hlen == 32 + 32 * n + 1, 'header length'
+assert data[hlen - 1] == 0x0D, 'terminator'
+fields = []
+for i in range(n):
+    d = data[32 + 32 * i:64 + 32 * i]
+    name = d[:11].split(b'\0')[0].decode(enc)
+    assert all(b == 0 for b in d[:11][len(d[:11].split(b'\0')[0]):]), 'name padding'
+    t, l, dec = chr(d[11]), d[16], d[17]
+    assert t in 'CND', 'type'
+    fields.append((name, t, l, dec))
+    print('field', name, t, l, dec)
+assert rlen == 1 + sum(f[2] for f in fields), 'record length'
+assert len(data) == hlen + count * rlen + 1, 'file size'
+assert data[-1] == 0x1A, 'end byte'
+for r in range(count):
+    rec = data[hlen + r * rlen:hlen + (r + 1) * rlen]
+    assert rec[0:1] == b' ', 'deletion flag'
+    pos, out = 1, []
+    for name, t, l, dec in fields:
+        raw = rec[pos:pos + l].decode(enc)
+        pos += l
+        v = raw.strip()
+        if t == 'N':
+            out.append('' if not v else '%.*f' % (dec, float(v)))
+        elif t == 'D':
+            out.append('' if not v else datetime.datetime.strptime(v, '%Y%m%d').date().isoformat())
+        else:
+            out.append(raw)
+    print('|'.join(out))
+)PY";
+
+std::string RunReader(const fs::path& script, const fs::path& dbf) {
+    const std::string cmd = "python3 '" + script.string() + "' '" + dbf.string() + "' 2>&1";
+    std::string out;
+    if (FILE* p = ::popen(cmd.c_str(), "r")) {
+        char buf[4096];
+        std::size_t got;
+        while ((got = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, got);
+        ::pclose(p);
+    }
+    return out;
+}
+
+TEST(ListExport, DbfFileBytesAndAnIndependentReader) {
+    TestDir dir;
+    Station s(dir.path());
+    Fixture f;
+    int hookCalls = 0;
+    ExportSource src = f.Source({1, 2, 3});
+    src.afterLastRecord = [&] { ++hookCalls; };
+    const ExportResult r = WriteDbfExport(s.c, src);
+    EXPECT_EQ(r.code, io::kOk);
+    EXPECT_EQ(r.path, "\\VELTOR3W\\KJ_AUTA.DBF");
+    EXPECT_EQ(r.records, 3);
+    EXPECT_EQ(hookCalls, 1);
+    EXPECT_EQ(s.ui.Texts("busy"),
+              (std::vector<std::string>{"Vytvoření souboru \\VELTOR3W\\KJ_AUTA.DBF do DBF"_cz}));
+    EXPECT_EQ(s.ui.Texts("beep"),
+              (std::vector<std::string>{"Soubor \\VELTOR3W\\KJ_AUTA.DBF je vytvořen"_cz}));
+
+    const fs::path dbf = dir.path() / "VELTOR3W" / "KJ_AUTA.DBF";
+    const std::string bytes = ReadHost(dbf);
+    const std::size_t headerLength = 32 + 32 * 8 + 1, recordLength = 1 + 6 + 4 + 10 + 8 + 8 + 8 + 5 + 4;
+    ASSERT_EQ(bytes.size(), headerLength + 3 * recordLength + 1);
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    // Header: version, date 124-03-05, 3 records, lengths, Windows-1250.
+    EXPECT_EQ(bytes.substr(0, 4), std::string("\x03\x7C\x03\x05", 4));
+    EXPECT_EQ(codec::GetU32(p + 4), 3u);
+    EXPECT_EQ(codec::GetU16(p + 8), headerLength);
+    EXPECT_EQ(codec::GetU16(p + 10), recordLength);
+    EXPECT_EQ(p[29], 0xC8);
+    EXPECT_EQ(bytes.substr(12, 17), std::string(17, '\0'));
+    // The third descriptor: "ČÁSTKA" padded with zeros, N, 10, 2.
+    EXPECT_EQ(bytes.substr(96, 32), "ČÁSTKA"_cz + std::string(5, '\0') + "N" + std::string(4, '\0') +
+                                        "\x0A\x02" + std::string(14, '\0'));
+    EXPECT_EQ(p[headerLength - 1], 0x0D);
+    EXPECT_EQ(bytes.substr(headerLength, recordLength),
+              " ab    0012   1234.502024020120231231" "07:30:00   42p\"q ");
+    EXPECT_EQ(bytes.substr(headerLength + recordLength, recordLength),
+              " Žluť  0007     -3.25        2024022900:00:00    0    "_cz);
+    EXPECT_EQ(p[bytes.size() - 1], 0x1A);
+
+    const fs::path script = dir.path() / "dbf_reader.py";
+    std::ofstream(script) << kDbfReader;
+    EXPECT_EQ(RunReader(script, dbf),
+              "date 2024-03-05\n"
+              "encoding cp1250\n"
+              "field NÁZEV C 6 0\n"
+              "field KÓD C 4 0\n"
+              "field ČÁSTKA N 10 2\n"
+              "field DATUM D 8 0\n"
+              "field OD D 8 0\n"
+              "field ČAS C 8 0\n"
+              "field POČET N 5 0\n"
+              "field POZN C 4 0\n"
+              "ab    |0012|1234.50|2024-02-01|2023-12-31|07:30:00|42|p\"q \n"
+              "Žluť  |0007|-3.25||2024-02-29|00:00:00|0|    \n"
+              "xyz   |0001|0.00|2024-03-15|2024-03-15|23:59:59|65535|n   \n");
+
+    // No rows: header and descriptors only, still a valid table.
+    const ExportResult none = WriteDbfExport(s.c, f.Source({}));
+    EXPECT_EQ(none.records, 0);
+    const std::string empty = ReadHost(dbf);
+    EXPECT_EQ(empty.size(), headerLength + 1);
+    EXPECT_EQ(codec::GetU32(empty.data() + 4), 0u);
+    EXPECT_NE(RunReader(script, dbf).find("field POZN C 4 0\n"), std::string::npos);
+
+    // A write failing midway leaves the header at 0 records and is reported.
+    s.fs.Plan("\\VELTOR3W\\KJ_AUTA.DBF").writeCode = io::kDiskWriteError;
+    s.fs.Plan("\\VELTOR3W\\KJ_AUTA.DBF").writeFrom = static_cast<std::int64_t>(headerLength + 1);
+    const ExportResult failed = WriteDbfExport(s.c, f.Source({1, 2, 3}));
+    EXPECT_EQ(failed.code, io::kDiskWriteError);
+    EXPECT_EQ(failed.path, "");
+    EXPECT_EQ(codec::GetU32(ReadHost(dbf).data() + 4), 0u);
+    EXPECT_EQ(s.ui.Last("beep"), "Chyba   101 při zápisu \\VELTOR3W\\KJ_AUTA.DBF"_cz);
+}
+
+}  // namespace
+}  // namespace kj

@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "fault_fs.h"
+#include "services/cp1250.h"
+#include "services/field_codec.h"
+#include "services/io_codes.h"
+#include "services/picture_services.h"
+#include "services/protocol.h"
+#include "services/scripted_dialogs.h"
+#include "test_dir.h"
+
+namespace kj {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadHost(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+struct Station {
+    explicit Station(const fs::path& root) : host(root.string(), root.string()), fs(host), c(fs, ui) {
+        c.workAreaSize = [] { return std::pair{1024, 768}; };
+    }
+    HostFileSystem host;
+    FaultFs fs;
+    ScriptedDialogs ui;
+    Common c;
+};
+
+// The colour of content row y of the fake window: one grey level per band of
+// 100 rows, so a row of a capture tells where it came from.
+std::uint8_t BandGrey(int y) { return static_cast<std::uint8_t>(20 + (y / 100) * 20); }
+
+// A scrolling window: content rows 0..contentHeight-1, a client area of
+// clientHeight rows showing the rows from `scroll` on.
+class FakeWindow final : public CaptureWindow {
+public:
+    int height = 700, clientHeight = 600, contentHeight = 600, controlsBottom = 500;
+    int width = 640, scroll = 37, top = 200;
+    bool captureWorks = true;
+    std::vector<std::string> calls;
+
+    int Height() const override { return height; }
+    void SetHeight(int pixels) override {
+        calls.push_back("height " + std::to_string(pixels));
+        clientHeight += pixels - height;
+        height = pixels;
+    }
+    void MoveToTop() override {
+        calls.push_back("top");
+        top = 0;
+    }
+    int ClientHeight() const override { return clientHeight; }
+    int ControlsBottom() const override { return controlsBottom; }
+    int ScrollTo(int y) override {
+        scroll = std::clamp(y, 0, std::max(0, contentHeight - clientHeight));
+        calls.push_back("scroll " + std::to_string(scroll));
+        return scroll;
+    }
+    bool CaptureClient(RgbImage* out) override {
+        if (!captureWorks) return false;
+        *out = RgbImage(width, clientHeight);
+        for (int y = 0; y < clientHeight; ++y) {
+            const std::uint8_t g = scroll + y < contentHeight ? BandGrey(scroll + y) : 0;
+            for (int x = 0; x < width; ++x) {
+                std::uint8_t* p = out->Pixel(x, y);
+                p[0] = p[1] = p[2] = g;
+            }
+        }
+        return true;
+    }
+};
+
+TEST(ScreenShot, WindowWithinOnePageIsOneCapture) {
+    TestDir dir;
+    Station s(dir.path());
+    FakeWindow w;
+    w.height = 900;  // higher than the work area (768) less 20
+    w.clientHeight = 800;
+    w.contentHeight = 800;
+
+    ASSERT_TRUE(ScreenShot(s.c, w, "shot.jpg", 0));
+    EXPECT_EQ(w.calls, (std::vector<std::string>{"top", "height 748", "scroll 0"}));
+    EXPECT_EQ(w.top, 0);
+
+    // a.bmp is the client area (640 x 648 after the height change).
+    const std::string bmp = ReadHost(dir.path() / "a.bmp");
+    ASSERT_GE(bmp.size(), 54u);
+    const auto* p = reinterpret_cast<const unsigned char*>(bmp.data());
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    EXPECT_EQ(codec::GetI32(p + 18), 640);
+    EXPECT_EQ(codec::GetI32(p + 22), 648);
+    EXPECT_EQ(bmp.size(), 54u + 640u * 3u * 648u);
+
+    RgbImage shot;
+    ASSERT_EQ(DecodeJpeg(ReadHost(dir.path() / "shot.jpg"), &shot), "");
+    EXPECT_EQ(shot.width, 640);
+    EXPECT_EQ(shot.height, 648);
+    EXPECT_NEAR(shot.Pixel(10, 50)[0], BandGrey(50), 3);
+    EXPECT_NEAR(shot.Pixel(10, 550)[0], BandGrey(550), 3);
+    EXPECT_EQ(s.ui.Texts("beep"), (std::vector<std::string>{"Snímek je hotov"_cz}));
+    EXPECT_FALSE(fs::exists(dir.path() / "b.bmp"));
+
+    // Mode 1 makes a low window 600 high; a lower one stays as it is in mode 0.
+    FakeWindow low;
+    low.height = 400;
+    low.clientHeight = 380;
+    low.contentHeight = 380;
+    ASSERT_TRUE(ScreenShot(s.c, low, "low.jpg", 1));
+    EXPECT_EQ(low.calls, (std::vector<std::string>{"top", "height 600", "scroll 0"}));
+    FakeWindow low0 = FakeWindow();
+    low0.height = 400;
+    ASSERT_TRUE(ScreenShot(s.c, low0, "low0.jpg", 0));
+    EXPECT_EQ(low0.calls, (std::vector<std::string>{"top", "scroll 0"}));
+}
+
+TEST(ScreenShot, TallWindowIsTwoCapturesComposed) {
+    TestDir dir;
+    Station s(dir.path());
+    FakeWindow w;  // 600 rows visible of 1,000; controls down to 990
+    w.contentHeight = 1000;
+    w.controlsBottom = 990;
+    w.width = 900;  // wider than the picture: cut at 800
+
+    ASSERT_TRUE(ScreenShot(s.c, w, "tall.jpg", 0));
+    // One page down stops at the end of the content (400), then back up.
+    EXPECT_EQ(w.calls, (std::vector<std::string>{"top", "scroll 0", "scroll 400", "scroll 0"}));
+    EXPECT_EQ(w.scroll, 0);
+    EXPECT_EQ(s.ui.Texts("beep"),
+              (std::vector<std::string>{"Klikněte prosím a čekejte na zpracování obrázku"_cz}));
+    EXPECT_TRUE(fs::exists(dir.path() / "a.bmp"));
+    EXPECT_TRUE(fs::exists(dir.path() / "b.bmp"));
+
+    RgbImage shot;
+    ASSERT_EQ(DecodeJpeg(ReadHost(dir.path() / "tall.jpg"), &shot), "");
+    EXPECT_EQ(shot.width, 800);
+    EXPECT_EQ(shot.height, 1150);
+    // Content row y lies at picture row y; below the content the picture is white.
+    for (int y : {50, 350, 550, 650, 950})
+        EXPECT_NEAR(shot.Pixel(400, y)[1], BandGrey(y), 3) << "row " << y;
+    EXPECT_NEAR(shot.Pixel(400, 1100)[1], 255, 3);
+}
+
+TEST(ScreenShot, ComposeCutsAndOverlaysExactly) {
+    RgbImage a(900, 700, 10, 10, 10);  // wider than 800, overlapping the second
+    RgbImage b(300, 600, 90, 90, 90);
+    const RgbImage out = ComposeScreenShot(a, b, 500);
+    ASSERT_EQ(out.width, 800);
+    ASSERT_EQ(out.height, 1150);
+    EXPECT_EQ(out.Pixel(799, 499)[0], 10);
+    EXPECT_EQ(out.Pixel(0, 500)[0], 90);   // the second lies over the first
+    EXPECT_EQ(out.Pixel(299, 1099)[0], 90);
+    EXPECT_EQ(out.Pixel(300, 600)[0], 10);  // beside the narrow second: the first
+    EXPECT_EQ(out.Pixel(300, 800)[0], 255);
+    EXPECT_EQ(out.Pixel(0, 1100)[0], 255);  // below both: white
+
+    const RgbImage cut = ComposeScreenShot(RgbImage(10, 10, 1, 1, 1), RgbImage(10, 2000, 2, 2, 2), 1000);
+    EXPECT_EQ(cut.Pixel(5, 1149)[0], 2);
+    EXPECT_EQ(cut.Pixel(5, 999)[0], 255);
+}
+
+TEST(ScreenShot, PersonalDataScramblesAndFaultsAreShown) {
+    TestDir dir;
+    Station s(dir.path());
+    s.c.set.personalData = true;
+    FakeWindow w;
+    ASSERT_TRUE(ScreenShot(s.c, w, "secret.jpg", 0));
+    RgbImage img;
+    EXPECT_NE(LoadJpegFile(s.c, "secret.jpg", &img), "");
+    ASSERT_EQ(UnscrambleFile(s.c, "secret.jpg"), io::kOk);
+    EXPECT_EQ(LoadJpegFile(s.c, "secret.jpg", &img), "");
+    EXPECT_EQ(img.height, 600);
+
+    s.c.set.personalData = false;
+    FakeWindow broken;
+    broken.captureWorks = false;
+    EXPECT_FALSE(ScreenShot(s.c, broken, "x.jpg", 0));
+    EXPECT_EQ(SaveFormImage(s.c, broken, "x.bmp"), io::kInvalidParameter);
+    EXPECT_FALSE(fs::exists(dir.path() / "x.jpg"));
+
+    s.fs.Plan("out.jpg").writeCode = io::kDiskWriteError;
+    EXPECT_FALSE(ScreenShot(s.c, w, "out.jpg", 0));
+    EXPECT_EQ(s.ui.Last("beep"), "Chyba   101 při zápisu out.jpg"_cz);
+}
+
+TEST(PrintBitmap, StretchCopiesSourcePixels) {
+    RgbImage src(2, 2);
+    const std::uint8_t v[4] = {10, 20, 30, 40};
+    for (int i = 0; i < 4; ++i) {
+        std::uint8_t* p = src.Pixel(i % 2, i / 2);
+        p[0] = v[i];
+        p[1] = static_cast<std::uint8_t>(v[i] + 1);
+        p[2] = static_cast<std::uint8_t>(v[i] + 2);
+    }
+    const RgbImage big = StretchImage(src, 4, 6);
+    ASSERT_EQ(big.width, 4);
+    ASSERT_EQ(big.height, 6);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 4; ++x) {
+            const int i = (y / 3) * 2 + x / 2;
+            EXPECT_EQ(big.Pixel(x, y)[0], v[i]) << x << "," << y;
+            EXPECT_EQ(big.Pixel(x, y)[2], v[i] + 2);
+        }
+
+    // Shrinking takes the pixel under each target pixel's centre.
+    RgbImage row(4, 1);
+    for (int x = 0; x < 4; ++x) row.Pixel(x, 0)[0] = static_cast<std::uint8_t>(x);
+    const RgbImage half = StretchImage(row, 2, 1);
+    EXPECT_EQ(half.Pixel(0, 0)[0], 1);
+    EXPECT_EQ(half.Pixel(1, 0)[0], 3);
+
+    EXPECT_TRUE(StretchImage(RgbImage(), 5, 5).empty());
+    EXPECT_TRUE(StretchImage(src, 0, 5).empty());
+}
+
+TEST(PrintBitmap, PictureRectKeepsProportionsInsideMargins) {
+    // A4 at 300 dpi, 10 mm margins: 118 pixels, room 2244 x 3272.
+    PixelRect r = PicturePrintRect(2480, 3508, 300, 300, 10, 10, 800, 600);
+    EXPECT_EQ(r.left, 118);
+    EXPECT_EQ(r.top, 118);
+    EXPECT_EQ(r.width, 2244);
+    EXPECT_EQ(r.height, 1683);
+    // A tall picture is limited by the height.
+    r = PicturePrintRect(2480, 3508, 300, 300, 0, 0, 100, 1000);
+    EXPECT_EQ(r.height, 3508);
+    EXPECT_EQ(r.width, 351);  // 350.8 rounded
+    // Non-square device pixels: the picture keeps its shape on paper.
+    r = PicturePrintRect(1000, 1000, 100, 200, 0, 0, 100, 100);
+    EXPECT_EQ(r.width, 500);
+    EXPECT_EQ(r.height, 1000);
+    // No room: nothing to draw.
+    r = PicturePrintRect(100, 100, 300, 300, 50, 50, 10, 10);
+    EXPECT_EQ(r.width, 0);
+}
+
+}  // namespace
+}  // namespace kj
