@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "screens/key_codes.h"
 #include "services/cp1250.h"
 #include "services/locks.h"
 #include "services/params.h"
@@ -253,6 +254,14 @@ bool CharWindow::NactiOkno() {
         p += StoredSize(d->type, d->width);
     }
     return true;
+}
+
+KeyResult CharWindow::KeyDown(int composite) {
+    const int enter = enterTab() == EnterTab::Swapped ? key::kTab : key::kReturn;
+    if (composite == enter && !penInput() && ValidField(Current()) &&
+        !EnterAllowed(Current(), Text(Current())))
+        return KeyResult::Consumed;
+    return FieldWalker::KeyDown(composite);
 }
 
 // ---- hooks ----

@@ -165,12 +165,21 @@ public:
     // Bytes the fields take in the record buffer.
     int RecordLength() const;
 
+    // The field walk's key handler, with one check in front: Enter
+    // normalises the current field by its type before any hook sees it,
+    // so a descendant that refuses a text as typed (EnterAllowed) is asked
+    // first; a refused Enter ends there, the cursor and the text stay.
+    KeyResult KeyDown(int composite);
+
     const std::string& windowName() const { return windowName_; }
     const std::string& caption() const { return caption_; }
     const Appearance& appearance() const { return appearance_; }
     const WindowLayout& layout() const { return layout_; }
 
 protected:
+    // Enter in `field` holding `text` (not yet normalised) may go on; a
+    // descendant that says no reports why and keeps the cursor there.
+    virtual bool EnterAllowed(int /*field*/, const std::string& /*text*/) { return true; }
     // "Help SOUB" and the current field number.
     void KlF1() override;
     // The guide of "\NAVODY\" in the program directory, titled with the caption.

@@ -1,0 +1,537 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFontDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "qt_app.h"
+#include "screens/char_window.h"
+#include "screens/key_codes.h"
+#include "screens/qt/char_window_form.h"
+#include "screens/qt/sys_params_form.h"
+#include "services/cp1250.h"
+#include "services/params.h"
+#include "services/qt/qt_text.h"
+#include "services/scripted_dialogs.h"
+#include "test_dir.h"
+
+namespace kj {
+namespace {
+
+namespace fs = std::filesystem;
+
+void WriteHost(const fs::path& p, const std::string& bytes) {
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string ReadHost(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Station 07 working in root/work.
+struct Station {
+    explicit Station(const fs::path& root)
+        : root(root), files((root / "work").string(), root.string()), c(files, ui) {
+        TestApp();
+        WriteHost(root / "work" / "data.adr", "\\data\\\r\n");
+        WriteHost(root / "work" / "prog.adr", "\\prog\\\r\n");
+        fs::create_directories(root / "data");
+        fs::create_directories(root / "prog");
+        SetJobIn(c, "", "UZIVATEL", "07");
+        InitCommon(c);
+    }
+    fs::path okna2() const { return root / "work" / "par" / "okna2.par"; }
+
+    fs::path root;
+    HostFileSystem files;
+    ScriptedDialogs ui;
+    Common c;
+};
+
+class FakePickers : public AppearancePickers {
+  public:
+    std::optional<int> colour;
+    std::optional<FontChoice> font;
+    std::optional<int> PickColour(int) override { return colour; }
+    std::optional<FontChoice> PickFont(const FontChoice&) override { return font; }
+};
+
+PoleOkna Pole(std::string label, int row, FieldType type, int width, std::string value = "") {
+    PoleOkna p;
+    p.label = std::move(label);
+    p.column = 2;
+    p.row = row;
+    p.type = type;
+    p.width = width;
+    p.value = std::move(value);
+    return p;
+}
+
+// A window of six fields: text, number, hidden code, read-only text,
+// date, text with a suffix label; a record buffer behind them.
+struct TestWindow {
+    explicit TestWindow(Station& s) : window(s.c, "fTest", metrics), form(window) {
+        amount.mask = "###.##";
+        name.suffix = "ks";
+        name.suffixColumn = 30;
+        name.suffixRow = 6;
+        name.repeatValue = "opak";
+        window.AttachFields({&text, &amount, &code, &fixed, &date, &name});
+        window.SetState(3, -1);
+        window.SetState(4, 0);
+        record.assign(static_cast<std::size_t>(window.RecordLength()), '\0');
+        window.SetZaznamOkna(record);
+    }
+    // Opens the form and waits until it has the focus.
+    void Open() {
+        form.OtevriOkno("Test ", "Stav: F2 uloží"_cz, RgbColour(255, 255, 224),
+                        RgbColour(0, 0, 160), 2, 3, 41, 12);
+        form.show();
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    }
+
+    ScreenMetrics metrics;
+    PoleOkna text = Pole("Text", 1, FieldType::Text, 5, "ab");
+    PoleOkna amount = Pole("Částka"_cz, 2, FieldType::Real, 6, "1.5");
+    PoleOkna code = Pole("Kód"_cz, 3, FieldType::CodeRight, 3, "7");
+    PoleOkna fixed = Pole("Pevné"_cz, 4, FieldType::Text, 4, "pev");
+    PoleOkna date = Pole("Datum", 5, FieldType::Date, 8, "01.02.24");
+    PoleOkna name = Pole("Jméno"_cz, 6, FieldType::Text, 10, "Novák"_cz);
+    std::string record;
+    CharWindow window;
+    CharWindowForm form;
+};
+
+QWidget* Focused() {
+    return QApplication::focusWidget();
+}
+
+// A key pressed where the focus is.
+void Press(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    ASSERT_NE(Focused(), nullptr);
+    QTest::keyClick(Focused(), k, mods);
+}
+
+TEST(CharWindowForm, ControlsFollowTheLayoutAndTheAppearance) {
+    TestDir dir;
+    Station s(dir.path());
+    WriteHost(s.okna2(),
+              "fTest FontNameA : Courier New\r\nfTest FontStyleA : Bold\r\n"
+              "fTest OknoLeft : 0030\r\nfTest OknoTop : 0040\r\n");
+    TestWindow t(s);
+    t.Open();
+    CharWindowForm& f = t.form;
+    const WindowLayout& l = t.window.layout();
+
+    EXPECT_EQ(f.windowTitle(), QString("Test "));
+    EXPECT_EQ(f.pos(), QPoint(30, 40));
+    EXPECT_EQ(f.size(), QSize(328, 224));
+    for (int i = 1; i <= 6; ++i) {
+        const FieldLayout& fl = l.fields[static_cast<std::size_t>(i - 1)];
+        ASSERT_NE(f.edit(i), nullptr);
+        EXPECT_EQ(f.label(i)->geometry(),
+                  QRect(fl.label.left, fl.label.top, fl.label.width, fl.label.height));
+        EXPECT_EQ(f.edit(i)->geometry(),
+                  QRect(fl.edit.left, fl.edit.top, fl.edit.width, fl.edit.height));
+        EXPECT_EQ(f.edit(i)->maxLength(), fl.maxLength);
+    }
+    EXPECT_EQ(f.label(2)->text(), QString::fromUtf8("Částka"));
+    EXPECT_EQ(f.edit(2)->text(), QString("1.5"));
+    // Hidden: label and box invisible; read-only: shown, not editable, no focus.
+    EXPECT_FALSE(f.label(3)->isVisible());
+    EXPECT_FALSE(f.edit(3)->isVisible());
+    EXPECT_EQ(f.suffixLabel(3), nullptr);
+    EXPECT_TRUE(f.edit(4)->isVisible());
+    EXPECT_TRUE(f.edit(4)->isReadOnly());
+    EXPECT_EQ(f.edit(4)->focusPolicy(), Qt::NoFocus);
+    EXPECT_FALSE(f.edit(1)->isReadOnly());
+    ASSERT_NE(f.suffixLabel(6), nullptr);
+    EXPECT_EQ(f.suffixLabel(6)->text(), QString("ks"));
+    EXPECT_EQ(f.suffixLabel(6)->pos(), QPoint(l.fields[5].suffix.left, l.fields[5].suffix.top));
+
+    EXPECT_EQ(f.okButton()->text(), QString("OK-F2"));
+    EXPECT_EQ(f.okButton()->geometry(), QRect(328 - 62, 4, 50, 18));
+    EXPECT_EQ(f.statusLine()->geometry(), QRect(0, 224 - 2 * 18 - 10, 320, 18));
+    EXPECT_EQ(f.statusLine()->text(), QString::fromUtf8("Stav: F2 uloží"));
+    EXPECT_TRUE(f.statusLine()->font().bold());
+    EXPECT_EQ(f.statusLine()->palette().color(QPalette::Base), QColor(0, 0, 128));
+    EXPECT_EQ(f.statusLine()->palette().color(QPalette::Text), QColor(240, 240, 240));
+    EXPECT_EQ(f.statusLine()->focusPolicy(), Qt::NoFocus);
+
+    // Paper and ink; the stored font name through the font map.
+    EXPECT_EQ(f.palette().color(QPalette::Window), QColor(255, 255, 224));
+    EXPECT_EQ(f.label(1)->palette().color(QPalette::WindowText), QColor(0, 0, 160));
+    EXPECT_EQ(f.edit(1)->palette().color(QPalette::Text), QColor(0, 0, 160));
+    EXPECT_EQ(f.font().family(), QString("DejaVu Sans Mono"));
+    EXPECT_TRUE(f.font().bold());
+    EXPECT_EQ(f.font().pixelSize(), 11);  // 8 points on a 96-dpi screen
+
+    // The first editable field has the focus; the timer is 100 ms.
+    EXPECT_EQ(Focused(), f.edit(1));
+    EXPECT_EQ(f.timerError().interval(), 100);
+    EXPECT_TRUE(f.timerError().isSingleShot());
+}
+
+TEST(CharWindowForm, KeysWalkTheFieldsAndF2WritesTheBuffer) {
+    TestDir dir;
+    Station s(dir.path());
+    TestWindow t(s);
+    t.Open();
+    CharWindowForm& f = t.form;
+    ASSERT_EQ(Focused(), f.edit(1));
+
+    // The box comes with its text selected: typing replaces it. Enter
+    // moves on; the next box is entered with its number normalised.
+    QTest::keyClicks(f.edit(1), "xyz");
+    Press(Qt::Key_Return);
+    EXPECT_EQ(Focused(), f.edit(2));
+    EXPECT_EQ(t.window.Current(), 2);
+    EXPECT_EQ(f.edit(2)->text(), QString("  1.50"));
+    EXPECT_EQ(f.edit(2)->selectedText(), QString("  1.50"));
+    QTest::keyClicks(f.edit(2), "2,5");
+    // Down skips the hidden and the read-only field.
+    Press(Qt::Key_Down);
+    EXPECT_EQ(f.edit(2)->text(), QString("  2.50"));
+    EXPECT_EQ(Focused(), f.edit(5));
+    EXPECT_TRUE(f.timerError().isActive());
+    // Up goes back over them; Up on the first field wraps to the last.
+    Press(Qt::Key_Up);
+    EXPECT_EQ(Focused(), f.edit(2));
+    Press(Qt::Key_Up);
+    EXPECT_EQ(Focused(), f.edit(1));
+    Press(Qt::Key_Up);
+    EXPECT_EQ(Focused(), f.edit(6));
+    EXPECT_EQ(t.window.Current(), 6);
+    // F12 puts the repeat value back and acts as Down: past the last field
+    // the window is accepted.
+    Press(Qt::Key_F12);
+    EXPECT_EQ(f.edit(6)->text(), QString("opak"));
+    EXPECT_TRUE(t.window.accepted());
+    EXPECT_FALSE(f.isVisible());
+
+    // Closing stored the geometry and the appearance.
+    EXPECT_EQ(ReadHost(s.okna2()),
+              "fTest OknoLeft : 0008\r\n"
+              "fTest OknoTop : 0036\r\n"
+              "fTest OknoWidth : 0328\r\n"
+              "fTest OknoHeight : 0224\r\n"
+              "fTest FontPaperA :  0014745599\r\n"
+              "fTest FontColorA :  0010485760\r\n"
+              "fTest FontNameA : Ms Sans Serif\r\n"
+              "fTest VyskaFontuA :  18\r\n"
+              "fTest SirkaFontuA :   8\r\n"
+              "fTest FontSizeA : 0008 \r\n"
+              "fTest FontStyleA : Normal\r\n");
+
+    // ZavriOkno: the boxes' texts into the values and the buffer; controls freed.
+    ASSERT_TRUE(f.ZavriOkno());
+    EXPECT_EQ(f.edit(1), nullptr);
+    EXPECT_EQ(f.okButton(), nullptr);
+    EXPECT_EQ(t.text.value, "xyz");
+    EXPECT_EQ(t.name.value, "opak");
+    EXPECT_EQ(t.record, std::string("\x05"
+                                    "xyz  ") +
+                            std::string("\x82\0\0\0\0\x20", 6) +
+                            "\x03"
+                            "007" +
+                            "\x04"
+                            "pev " +
+                            "\x06"
+                            "010224" +
+                            "\x0a"
+                            "opak      ");
+
+    // The same form opens again with the stored place; Tab walks like Down,
+    // Tab on the last field with the wrap flag goes to the first.
+    t.Open();
+    EXPECT_EQ(f.pos(), QPoint(8, 36));
+    ASSERT_EQ(Focused(), f.edit(1));
+    Press(Qt::Key_Tab);
+    EXPECT_EQ(Focused(), f.edit(2));
+    Press(Qt::Key_Tab);
+    Press(Qt::Key_Tab);
+    EXPECT_EQ(Focused(), f.edit(6));
+    t.window.SetWrap(Wrap::On);
+    Press(Qt::Key_Tab);
+    EXPECT_EQ(Focused(), f.edit(1));
+    EXPECT_TRUE(f.isVisible());
+    // F2 accepts from any field.
+    Press(Qt::Key_F2);
+    EXPECT_TRUE(t.window.accepted());
+    EXPECT_FALSE(f.isVisible());
+}
+
+TEST(CharWindowForm, EscCancelsAndKeepsTheBuffer) {
+    TestDir dir;
+    Station s(dir.path());
+    TestWindow t(s);
+    t.Open();
+    CharWindowForm& f = t.form;
+    QTest::keyClicks(f.edit(1), "zz");
+    Press(Qt::Key_Escape);
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_TRUE(t.window.cancelled());
+    EXPECT_FALSE(t.window.accepted());
+    EXPECT_TRUE(f.ZavriOkno());
+    EXPECT_EQ(t.record, std::string(t.record.size(), '\0'));
+    EXPECT_EQ(t.text.value, "ab");
+    // The geometry is stored however the window closes.
+    EXPECT_EQ(GetReg(s.c, "par\\okna2.par", "fTest OknoWidth"), "0328");
+}
+
+TEST(CharWindowForm, MouseAndButton) {
+    TestDir dir;
+    Station s(dir.path());
+    TestWindow t(s);
+    t.Open();
+    CharWindowForm& f = t.form;
+
+    // A click into another box makes it current and normalises the one left.
+    QTest::keyClick(f.edit(1), Qt::Key_End);
+    QTest::keyClicks(f.edit(1), "   ");
+    QTest::mouseClick(f.edit(5), Qt::LeftButton);
+    EXPECT_EQ(Focused(), f.edit(5));
+    EXPECT_EQ(t.window.Current(), 5);
+    EXPECT_EQ(f.edit(1)->text(), QString("ab"));
+    // The read-only box takes no focus from a click.
+    QTest::mouseClick(f.edit(4), Qt::LeftButton);
+    EXPECT_EQ(Focused(), f.edit(5));
+
+    // The focus timer puts the focus back on the current field.
+    f.okButton()->setFocus(Qt::OtherFocusReason);
+    EXPECT_EQ(Focused(), f.okButton());
+    f.timerError().start();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Focused() == f.edit(5); }, 1000));
+
+    // Tab on the button does not accept; another key on it does.
+    f.okButton()->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(f.okButton(), Qt::Key_Shift);
+    EXPECT_TRUE(f.isVisible());
+    QTest::keyClick(f.okButton(), Qt::Key_Return);
+    EXPECT_TRUE(t.window.accepted());
+    EXPECT_FALSE(f.isVisible());
+
+    // A click on the button accepts.
+    t.Open();
+    QTest::mouseClick(f.okButton(), Qt::LeftButton);
+    EXPECT_TRUE(t.window.accepted());
+    EXPECT_FALSE(f.isVisible());
+}
+
+TEST(CharWindowForm, WindowWithoutEditableFields) {
+    TestDir dir;
+    Station s(dir.path());
+    TestWindow t(s);
+    for (int i = 1; i <= 6; ++i) t.window.SetState(i, i % 2 == 0 ? 0 : -1);
+    t.Open();
+    CharWindowForm& f = t.form;
+    EXPECT_EQ(t.window.Current(), 0);
+    for (int i = 1; i <= 6; ++i) EXPECT_NE(Focused(), f.edit(i));
+    QTest::keyClick(Focused() ? Focused() : &f, Qt::Key_F2);
+    EXPECT_TRUE(t.window.accepted());
+    EXPECT_FALSE(f.isVisible());
+    t.Open();
+    QTest::keyClick(Focused() ? Focused() : &f, Qt::Key_Escape);
+    EXPECT_TRUE(t.window.cancelled());
+    EXPECT_FALSE(f.isVisible());
+}
+
+TEST(CharWindowForm, F11ChangesTheAppearanceAndCloseKeepsIt) {
+    TestDir dir;
+    Station s(dir.path());
+    TestWindow t(s);
+    FakePickers pickers;
+    t.Open();
+    t.window.SetPickers(&pickers);
+    CharWindowForm& f = t.form;
+
+    // Font and ink, then cells of 20 x 10 pixels.
+    pickers.font = FontChoice{"Courier New", 10, FontStyle::Italic, RgbColour(200, 0, 0)};
+    s.ui.choices.push_back(2);
+    s.ui.fields.push_back({true, {"20", "10"}});
+    Press(Qt::Key_F11);
+    EXPECT_EQ(s.ui.Last("choose"), "Úprava vizáže"_cz);
+    EXPECT_EQ(f.font().family(), QString("DejaVu Sans Mono"));
+    EXPECT_TRUE(f.font().italic());
+    EXPECT_EQ(f.font().pixelSize(), 13);
+    EXPECT_EQ(f.label(1)->palette().color(QPalette::WindowText), QColor(200, 0, 0));
+    // Row 2 at (2 - 1) x (20 + 4) + 4, column 2 at 2 x 10.
+    EXPECT_EQ(f.label(2)->geometry(), QRect(20, 28, 60, 20));
+    EXPECT_EQ(f.okButton()->height(), 20);
+    EXPECT_EQ(f.size(), QSize(328, 224));  // the form keeps its rectangle
+    EXPECT_EQ(Focused(), f.edit(1));
+
+    // Background colour.
+    pickers.colour = RgbColour(0, 128, 128);
+    s.ui.choices.push_back(1);
+    Press(Qt::Key_F11);
+    EXPECT_EQ(f.palette().color(QPalette::Window), QColor(0, 128, 128));
+
+    Press(Qt::Key_Escape);
+    EXPECT_EQ(GetReg(s.c, "par\\okna2.par", "fTest FontNameA"), "Courier New");
+    EXPECT_EQ(GetReg(s.c, "par\\okna2.par", "fTest FontStyleA"), "Italic");
+    EXPECT_EQ(GetReg(s.c, "par\\okna2.par", "fTest FontSizeA"), "0010 ");
+    EXPECT_EQ(GetReg(s.c, "par\\okna2.par", "fTest VyskaFontuA"), " 20");
+    EXPECT_EQ(GetReg(s.c, "par\\okna2.par", "fTest SirkaFontuA"), " 10");
+    EXPECT_EQ(GetReg(s.c, "par\\okna2.par", "fTest FontPaperA"), " 0008421376");
+    EXPECT_EQ(GetReg(s.c, "par\\okna2.par", "fTest FontColorA"), " 0000000200");
+
+    // A new form of the same window comes up as it was left.
+    ScreenMetrics fresh;
+    CharWindow again(s.c, "fTest", fresh);
+    CharWindowForm f2(again);
+    again.OtevriOkno("T", "", 0, 0, 2, 3, 41, 12);
+    EXPECT_EQ(again.appearance().cellHeight, 20);
+    f2.OtevriOkno("T", "", 0, 0, 2, 3, 41, 12);
+    EXPECT_EQ(f2.palette().color(QPalette::Window), QColor(0, 128, 128));
+    EXPECT_TRUE(f2.font().italic());
+}
+
+// Answers the next modal dialog of type D once it is up.
+template <typename D>
+void Answer(std::function<void(D&)> act) {
+    QTimer::singleShot(0, [act] {
+        auto* d = qobject_cast<D*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        act(*d);
+    });
+}
+
+TEST(QtAppearancePickers, FontThenInkAndColour) {
+    TestApp();
+    QtAppearancePickers pickers;
+    const FontChoice current{"MS Sans Serif", 8, FontStyle::Normal, RgbColour(0, 0, 160)};
+
+    // Another family, size and style; then the ink.
+    Answer<QFontDialog>([](QFontDialog& d) {
+        EXPECT_EQ(d.currentFont().family(), QString("DejaVu Sans"));
+        EXPECT_EQ(d.currentFont().pointSize(), 8);
+        QFont f("DejaVu Serif");
+        f.setPointSize(12);
+        f.setBold(true);
+        d.setCurrentFont(f);
+        Answer<QColorDialog>([](QColorDialog& c) {
+            EXPECT_EQ(c.currentColor(), QColor(0, 0, 160));
+            c.setCurrentColor(QColor(255, 0, 0));
+            c.accept();
+        });
+        d.accept();
+    });
+    std::optional<FontChoice> chosen = pickers.PickFont(current);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->name, "DejaVu Serif");
+    EXPECT_EQ(chosen->size, 12);
+    EXPECT_EQ(chosen->style, FontStyle::Bold);
+    EXPECT_EQ(chosen->colour, RgbColour(255, 0, 0));
+
+    // The same family keeps the stored name; a cancelled ink keeps the ink.
+    Answer<QFontDialog>([](QFontDialog& d) {
+        Answer<QColorDialog>([](QColorDialog& c) { c.reject(); });
+        d.accept();
+    });
+    chosen = pickers.PickFont(current);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->name, "MS Sans Serif");
+    EXPECT_EQ(chosen->style, FontStyle::Normal);
+    EXPECT_EQ(chosen->size, 8);
+    EXPECT_EQ(chosen->colour, RgbColour(0, 0, 160));
+
+    // Cancelled font dialog: nothing.
+    Answer<QFontDialog>([](QFontDialog& d) { d.reject(); });
+    EXPECT_FALSE(pickers.PickFont(current));
+
+    Answer<QColorDialog>([](QColorDialog& c) {
+        EXPECT_EQ(c.currentColor(), QColor(255, 255, 224));
+        c.setCurrentColor(QColor(0, 128, 128));
+        c.accept();
+    });
+    EXPECT_EQ(pickers.PickColour(RgbColour(255, 255, 224)), RgbColour(0, 128, 128));
+    Answer<QColorDialog>([](QColorDialog& c) { c.reject(); });
+    EXPECT_FALSE(pickers.PickColour(0));
+}
+
+// The system-parameter window with real keys; with KJ_SHOTS set to a
+// directory, pictures of the windows are saved there.
+TEST(SysParamsForm, EditsAndStoresWithRealKeys) {
+    TestDir dir;
+    Station s(dir.path());
+    SetJob(s.c, "DAN1", "21");
+    SetJob(s.c, "DAN2", "12");
+    SetJob(s.c, "POCITAC", "PC01");
+    const char* shots = std::getenv("KJ_SHOTS");
+    SysParamsForm p(s.c);
+    CharWindowForm& f = p.form();
+    p.Open();
+    f.show();
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    EXPECT_EQ(f.windowTitle(), QString::fromUtf8(" Parametry systému PC01"));
+    EXPECT_EQ(f.edit(SysParams::kMena)->text(), QString("CZK"));
+    EXPECT_EQ(f.edit(SysParams::kDan1)->text(), QString(" 21.00"));
+    EXPECT_EQ(f.label(SysParams::kLimrad)->text().trimmed(),
+              QString::fromUtf8("Řádků na tiskové stránce"));
+    if (shots) f.grab().save(QString::fromUtf8(shots) + "/parsys.png");
+
+    Press(Qt::Key_Down);
+    Press(Qt::Key_Down);
+    ASSERT_EQ(Focused(), f.edit(SysParams::kDan2));
+    QTest::keyClicks(Focused(), "15a");
+    Press(Qt::Key_Return);
+    EXPECT_EQ(s.ui.Count("beep"), 1);
+    EXPECT_EQ(Focused(), f.edit(SysParams::kDan2));
+    EXPECT_EQ(f.edit(SysParams::kDan2)->text(), QString("15a"));
+    Press(Qt::Key_Backspace);
+    Press(Qt::Key_Enter);
+    EXPECT_EQ(Focused(), f.edit(SysParams::kDan3));
+    Press(Qt::Key_Down);
+    QTest::keyClicks(Focused(), "72");
+    Press(Qt::Key_Down);
+    Press(Qt::Key_Down);
+    QTest::keyClicks(Focused(), "n");
+    Press(Qt::Key_Tab);
+    EXPECT_EQ(f.edit(SysParams::kDiaktisk)->text(), QString("N"));
+    if (shots) f.grab().save(QString::fromUtf8(shots) + "/parsys-edited.png");
+    Press(Qt::Key_F2);
+    EXPECT_FALSE(f.isVisible());
+    ASSERT_TRUE(p.params().accepted());
+    EXPECT_TRUE(f.ZavriOkno());
+    EXPECT_EQ(GetJob(s.c, "DAN1"), "21");
+    EXPECT_EQ(GetJob(s.c, "DAN2"), "15");
+    EXPECT_EQ(GetJob(s.c, "LIMRAD"), "72");
+    EXPECT_EQ(GetJob(s.c, "DIAKTISK"), "N");
+    EXPECT_EQ(GetJob(s.c, "MENA"), "");  // unchanged: not written
+    EXPECT_EQ(s.c.set.printCharMode, 5);
+    EXPECT_EQ(s.c.set.linesPerPage, 72);
+
+    if (shots) {
+        // A plain character window in a changed appearance, and its
+        // read-only and suffix fields.
+        TestWindow t(s);
+        t.Open();
+        t.form.grab().save(QString::fromUtf8(shots) + "/okno.png");
+        t.form.close();
+        WriteHost(s.okna2(),
+                  "fTest FontNameA : MS Sherif\r\nfTest FontSizeA : 0010\r\n"
+                  "fTest VyskaFontuA : 22\r\nfTest SirkaFontuA : 10\r\n"
+                  "fTest FontStyleA : Bold\r\n");
+        TestWindow big(s);
+        big.Open();
+        big.form.grab().save(QString::fromUtf8(shots) + "/okno-serif.png");
+        big.form.close();
+    }
+}
+
+}  // namespace
+}  // namespace kj
