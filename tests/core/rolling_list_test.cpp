@@ -1,0 +1,860 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "screens/key_codes.h"
+#include "screens/rolling_list.h"
+#include "services/cp1250.h"
+#include "services/params.h"
+#include "services/scripted_dialogs.h"
+#include "test_dir.h"
+
+namespace kj {
+namespace {
+
+namespace fs = std::filesystem;
+using key::Mod;
+
+void WriteHost(const fs::path& p, const std::string& bytes) {
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string ReadHost(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+struct Station {
+    explicit Station(const fs::path& root)
+        : root(root), files((root / "work").string(), root.string()), c(files, ui) {
+        WriteHost(root / "work" / "data.adr", "\\data\\\r\n");
+        WriteHost(root / "work" / "prog.adr", "\\prog\\\r\n");
+        fs::create_directories(root / "data");
+        fs::create_directories(root / "prog");
+        SetJobIn(c, "", "POCITAC", "PC01");
+        InitCommon(c);
+    }
+    fs::path okna2() const { return root / "work" / "par" / "okna2.par"; }
+    fs::path oknag() const { return root / "work" / "par" / "Oknag.par"; }
+
+    fs::path root;
+    HostFileSystem files;
+    ScriptedDialogs ui;
+    Common c;
+};
+
+// A list of synthetic rows with two columns. An optional index shows the
+// stored records in reverse order. Every hook is recorded.
+class TestList : public RollingList {
+public:
+    TestList(Common& c, ScreenMetrics& m) : RollingList(c, "fTest", m) {
+        Sloupce cols(2);
+        DefinujSloupec(cols[0], "Číslo"_cz, 1, "", 0, 0, "123456", "X", 1);
+        DefinujSloupec(cols[1], "Název"_cz, 1, "", 0, 0, std::string(20, ' '), "X", 2);
+        SetColumns(std::move(cols));
+    }
+
+    std::function<std::string(int)> name = [](int n) { return "Row " + std::to_string(n); };
+    std::vector<std::string> calls;
+    std::vector<int> rowsRead;
+    bool index = false;
+
+    using RollingList::SetCurrent;
+
+    void CtiVetuProZobrazeni(int row) override {
+        rowsRead.push_back(row);
+        record_ = FyzickeCislo(row);
+    }
+    int FyzickeCislo(int row) override { return index ? count() + 1 - row : row; }
+
+protected:
+    void FormatujRadek() override {
+        Text(1) = std::to_string(record_);
+        Text(2) = name(record_);
+    }
+    void PredZavrenim() override { calls.push_back("PredZavrenim"); }
+    void NactenKod() override { calls.push_back("NactenKod " + penCode()); }
+    void Oprav() override { calls.push_back("Oprav " + std::to_string(current())); }
+    void Novy() override { calls.push_back("Novy"); }
+    void Zrus(int row) override { calls.push_back("Zrus " + std::to_string(row)); }
+    void KlF5() override { calls.push_back("KlF5"); }
+    void KlF12() override { calls.push_back("KlF12"); }
+    void KlDel() override { calls.push_back("KlDel"); }
+    void KlCtrlMezera() override { calls.push_back("KlCtrlMezera"); }
+    void KlAltMezera() override { calls.push_back("KlAltMezera"); }
+    void Setrid1() override { calls.push_back("Setrid1"); }
+    void BezTrideni() override { calls.push_back("BezTrideni"); }
+    void KlAltF12() override { calls.push_back("KlAltF12"); }
+    void KlCtrlF9() override { calls.push_back("KlCtrlF9"); }
+    void UlozOpakovani() override { calls.push_back("UlozOpakovani"); }
+    void VlozOpakovani() override { calls.push_back("VlozOpakovani"); }
+    void KlShiftF4() override { calls.push_back("KlShiftF4"); }
+    void KlPlus() override { calls.push_back("KlPlus"); }
+    void KlMinus() override { calls.push_back("KlMinus"); }
+    void KlKrat() override { calls.push_back("KlKrat"); }
+    void ExportExcel() override { calls.push_back("ExportExcel"); }
+    void ExportDbf() override { calls.push_back("ExportDbf"); }
+    void KlPismeno() override { calls.push_back("KlPismeno " + std::to_string(key())); }
+    void KlikMysi() override { calls.push_back("KlikMysi"); }
+    void Setrid(int column) override { calls.push_back("Setrid " + std::to_string(column)); }
+    void PoOznaceni() override { calls.push_back("PoOznaceni"); }
+    void PolozkaMenu(int item) override { calls.push_back("Menu " + std::to_string(item)); }
+    bool IndexAktivni() const override { return index; }
+    void VypniIndex() override { index = false; }
+
+private:
+    int record_ = 0;
+};
+
+// Window rows 1..18 of 18 pixels: 324 div 19 - 7 = 10 grid rows.
+void Open(TestList& l, int count, int bottomRow = 18) {
+    l.OtevriSeznam(1, 1, 80, bottomRow, 0, 0, "Seznam ", "F4-nový"_cz, 1, count);
+    l.TakeRequests();
+}
+
+void Press(TestList& l, int vk, Mod mods = Mod::None) { l.KeyDown(vk, mods); }
+
+// Digits typed as a keyboard does: the key, then its character.
+void Type(TestList& l, char digit) {
+    l.KeyDown(key::k0 + (digit - '0'), Mod::None);
+    l.KeyPress(digit);
+}
+
+struct RollingListTest : ::testing::Test {
+    TestDir dir;
+    Station s{dir.path()};
+    ScreenMetrics m;
+    TestList list{s.c, m};
+    std::int64_t now = 100000;
+    void SetUp() override { list.clock = [this] { return now; }; }
+};
+
+void ExpectInvariants(const TestList& l) {
+    ASSERT_GE(l.top(), 0);
+    EXPECT_EQ(l.visible(), std::min(l.count(), l.maxVisible()));
+    if (l.count() == 0) return;
+    EXPECT_GE(l.gridRow(), 1);
+    EXPECT_LE(l.gridRow(), l.visible());
+    EXPECT_LE(l.top() + l.visible(), l.count());
+    EXPECT_EQ(l.current(), l.top() + l.gridRow());
+    ASSERT_EQ(static_cast<int>(l.gridRows().size()), l.visible());
+    for (int r = 1; r <= l.visible(); ++r)
+        EXPECT_EQ(l.gridRows()[static_cast<std::size_t>(r - 1)].cells[0],
+                  std::to_string(l.top() + r));
+}
+
+// ---- opening and moving ----
+
+TEST_F(RollingListTest, OpensAtTheTopAndReadsOnlyTheVisibleRows) {
+    Open(list, 1000000);
+    EXPECT_EQ(list.maxVisible(), 10);
+    EXPECT_EQ(list.visible(), 10);
+    EXPECT_EQ(list.current(), 1);
+    EXPECT_EQ(list.caption(), "Seznam PC01");
+    EXPECT_EQ(list.titles(), (std::vector<std::string>{"Číslo"_cz, "Název"_cz}));
+    EXPECT_EQ(list.rowsRead, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    EXPECT_EQ(list.gridRows()[2].cells[1], "Row 3");
+    EXPECT_EQ(list.counterText(), "1000000/      1  Vybráno:      "_cz);
+    EXPECT_EQ(list.helpText(), "F4-nový"_cz);
+    list.rowsRead.clear();
+    Press(list, key::kEnd);
+    EXPECT_EQ(list.current(), 1000000);
+    EXPECT_EQ(list.rowsRead.size(), 10u);
+    ExpectInvariants(list);
+
+    // Caption suffix is not added twice when the form is opened again.
+    Open(list, 5);
+    EXPECT_EQ(list.caption(), "Seznam PC01");
+}
+
+TEST_F(RollingListTest, PagingAndArrowsStopAtTheEdges) {
+    Open(list, 100);
+    Press(list, key::kNext);
+    EXPECT_EQ(list.top(), 10);
+    EXPECT_EQ(list.current(), 11);
+    for (int i = 0; i < 12; ++i) Press(list, key::kNext);
+    EXPECT_EQ(list.top(), 90);
+    EXPECT_EQ(list.current(), 91);
+    Press(list, key::kEnd);
+    EXPECT_EQ(list.current(), 100);
+    EXPECT_EQ(list.gridRow(), 10);
+    Press(list, key::kDown);
+    EXPECT_EQ(list.current(), 100);
+    // End then Up: top stays, the grid row moves.
+    Press(list, key::kUp);
+    EXPECT_EQ(list.top(), 90);
+    EXPECT_EQ(list.current(), 99);
+    Press(list, key::kPrior);
+    EXPECT_EQ(list.top(), 80);
+    EXPECT_EQ(list.current(), 89);
+    Press(list, key::kHome);
+    EXPECT_EQ(list.current(), 1);
+    Press(list, key::kUp);
+    Press(list, key::kPrior);
+    EXPECT_EQ(list.current(), 1);
+    EXPECT_EQ(list.top(), 0);
+    for (int i = 0; i < 10; ++i) Press(list, key::kDown);
+    EXPECT_EQ(list.top(), 1);
+    EXPECT_EQ(list.current(), 11);
+    ExpectInvariants(list);
+
+    // A list of 3 rows in a window of 20: visible 3, PgDn keeps top 0.
+    Open(list, 3, 40);
+    EXPECT_GE(list.maxVisible(), 20);
+    EXPECT_EQ(list.visible(), 3);
+    Press(list, key::kNext);
+    EXPECT_EQ(list.top(), 0);
+    Press(list, key::kDown);
+    Press(list, key::kDown);
+    Press(list, key::kDown);
+    EXPECT_EQ(list.current(), 3);
+    ExpectInvariants(list);
+
+    // An empty list shows no rows and ignores Enter.
+    Open(list, 0);
+    Press(list, key::kEnd);
+    Press(list, key::kReturn);
+    EXPECT_EQ(list.current(), 0);
+    EXPECT_TRUE(list.gridRows().empty());
+    EXPECT_FALSE(list.TakeRequests().close);
+    EXPECT_TRUE(list.calls.empty());
+}
+
+TEST_F(RollingListTest, RandomMovesKeepTopAndCurrentConsistent) {
+    std::mt19937 rng(7);
+    const int moves[] = {key::kPrior, key::kNext, key::kEnd, key::kHome, key::kUp, key::kDown};
+    for (int count : {1, 7, 10, 11, 250}) {
+        Open(list, count);
+        for (int i = 0; i < 400; ++i) {
+            const int what = static_cast<int>(rng() % 9);
+            if (what < 6) {
+                Press(list, moves[what]);
+            } else if (what == 6) {
+                list.ScrollBarChange(static_cast<int>(rng() % (count + 2)));
+                EXPECT_EQ(list.current(), std::clamp(list.current(), 1, count));
+            } else if (what == 7) {
+                list.Click(1 + static_cast<int>(rng() % 12));
+            } else {
+                list.JdiNa(1 + static_cast<int>(rng() % count), static_cast<int>(rng() % 4));
+            }
+            ExpectInvariants(list);
+            if (HasFailure()) return;
+        }
+    }
+}
+
+TEST_F(RollingListTest, JdiNaInItsFourModes) {
+    struct Case {
+        int count, startGridRow, row, mode, top, gridRow;
+    };
+    const Case cases[] = {
+        {100, 4, 50, 0, 46, 4},  {100, 4, 2, 0, 0, 2},   {100, 4, 99, 0, 90, 9},
+        {100, 4, 50, 1, 49, 1},  {100, 4, 5, 1, 0, 5},   {100, 4, 95, 1, 90, 5},
+        {100, 4, 50, 2, 40, 10}, {100, 4, 95, 2, 90, 5}, {100, 4, 5, 2, 0, 5},
+        {100, 4, 25, 3, 20, 5},  {100, 4, 30, 3, 20, 10}, {95, 4, 93, 3, 85, 8},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE("row " + std::to_string(k.row) + " mode " + std::to_string(k.mode));
+        Open(list, k.count);
+        list.Click(k.startGridRow);
+        list.JdiNa(k.row, k.mode);
+        EXPECT_EQ(list.top(), k.top);
+        EXPECT_EQ(list.gridRow(), k.gridRow);
+        EXPECT_EQ(list.current(), k.row);
+    }
+    // Rows outside 1..count are ignored.
+    Open(list, 100);
+    list.JdiNa(101, 0);
+    list.JdiNa(0, 1);
+    EXPECT_EQ(list.current(), 1);
+}
+
+TEST_F(RollingListTest, ScrollBarClicksAndMouse) {
+    Open(list, 1000);
+    list.ScrollBarChange(500);
+    EXPECT_EQ(list.current(), 500);
+    list.ScrollBarChange(1000);
+    EXPECT_EQ(list.current(), 1000);
+    EXPECT_EQ(list.top(), 990);
+    list.Click(3);
+    EXPECT_EQ(list.current(), 993);
+    list.MouseDown(ListMouse::Left, false, 0, 2);
+    list.MouseDown(ListMouse::Right, true, 4, 1);
+    list.MouseDown(ListMouse::Right, false, 4, 1);
+    EXPECT_EQ(list.calls, (std::vector<std::string>{"Setrid 2", "KlikMysi"}));
+    list.DoubleClick(5);
+    EXPECT_EQ(list.current(), 995);
+    EXPECT_EQ(list.key(), 13);
+    EXPECT_TRUE(list.TakeRequests().close);
+
+    list.options.enterEdits = true;
+    Open(list, 1000);
+    list.DoubleClick(2);
+    EXPECT_EQ(list.calls.back(), "Oprav 2");
+    EXPECT_FALSE(list.TakeRequests().close);
+
+    list.ScrollBarEsc();
+    EXPECT_EQ(list.current(), -1);
+    EXPECT_TRUE(list.TakeRequests().close);
+}
+
+// ---- keys ----
+
+TEST_F(RollingListTest, KeysReachTheirOperations) {
+    Open(list, 50);
+    list.Click(3);
+    struct Case {
+        int vk;
+        Mod mods;
+        std::string call;
+    };
+    const Case cases[] = {
+        {key::kSpace, Mod::None, "Oprav 3"},
+        {key::kF4, Mod::None, "Novy"},
+        {key::kF5, Mod::None, "KlF5"},
+        {key::kF8, Mod::None, "Zrus 3"},
+        {key::kF12, Mod::None, "KlF12"},
+        {key::kDelete, Mod::None, "KlDel"},
+        {key::kF1, Mod::Alt, "Setrid1"},
+        {key::kF10, Mod::Alt, "BezTrideni"},
+        {key::kF12, Mod::Alt, "KlAltF12"},
+        {key::kF9, Mod::Ctrl, "KlCtrlF9"},
+        {key::kF12, Mod::Ctrl, "UlozOpakovani"},
+        {key::kF12, Mod::Shift, "VlozOpakovani"},
+        {key::kF4, Mod::Shift, "KlShiftF4"},
+        {key::kAdd, Mod::None, "KlPlus"},
+        {key::kSubtract, Mod::None, "KlMinus"},
+        {key::kMultiply, Mod::None, "KlKrat"},
+        {'E', Mod::Ctrl, "ExportExcel"},
+        {key::kNumpad0 + 5, Mod::Ctrl, "ExportExcel"},
+        {'D', Mod::Ctrl, "ExportDbf"},
+        {key::kNumpad0 + 4, Mod::Ctrl, "ExportDbf"},
+        {'F', Mod::None, "KlPismeno 70"},
+        {'T', Mod::Shift, "KlPismeno 2084"},
+    };
+    for (const Case& k : cases) {
+        list.calls.clear();
+        Press(list, k.vk, k.mods);
+        EXPECT_EQ(list.calls, std::vector<std::string>{k.call}) << k.vk;
+        EXPECT_EQ(list.current(), 3);
+    }
+
+    // Ctrl+Space and Alt+Space call their operation without a refill.
+    list.rowsRead.clear();
+    Press(list, key::kSpace, Mod::Ctrl);
+    Press(list, key::kSpace, Mod::Alt);
+    EXPECT_TRUE(list.rowsRead.empty());
+    EXPECT_EQ(list.calls.back(), "KlAltMezera");
+    Press(list, key::kTab);
+    EXPECT_EQ(list.rowsRead.size(), 10u);
+
+    // F10 asks for the pop-up menu only when an item is visible.
+    Press(list, key::kF10);
+    EXPECT_FALSE(list.TakeRequests().popupMenu);
+    list.SetPopupItem(2, "Tisk");
+    Press(list, key::kF10);
+    EXPECT_TRUE(list.TakeRequests().popupMenu);
+    list.PopupChosen(2);
+    EXPECT_EQ(list.calls.back(), "Menu 2");
+
+    // Left/Right: first data column within 1..columns-1, offset 1..999.
+    Press(list, key::kRight);
+    Press(list, key::kRight);
+    EXPECT_EQ(list.firstColumn(), 1);
+    EXPECT_EQ(list.horizontalOffset(), 3);
+    for (int i = 0; i < 60; ++i) Press(list, key::kRight, Mod::Ctrl);
+    EXPECT_EQ(list.horizontalOffset(), 983);
+    Press(list, key::kLeft);
+    Press(list, key::kLeft, Mod::Ctrl);
+    EXPECT_EQ(list.horizontalOffset(), 962);
+}
+
+TEST_F(RollingListTest, EnterChoosesEscCancelsAndGuideOpens) {
+    Open(list, 50);
+    list.Click(4);
+    Press(list, key::kReturn);
+    EXPECT_EQ(list.key(), 13);
+    EXPECT_EQ(list.current(), 4);
+    EXPECT_EQ(list.calls, std::vector<std::string>{"PredZavrenim"});
+    EXPECT_TRUE(list.TakeRequests().close);
+
+    // With an index the choice is the stored record, and the index goes off.
+    list.calls.clear();
+    list.index = true;
+    Press(list, key::kReturn);
+    EXPECT_EQ(list.current(), 47);
+    EXPECT_FALSE(list.index);
+    EXPECT_TRUE(list.TakeRequests().close);
+
+    list.options.enterEdits = true;
+    Press(list, key::kReturn);
+    EXPECT_EQ(list.calls.back(), "Oprav 4");
+    EXPECT_FALSE(list.TakeRequests().close);
+
+    list.calls.clear();
+    Press(list, key::kEscape);
+    EXPECT_EQ(list.current(), -1);
+    EXPECT_EQ(list.calls, std::vector<std::string>{"PredZavrenim"});
+    EXPECT_TRUE(list.TakeRequests().close);
+
+    Press(list, key::kF1, Mod::Ctrl);
+    ASSERT_EQ(s.ui.Count("guide"), 1);
+    EXPECT_EQ(s.ui.Last("guide"), "Seznam PC01");
+
+    // Ctrl+F2 reaches the print spool once it exists.
+    int spool = 0;
+    Press(list, key::kF2, Mod::Ctrl);
+    list.showPrintSpool = [&] { ++spool; };
+    Press(list, key::kF2, Mod::Ctrl);
+    EXPECT_EQ(spool, 1);
+}
+
+// ---- marks ----
+
+TEST_F(RollingListTest, InsertMarksByStoredRecordAndMovesDown) {
+    Open(list, 30);
+    list.Click(2);
+    Press(list, key::kInsert);
+    EXPECT_TRUE(list.JeOznacen(2));
+    EXPECT_EQ(list.current(), 3);
+    EXPECT_EQ(list.markedCount(), 1);
+    EXPECT_TRUE(list.gridRows()[1].marked);
+    EXPECT_FALSE(list.gridRows()[2].marked);
+    EXPECT_EQ(list.counterText(), "     30/      3  Vybráno:     1"_cz);
+    EXPECT_EQ(list.calls, std::vector<std::string>{"PoOznaceni"});
+
+    // Through an index: the stored record (reverse order) is marked and the
+    // row showing it is marked wherever it appears.
+    list.index = true;
+    list.Prekresli();
+    EXPECT_FALSE(list.gridRows()[1].marked);
+    Press(list, key::kHome);
+    Press(list, key::kInsert);  // row 1 = stored record 30
+    EXPECT_TRUE(list.JeOznacen(30));
+    EXPECT_FALSE(list.JeOznacen(1));
+    EXPECT_TRUE(list.gridRows()[0].marked);
+    list.index = false;
+
+    // Insert on the last row marks it and stays there.
+    Press(list, key::kEnd);
+    Press(list, key::kInsert);
+    EXPECT_TRUE(list.JeOznacen(30) == false);
+    EXPECT_EQ(list.current(), 30);
+    Press(list, key::kInsert);
+    EXPECT_TRUE(list.JeOznacen(30));
+    EXPECT_EQ(list.markedCount(), 2);
+
+    // The bitmap keeps 0..400000; others are ignored and read unmarked.
+    list.Oznac(400000);
+    list.Oznac(400001);
+    list.Oznac(-1);
+    EXPECT_TRUE(list.JeOznacen(400000));
+    EXPECT_FALSE(list.JeOznacen(400001));
+    EXPECT_EQ(list.markedCount(), 3);
+    list.Odznac(400000);
+    list.Odznac(400000);
+    EXPECT_EQ(list.markedCount(), 2);
+}
+
+TEST_F(RollingListTest, BlockMarks) {
+    Open(list, 30);
+    // Ctrl+K with no block start marks nothing.
+    list.JdiNa(6, 0);
+    Press(list, 'K', Mod::Ctrl);
+    EXPECT_EQ(list.markedCount(), 0);
+    list.JdiNa(3, 0);
+    Press(list, 'Y', Mod::Ctrl);
+    EXPECT_EQ(list.blockStart(), 3);
+    for (int n = 3; n <= 6; ++n) EXPECT_TRUE(list.JeOznacen(n)) << n;
+    EXPECT_FALSE(list.JeOznacen(7));
+    EXPECT_EQ(list.markedCount(), 4);
+
+    // Insert inside the block toggles the whole block.
+    list.JdiNa(4, 0);
+    Press(list, key::kInsert);
+    EXPECT_EQ(list.markedCount(), 0);
+    EXPECT_EQ(list.current(), 5);
+    // Outside it only the row.
+    list.JdiNa(10, 0);
+    Press(list, key::kInsert);
+    EXPECT_EQ(list.markedCount(), 1);
+
+    // Ctrl+F11 sets the start like Ctrl+Z; Ctrl + keypad + the end like Ctrl+K.
+    list.JdiNa(20, 0);
+    Press(list, key::kF11, Mod::Ctrl);
+    EXPECT_EQ(list.blockStart(), 20);
+    EXPECT_EQ(list.markedCount(), 1);  // start after end: not valid
+    list.JdiNa(22, 0);
+    Press(list, key::kAdd, Mod::Ctrl);
+    EXPECT_EQ(list.blockEnd(), 22);
+    EXPECT_EQ(list.markedCount(), 4);
+
+    // A new end extends the block; Ctrl+Z moves its start.
+    list.JdiNa(28, 0);
+    Press(list, 'K', Mod::Ctrl);
+    EXPECT_EQ(list.markedCount(), 10);  // 10 and 20..28
+    list.JdiNa(27, 0);
+    Press(list, 'Z', Mod::Ctrl);
+    EXPECT_EQ(list.blockStart(), 27);
+    EXPECT_EQ(list.markedCount(), 10);
+    Press(list, key::kInsert);  // toggles 27 and 28
+    EXPECT_EQ(list.markedCount(), 8);
+    EXPECT_FALSE(list.JeOznacen(28));
+    EXPECT_TRUE(list.JeOznacen(26));
+    EXPECT_EQ(list.current(), 28);
+}
+
+// ---- typed numbers and the pen ----
+
+TEST_F(RollingListTest, TypedNumbersFollowTheFiftyMillisecondRule) {
+    Open(list, 500);
+    Type(list, '1');
+    EXPECT_EQ(list.current(), 1);
+    now += 51;
+    Type(list, '2');
+    EXPECT_EQ(list.current(), 12);
+    now += 51;
+    Type(list, '7');
+    EXPECT_EQ(list.current(), 127);
+    // Beyond count: nothing; a move clears the buffer.
+    now += 51;
+    Type(list, '9');
+    EXPECT_EQ(list.current(), 127);
+    Press(list, key::kDown);
+    EXPECT_EQ(list.typedDigits(), "");
+    now += 51;
+    Type(list, '4');
+    EXPECT_EQ(list.current(), 4);
+
+    // Within 50 ms only the first digit jumps.
+    Press(list, key::kHome);
+    now += 100;
+    Type(list, '3');
+    now += 50;
+    Type(list, '5');
+    EXPECT_EQ(list.current(), 3);
+    EXPECT_EQ(list.typedDigits(), "35");
+
+    // A row offset is taken off a number above it.
+    list.options.rowOffset = 100;
+    Press(list, key::kHome);
+    now += 100;
+    for (char d : std::string("105")) {
+        now += 60;
+        Type(list, d);
+    }
+    EXPECT_EQ(list.current(), 5);
+}
+
+TEST_F(RollingListTest, SixFastDigitsAndEnterReadACode) {
+    Open(list, 500);
+    list.Click(2);
+    for (char d : std::string("123456")) {
+        now += 5;
+        Type(list, d);
+    }
+    EXPECT_EQ(list.current(), 1);  // only the first digit jumped
+    Press(list, key::kReturn);
+    EXPECT_EQ(list.calls, std::vector<std::string>{"NactenKod 123456"});
+    EXPECT_FALSE(list.TakeRequests().close);
+    EXPECT_EQ(list.typedDigits(), "");
+
+    // Five digits are a row number: Enter chooses.
+    list.calls.clear();
+    for (char d : std::string("00012")) {
+        now += 5;
+        Type(list, d);
+    }
+    Press(list, key::kReturn);
+    EXPECT_EQ(list.calls, std::vector<std::string>{"PredZavrenim"});
+}
+
+TEST_F(RollingListTest, PenModeCollectsDigitKeys) {
+    Open(list, 500);
+    // Ctrl, then B: pen on instead of any other action.
+    Press(list, key::kControl, Mod::Ctrl);
+    Press(list, key::kB, Mod::Ctrl);
+    EXPECT_TRUE(list.penMode());
+    // The digit keys of a Czech layout produce "+ěš": their keys are 1 2 3.
+    for (int vk : {'1', '2', '3'}) {
+        list.KeyDown(vk, Mod::None);
+        list.KeyPress('?');
+    }
+    EXPECT_EQ(list.penCode(), "123");
+    EXPECT_EQ(list.current(), 1);  // no typed row while the pen is on
+    Press(list, key::kReturn);
+    EXPECT_EQ(list.calls, std::vector<std::string>{"NactenKod 123"});
+    EXPECT_FALSE(list.penMode());
+
+    // Caps Lock and character 2 switch it on too, emptying the code.
+    Press(list, key::kCapital);
+    EXPECT_TRUE(list.penMode());
+    EXPECT_EQ(list.penCode(), "");
+    Press(list, key::kReturn);
+    list.KeyPress('\x02');
+    EXPECT_TRUE(list.penMode());
+    Press(list, key::kReturn);
+
+    // End switches it on only with the customer switch.
+    Press(list, key::kEnd);
+    EXPECT_FALSE(list.penMode());
+    EXPECT_EQ(list.current(), 500);
+    s.c.set.customerFlag[kPenOnEndFlag] = true;
+    Press(list, key::kHome);
+    Press(list, key::kEnd);
+    EXPECT_TRUE(list.penMode());
+    EXPECT_EQ(list.current(), 1);
+}
+
+// ---- search ----
+
+TEST_F(RollingListTest, SearchTwoPassesAndWrap) {
+    list.name = [](int n) {
+        if (n == 40) return std::string("Žlutý kůň"_cz);
+        if (n == 7) return std::string("alfa beta");
+        if (n == 90) return std::string("ALFA-BETA");
+        return "Row " + std::to_string(n);
+    };
+    Open(list, 100);
+    Press(list, key::kF3);
+    EXPECT_TRUE(list.searchActive());
+    EXPECT_TRUE(list.TakeRequests().focusSearch);
+    // Folded: accents and case do not count.
+    EXPECT_TRUE(list.SearchKeyDown(key::kF3, Mod::None, "zluty"));
+    EXPECT_EQ(list.current(), 40);
+    EXPECT_FALSE(list.searchActive());
+    EXPECT_TRUE(list.TakeRequests().focusGrid);
+
+    // From row 40, "alfa beta" wraps to row 7 past the end... but 90 holds
+    // "ALFA-BETA", which the first pass does not find, so 7 it is.
+    Press(list, key::kF3);
+    list.SearchKeyDown(key::kF3, Mod::None, "alfa beta");
+    EXPECT_EQ(list.current(), 7);
+    // "A.B"-like text: found in the second pass at the next row holding it.
+    Press(list, key::kF3);
+    list.SearchKeyDown(key::kF3, Mod::None, "fa.be");
+    EXPECT_EQ(list.current(), 90);
+    EXPECT_FALSE(list.options.searchIgnoresPunctuation);
+
+    // No match in either pass leaves the row; neither does Esc search.
+    Press(list, key::kF3);
+    list.SearchKeyDown(key::kF3, Mod::None, "nikde");
+    EXPECT_EQ(list.current(), 90);
+    EXPECT_EQ(list.helpText(), "F4-nový"_cz);
+    EXPECT_TRUE(list.helpVisible());
+    Press(list, key::kF3);
+    EXPECT_FALSE(list.SearchKeyDown('X', Mod::None, "Row 3"));
+    list.SearchKeyDown(key::kEscape, Mod::None, "Row 3");
+    EXPECT_EQ(list.current(), 90);
+
+    // Without wrap the search ends at the last row.
+    list.options.noSearchWrap = true;
+    Press(list, key::kF3);
+    list.SearchKeyDown(key::kF3, Mod::None, "zluty");
+    EXPECT_EQ(list.current(), 90);
+    list.options.noSearchWrap = false;
+
+    // Exact search: case counts.
+    list.options.exactSearch = true;
+    list.PrepniHledani("");
+    list.PrepniHledani("alfa");
+    EXPECT_EQ(list.current(), 7);
+    list.options.exactSearch = false;
+
+    // Ctrl+F3 ignores punctuation from the first pass on.
+    list.JdiNa(50, 0);
+    Press(list, key::kF3);
+    list.SearchKeyDown(key::kF3, Mod::Ctrl, "a b");
+    EXPECT_TRUE(list.options.searchIgnoresPunctuation);
+    EXPECT_EQ(list.current(), 90);
+}
+
+TEST_F(RollingListTest, SearchReportsProgressEveryThousandRows) {
+    list.name = [](int n) {
+        return n == 4500 ? std::string("hledany") : "Row " + std::to_string(n);
+    };
+    Open(list, 5000);
+    std::vector<std::string> counters;
+    std::vector<bool> helps;
+    list.searchProgress = [&] {
+        counters.push_back(list.counterText());
+        helps.push_back(list.helpVisible());
+        EXPECT_EQ(list.helpText(), "Hledám: HLEDANY"_cz);
+    };
+    list.PrepniHledani("");
+    list.PrepniHledani("Hledany");
+    EXPECT_EQ(list.current(), 4500);
+    ASSERT_EQ(counters.size(), 4u);
+    EXPECT_EQ(counters[0], "   5000/   1001  Vybráno:      "_cz);
+    EXPECT_EQ(helps, (std::vector<bool>{false, true, false, true}));
+    EXPECT_EQ(list.helpText(), "F4-nový"_cz);
+}
+
+// ---- layout and stored settings ----
+
+TEST_F(RollingListTest, StoredGeometryColumnsAndRowAreUsed) {
+    WriteHost(s.okna2(),
+              "fTest Left : 0040\r\nfTest Top : abc\r\nfTest Width : 0150\r\n"
+              "fTest Height : 0570\r\nfTest Gridy : 012000077\r\nfTest Index : 000080\r\n"
+              "VyskaFontu : 20\r\nfTest ImgLeft : 000700\r\nfTest TextTop : 0\r\n");
+    s.c.workAreaSize = [] { return std::pair{1024, 768}; };
+    Open(list, 100);
+    const RollingListLayout& l = list.layout();
+    EXPECT_EQ(l.form, (Rect{40, 0, 200, 570}));  // width at least 200
+    EXPECT_EQ(l.rowHeight, 20);
+    EXPECT_EQ(list.maxVisible(), 570 / 21 - 7);
+    // Column 1 stored as 000: computed; column 2 stored 77.
+    EXPECT_EQ(l.columnWidths, (std::vector<int>{12, 7 * 8, 77}));
+    // " Index" 80 opens with that row at the bottom.
+    EXPECT_EQ(list.current(), 80);
+    EXPECT_EQ(list.gridRow(), list.visible());
+    EXPECT_EQ(l.picture.panel.left, 700);
+    EXPECT_GT(l.picture.textPane.top, 0);
+    EXPECT_EQ(l.grid.height, (list.visible() + 1) * 20 + 2);
+
+    // Closing stores geometry, " Index" and " Gridy".
+    list.JdiNa(33, 0);
+    list.ColumnResized(2, 150);
+    list.FormClose({5, 6, 700, 500});
+    list.Uvolni();
+    const std::string par = ReadHost(s.okna2());
+    EXPECT_NE(par.find("fTest Left : 0005\r\n"), std::string::npos);
+    EXPECT_NE(par.find("fTest Height : 0500\r\n"), std::string::npos);
+    EXPECT_NE(par.find("fTest Index : 000033\r\n"), std::string::npos);
+    EXPECT_NE(par.find("fTest Gridy : 012056150\r\n"), std::string::npos);
+    EXPECT_FALSE(list.JeOznacen(1));
+
+    // A form beyond the work area less 100 pixels is moved back; values
+    // outside 1..999 in " Gridy" become 200; a Courier font counts 9
+    // pixels a character.
+    WriteHost(s.okna2(), "fTest Left : 2000\r\nfTest Gridy : 010-05\r\n"
+                         "fTest FontName : Courier New\r\n");
+    Open(list, 100);
+    EXPECT_EQ(list.layout().form.left, 924);
+    EXPECT_EQ(list.layout().columnWidths, (std::vector<int>{10, 200, 21 * 9}));
+}
+
+TEST_F(RollingListTest, ResizeChangesTheVisibleRows) {
+    Open(list, 100);
+    Press(list, key::kEnd);
+    list.FormResize(640, 19 * 12);  // 12 - 7 = 5 rows
+    EXPECT_EQ(list.maxVisible(), 5);
+    ExpectInvariants(list);
+    EXPECT_TRUE(list.TakeRequests().layout);
+    // Growing keeps the rows filled and the current row.
+    list.FormResize(640, 19 * 27);
+    EXPECT_EQ(list.visible(), 20);
+    EXPECT_EQ(list.top(), 80);
+    EXPECT_EQ(list.current(), 95);
+    ExpectInvariants(list);
+    list.options.rowAdjustment = 2;
+    list.FormResize(640, 19 * 28);
+    EXPECT_EQ(list.maxVisible(), 19);
+}
+
+TEST_F(RollingListTest, AppearanceMenu) {
+    struct Pickers : AppearancePickers {
+        std::optional<int> PickColour(int) override { return RgbColour(1, 2, 3); }
+        std::optional<FontChoice> PickFont(const FontChoice&) override {
+            return FontChoice{"Courier New", 10, FontStyle::Bold, RgbColour(9, 0, 0)};
+        }
+    } pickers;
+    list.SetPickers(&pickers);
+    Open(list, 100);
+    int parameters = 0;
+
+    // Item 1: the system-parameter window, when there is one.
+    s.ui.choices = {1, 1};
+    Press(list, key::kF11);
+    list.systemParameters = [&] { ++parameters; };
+    Press(list, key::kF11);
+    EXPECT_EQ(parameters, 1);
+    ASSERT_EQ(s.ui.shown.back().items.size(), 7u);
+    EXPECT_EQ(s.ui.shown.back().text, "Úprava vizáže"_cz);
+    EXPECT_EQ(s.ui.shown.back().items[6], "Nastavení standardu VELTOR"_cz);
+
+    // Item 2: background colour; one font for all windows ends.
+    WriteHost(s.oknag(), "FontNameA : Arial\r\n");
+    s.ui.choices = {2};
+    Press(list, key::kF11);
+    EXPECT_EQ(list.appearance().paper, RgbColour(1, 2, 3));
+    EXPECT_FALSE(fs::exists(s.oknag()));
+    EXPECT_TRUE(list.TakeRequests().appearance);
+
+    // Item 3: font and colour, then the cell size, width clamped to 20.
+    s.ui.choices = {3};
+    s.ui.fields = {{true, {"24", "25"}}};
+    Press(list, key::kF11);
+    EXPECT_EQ(list.appearance().cellHeight, 24);
+    EXPECT_EQ(list.appearance().cellWidth, 20);
+    EXPECT_EQ(list.layout().rowHeight, 24);
+    std::string par = ReadHost(s.okna2());
+    EXPECT_NE(par.find("fTest FontPaper :  00000197121\r\n"), std::string::npos);
+    EXPECT_NE(par.find("fTest FontName : Courier New\r\n"), std::string::npos);
+    EXPECT_NE(par.find("fTest FontSize : 0010 \r\n"), std::string::npos);
+    EXPECT_NE(par.find("fTest FontStyle : Bold\r\n"), std::string::npos);
+    EXPECT_NE(par.find("fTest FontColor :  00000000009\r\n"), std::string::npos);
+    EXPECT_NE(par.find("fTest VyskaFontu :  24\r\n"), std::string::npos);
+    EXPECT_NE(par.find("fTest SirkaFontu :  20\r\n"), std::string::npos);
+
+    // Item 4: general keys, with and without "A"; the window's own win.
+    s.ui.choices = {4};
+    s.ui.fields = {{true, {"5", "30"}}};
+    Press(list, key::kF11);
+    par = ReadHost(s.okna2());
+    EXPECT_NE(par.find("\nFontNameA : Courier New\r\n"), std::string::npos);
+    EXPECT_NE(par.find("\nVyskaFontu :  10\r\n"), std::string::npos);
+    EXPECT_NE(par.find("\nSirkaFontuA :  30\r\n"), std::string::npos);
+    EXPECT_EQ(list.appearance().cellHeight, 24);
+
+    // Item 6: the work area's size.
+    s.c.workAreaSize = [] { return std::pair{1280, 1000}; };
+    s.ui.choices = {6};
+    Press(list, key::kF11);
+    EXPECT_EQ(list.layout().form.width, 1280);
+    EXPECT_EQ(list.layout().form.height, 1000);
+    EXPECT_EQ(list.maxVisible(), 1000 / 25 - 7);
+
+    // Item 5: every window's settings go.
+    s.ui.choices = {5};
+    Press(list, key::kF11);
+    EXPECT_FALSE(fs::exists(s.okna2()));
+    EXPECT_EQ(list.appearance().cellHeight, 18);
+    EXPECT_EQ(list.appearance().paper, 0);
+
+    // Item 7: the program's standard appearance in one-font mode.
+    WriteHost(s.okna2(), "fTest VyskaFontu : 25\r\n");
+    const std::string standard = "VyskaFontu : 14\r\nFontName : Arial\r\nFontNameA : Arial\r\n";
+    WriteHost(s.root / "prog" / "2" / "Oknag.par", standard);
+    s.ui.choices = {7};
+    Press(list, key::kF11);
+    EXPECT_FALSE(fs::exists(s.okna2()));
+    EXPECT_EQ(ReadHost(s.oknag()), standard);
+    EXPECT_EQ(list.appearance().fontName, "Arial");
+    EXPECT_EQ(list.appearance().cellHeight, 14);
+}
+
+TEST_F(RollingListTest, PicturesOfTheCurrentRow) {
+    list.options.picturesOn = true;
+    WriteHost(s.root / "work" / "000002-00.jpg", "\xff\xd8jpeg");
+    WriteHost(s.root / "work" / "000003-00.jpg", "ab");
+    Open(list, 10);
+    EXPECT_FALSE(list.picture().shown);
+    Press(list, key::kDown);
+    ASSERT_TRUE(list.picture().shown);
+    EXPECT_EQ(fs::path(list.picture().hostPath).filename(), "000002-00.jpg");
+    Press(list, key::kDown);  // 2 bytes: no picture
+    EXPECT_FALSE(list.picture().shown);
+
+    list.PicturePanelChanged({300, 20, 160, 120});
+    list.TextPaneMoved(310, 150);
+    const std::string par = ReadHost(s.okna2());
+    EXPECT_NE(par.find("fTest ImgWidth : 000160\r\n"), std::string::npos);
+    EXPECT_NE(par.find("fTest TextTop : 000150\r\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kj

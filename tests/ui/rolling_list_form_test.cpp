@@ -1,0 +1,280 @@
+// The rolling list on its Qt form, driven by real key and mouse events.
+// With KJ_LIST_PNG set to a file name, the form is also saved as a picture.
+
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTest>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "qt_app.h"
+#include "screens/qt/rolling_list_form.h"
+#include "services/cp1250.h"
+#include "services/params.h"
+#include "services/picture.h"
+#include "services/qt/qt_text.h"
+#include "services/scripted_dialogs.h"
+#include "test_dir.h"
+
+namespace kj {
+namespace {
+
+namespace fs = std::filesystem;
+
+void WriteHost(const fs::path& p, const std::string& bytes) {
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string ReadHost(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A car list of synthetic rows: registration, type, kind, date.
+class CarList : public RollingList {
+public:
+    explicit CarList(Common& c) : RollingList(c, "fAuta") {
+        Sloupce cols(4);
+        DefinujSloupec(cols[0], "SPZ", 1, "", 0, 0, std::string(8, ' '), "X", 1);
+        DefinujSloupec(cols[1], "Typ vozidla", 1, "", 0, 0, std::string(20, ' '), "X", 2);
+        DefinujSloupec(cols[2], "Druh", 1, "", 0, 0, std::string(3, ' '), "X", 3);
+        DefinujSloupec(cols[3], "Datum STK", 1, "", 0, 0, std::string(6, ' '), "d", 4);
+        SetColumns(std::move(cols));
+    }
+    std::vector<std::string> calls;
+
+    void CtiVetuProZobrazeni(int row) override { row_ = row; }
+
+protected:
+    void FormatujRadek() override {
+        static const std::string types[] = {"Škoda Octavia"_cz, "Ford Transit", "Tatra 815",
+                                            "Zetor 7211"};
+        static const char* kinds[] = {"SLU", "SOU", "SLU", "STR"};
+        Text(1) = "1A" + FormatPic("@@@@@@", row_);
+        Text(2) = types[row_ % 4];
+        Text(3) = kinds[row_ % 4];
+        Text(4) = FormatPic("@@", 1 + row_ % 28) + "." + FormatPic("@@", 1 + row_ % 12) + ".24";
+    }
+    void NactenKod() override { calls.push_back("NactenKod " + penCode()); }
+    void Oprav() override { calls.push_back("Oprav " + std::to_string(current())); }
+
+private:
+    int row_ = 0;
+};
+
+struct RollingListFormTest : ::testing::Test {
+    RollingListFormTest() : files((dir.path() / "work").string(), dir.str()), c(files, ui) {
+        WriteHost(dir.path() / "work" / "data.adr", "\\data\\\r\n");
+        WriteHost(dir.path() / "work" / "prog.adr", "\\prog\\\r\n");
+        fs::create_directories(dir.path() / "data");
+        SetJobIn(c, "", "POCITAC", "PC01");
+        InitCommon(c);
+    }
+    void Open(int count) {
+        list.OtevriSeznam(2, 2, 95, 25, RgbColour(208, 253, 253), 0, " Seznam vozidel ",
+                          " F4-nový  Mezera-oprava  F8-zrušit  F3-hledej  Esc-konec"_cz, 99999,
+                          count);
+        form.Sync();
+        form.show();
+        form.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+        form.sgRol()->setFocus();
+    }
+    void Key(int qtKey, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyClick(form.sgRol(), static_cast<Qt::Key>(qtKey), mods);
+    }
+    QString Cell(int row, int column) const {
+        return form.sgRol()->model()->index(row, column).data().toString();
+    }
+
+    QApplication& app = TestApp();
+    TestDir dir;
+    HostFileSystem files;
+    ScriptedDialogs ui;
+    Common c;
+    CarList list{c};
+    RollingListForm form{list};
+};
+
+TEST_F(RollingListFormTest, ShowsOnlyTheVisibleRowsAndMovesWithKeys) {
+    Open(1000);
+    QTableView* grid = form.sgRol();
+    EXPECT_EQ(form.windowTitle(), QString(" Seznam vozidel PC01"));
+    EXPECT_EQ(grid->model()->rowCount(), list.visible());
+    EXPECT_EQ(grid->model()->columnCount(), 4);
+    EXPECT_EQ(grid->model()->headerData(1, Qt::Horizontal).toString(), QString("Typ vozidla"));
+    EXPECT_EQ(Cell(0, 0), QString("1A000001"));
+    EXPECT_EQ(Cell(0, 1), QString("Ford Transit"));
+    EXPECT_EQ(form.lKolik()->text(), ToQt("   1000/      1  Vybráno:      "_cz));
+    EXPECT_EQ(form.lHelp()->text().trimmed(),
+              QString::fromUtf8("F4-nový  Mezera-oprava  F8-zrušit  F3-hledej  Esc-konec"));
+
+    Key(Qt::Key_End);
+    EXPECT_EQ(list.current(), 1000);
+    EXPECT_EQ(Cell(list.visible() - 1, 0), QString("1A001000"));
+    EXPECT_EQ(grid->currentIndex().row(), list.visible() - 1);
+    EXPECT_EQ(form.scrollBar1()->value(), 1000);
+    Key(Qt::Key_PageUp);
+    Key(Qt::Key_Up);
+    EXPECT_EQ(list.current(), 1000 - list.visible() - 1);
+    Key(Qt::Key_Home);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(list.current(), 2);
+    EXPECT_EQ(grid->currentIndex().row(), 1);
+
+    // Typed row numbers (the clock says the digits are slow).
+    std::int64_t now = 0;
+    list.clock = [&] { return now += 100; };
+    QTest::keyClicks(grid, "345");
+    EXPECT_EQ(list.current(), 345);
+    EXPECT_EQ(Cell(list.gridRow() - 1, 0), QString("1A000345"));
+
+    // A click on the scroll bar's track: one page on.
+    form.scrollBar1()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(list.current(), 345 + list.visible());
+
+    // Insert marks the row: column 0 shows the mark.
+    Key(Qt::Key_Insert);
+    EXPECT_EQ(grid->model()->headerData(list.gridRow() - 2, Qt::Vertical).toString(),
+              QString(QChar(0x25C4)));
+    EXPECT_TRUE(form.lKolik()->text().endsWith(QString("     1")));
+}
+
+TEST_F(RollingListFormTest, SearchBoxTurnsYellowAndFinds) {
+    Open(3000);
+    EXPECT_FALSE(form.eHled()->isEnabled());
+    Key(Qt::Key_F3);
+    ASSERT_TRUE(form.eHled()->isEnabled());
+    EXPECT_EQ(form.eHled()->palette().color(QPalette::Base), QColor(255, 255, 0));
+    EXPECT_TRUE(form.eHled()->hasFocus());
+    QTest::keyClicks(form.eHled(), QString::fromUtf8("1a002345"));
+    QTest::keyClick(form.eHled(), Qt::Key_F3);
+    EXPECT_EQ(list.current(), 2345);
+    EXPECT_FALSE(form.eHled()->isEnabled());
+    EXPECT_NE(form.eHled()->palette().color(QPalette::Base), QColor(255, 255, 0));
+    EXPECT_TRUE(form.sgRol()->hasFocus());
+
+    // Accents and case fold; the second pass drops the punctuation.
+    Key(Qt::Key_F3);
+    form.eHled()->setText(QString::fromUtf8("skoda.oct"));
+    QTest::keyClick(form.eHled(), Qt::Key_F3);
+    EXPECT_EQ(list.current(), 2348);  // the next Škoda Octavia (rows 4k)
+}
+
+TEST_F(RollingListFormTest, MouseChoosesAndEscCloses) {
+    list.options.enterEdits = false;
+    Open(50);
+    QTableView* grid = form.sgRol();
+    const QRect third = grid->visualRect(grid->model()->index(2, 1));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, third.center());
+    EXPECT_EQ(list.current(), 3);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, third.center());
+    EXPECT_EQ(list.key(), 13);
+    EXPECT_EQ(list.current(), 3);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+
+    // Esc: current -1; the geometry is stored on close.
+    form.show();
+    form.sgRol()->setFocus();
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(list.current(), -1);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.result(), QDialog::Rejected);
+    const std::string par = ReadHost(dir.path() / "work" / "par" / "okna2.par");
+    EXPECT_NE(par.find("fAuta Width : 0752\r\n"), std::string::npos) << par;
+    list.Uvolni();
+    EXPECT_NE(ReadHost(dir.path() / "work" / "par" / "okna2.par").find("fAuta Index : 000003"),
+              std::string::npos);
+}
+
+TEST_F(RollingListFormTest, CzechPenKeysGuideAndAppearanceMenu) {
+    Open(500);
+    QTableView* grid = form.sgRol();
+    QTest::keyClick(grid, Qt::Key_B, Qt::ControlModifier);
+    ASSERT_TRUE(list.penMode());
+    for (const char* ch : {"+", "ě", "š"}) {
+        const QString text = QString::fromUtf8(ch);
+        QKeyEvent press(QEvent::KeyPress, text == "+" ? Qt::Key_Plus : Qt::Key_unknown,
+                        Qt::NoModifier, text);
+        QApplication::sendEvent(grid, &press);
+    }
+    EXPECT_EQ(list.penCode(), "123");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(list.calls, std::vector<std::string>{"NactenKod 123"});
+    EXPECT_TRUE(form.isVisible());
+
+    Key(Qt::Key_F1, Qt::ControlModifier);
+    EXPECT_EQ(ui.Count("guide"), 1);
+
+    // F11, item 6: the form takes the work area's size.
+    c.workAreaSize = [] { return std::pair{1000, 700}; };
+    ui.choices = {6};
+    Key(Qt::Key_F11);
+    ASSERT_EQ(ui.shown.back().items.size(), 7u);
+    EXPECT_EQ(form.size(), QSize(1000, 700));
+    EXPECT_EQ(grid->model()->rowCount(), list.maxVisible());
+
+    // The user resizes the form: the grid follows.
+    form.resize(900, 300);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(list.layout().form.height, 300);
+    EXPECT_EQ(grid->model()->rowCount(), list.visible());
+    EXPECT_EQ(grid->height(), list.layout().grid.height);
+}
+
+TEST_F(RollingListFormTest, Picture) {
+    list.options.enterEdits = true;
+    Open(40);
+    const char* png = std::getenv("KJ_LIST_PNG");
+    if (png && *png) {
+        Key(Qt::Key_PageDown);
+        Key(Qt::Key_Down);
+        Key(Qt::Key_Down);
+        Key(Qt::Key_Insert);
+        Key(Qt::Key_Insert);
+        Key(Qt::Key_F3);
+        form.eHled()->setText("Tatra");
+        form.grab().save(QString::fromUtf8(png));
+    }
+    Key(Qt::Key_Space);
+    EXPECT_EQ(list.calls.back(), "Oprav " + std::to_string(list.current()));
+}
+
+// One key with its redraw, at 1,000 and at 1,000,000 rows: the grid asks
+// only for the visible rows, so both take about the same time.
+TEST_F(RollingListFormTest, KeyAndRedrawTimeDoesNotGrowWithTheRows) {
+    double perKey[2] = {0, 0};
+    const int counts[2] = {1000, 1000000};
+    for (int i = 0; i < 2; ++i) {
+        Open(counts[i]);
+        const int keys[] = {Qt::Key_PageDown, Qt::Key_Down, Qt::Key_End, Qt::Key_Up,
+                            Qt::Key_Home, Qt::Key_PageDown};
+        const int rounds = 40;
+        const auto t0 = std::chrono::steady_clock::now();
+        for (int r = 0; r < rounds; ++r) {
+            for (int k : keys) {
+                Key(k);
+                (void)form.grab();  // paints the whole form
+            }
+        }
+        const double ms = std::chrono::duration<double, std::milli>(
+                              std::chrono::steady_clock::now() - t0).count();
+        perKey[i] = ms / (rounds * std::size(keys));
+    }
+    std::printf("[ list form ] key + redraw: %.3f ms at 1,000 rows, %.3f ms at 1,000,000 rows\n",
+                perKey[0], perKey[1]);
+    EXPECT_LT(perKey[0], 20.0);
+    EXPECT_LT(perKey[1], 20.0);
+}
+
+}  // namespace
+}  // namespace kj
