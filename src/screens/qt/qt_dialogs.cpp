@@ -15,6 +15,7 @@
 #include "screens/qt/choice_dialog.h"
 #include "screens/qt/dialog_widgets.h"
 #include "screens/qt/fields_dialog.h"
+#include "screens/qt/form_printer.h"
 #include "screens/qt/guide_window.h"
 #include "screens/qt/help_box.h"
 #include "screens/qt/wait_note.h"
@@ -45,6 +46,7 @@ QtDialogs::QtDialogs(FileSystem& fs) : fs_(fs), own_(fs, *this) {
         QRect r = screen->availableGeometry();
         return std::pair{r.width(), r.height()};
     };
+    printForm = [](QWidget& form) { (void)PrintFormWithDialog(form); };
     chooseFile = [](QWidget& parent) {
         return QFileDialog::getOpenFileName(&parent, QString(), QString(), QString(), nullptr,
                                             QFileDialog::DontUseNativeDialog);

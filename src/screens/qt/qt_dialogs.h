@@ -46,8 +46,7 @@ public:
     // gives the number the user took over. Empty until the calculator
     // exists: F9 then does nothing.
     std::function<std::optional<double>(double)> calculator;
-    // F10 in ChooseItem: prints the form after a printer dialog. Empty until
-    // form printing exists: F10 then does nothing.
+    // F10 in ChooseItem: prints the form after a printer dialog.
     std::function<void(QWidget&)> printForm;
     // F10 in AskFields: the file-open dialog; gives the chosen file or "".
     std::function<QString(QWidget&)> chooseFile;

@@ -1,0 +1,26 @@
+#include "screens/qt/form_printer.h"
+
+#include <QPainter>
+#include <QPixmap>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QWidget>
+
+namespace kj {
+
+bool PrintFormWithDialog(QWidget& form) {
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, &form);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    QPixmap picture = form.grab();
+    QPainter painter(&printer);
+    QRect page = painter.viewport();
+    QSize size = picture.size();
+    size.scale(page.size(), Qt::KeepAspectRatio);
+    painter.setViewport(page.x(), page.y(), size.width(), size.height());
+    painter.setWindow(picture.rect());
+    painter.drawPixmap(0, 0, picture);
+    return true;
+}
+
+}  // namespace kj
