@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "rec_station.h"
+#include "screens/key_codes.h"
+#include "screens/record_editor.h"
+#include "screens/table_browser.h"
+#include "services/cp1250.h"
+#include "services/locks.h"
+#include "services/params.h"
+#include "services/picture.h"
+#include "test_dir.h"
+
+namespace kj {
+namespace {
+
+using rectest::ReadHost;
+using rectest::WriteHost;
+namespace fs = std::filesystem;
+
+// Places: a 40-character text, a 6-byte real, and a date the editor hides.
+Sloupce Columns() {
+    Sloupce cols(3);
+    DefinujSloupec(cols[0], "Místo "_cz, 2, "", 0, 0, std::string(40, ' '), "X", 2);
+    DefinujSloupec(cols[1], "Km    ", 2, "vzdálenost tam"_cz, 3, 30, std::string(10, ' '),
+                   "######.##-R", 3);
+    DefinujSloupec(cols[2], "D", 2, "", 0, 0, "        ", "d", 4);
+    return cols;
+}
+constexpr int kLen = 41 + 6 + 7;
+
+class TfTest : public TfSoub {
+public:
+    TfTest(Common& c, ScreenMetrics& m) : TfSoub(c, "fKJlMista", m) {
+        SetColumns(Columns());
+        showEditor = [this](RecordEditor& e) {
+            seen = e.layout();
+            if (script) script(e);
+        };
+    }
+    int Open() {
+        CellBox editor{4, 11, 93, 24, kColourBlack, RgbColour(0, 208, 208)};
+        return OtevriTabulku("kjmista.dta", " Seznam míst "_cz, -1, 3, kLen, 1, editor,
+                             CellBox{2, 2, 95, 25}, " F2=zápis na disk  Esc=ven "_cz,
+                             " Místo "_cz, "");
+    }
+    void Novy() override {
+        std::string blank(kLen, '\0');
+        Sloupce cols = Columns();
+        SlozVetu(cols, blank.data());
+        std::memcpy(Veta(), blank.data(), kLen);
+        TfSoub::Novy();
+    }
+    void PoEnteruPole(int field) override { entered.push_back(field); }
+    void PoPoli(int field, std::string& text) override {
+        if (field == 1) text = UpperCz(text);
+    }
+    void PriZruseniOpravy() override { ++escapes; }
+    void PriStavbeEditoru() override { built = editor() != nullptr && currentField() >= 0; }
+    void EdF5() override { ++f5; }
+    void EdAltF3() override { ++altF3; }
+
+    std::function<void(RecordEditor&)> script;
+    EditorLayout seen;
+    std::vector<int> entered;
+    int escapes = 0, f5 = 0, altF3 = 0;
+    bool built = false;
+};
+
+struct Rig {
+    explicit Rig(const fs::path& root) : s(root), b(s.c, metrics) {
+        fs::create_directories(root / "DATA");
+        s.c.dataDirCache = "C:\\DATA\\";
+        s.c.set.computer = "PC01";
+        s.c.workAreaSize = [] { return std::pair{1280, 1024}; };
+        EXPECT_EQ(b.Open(), 0);
+    }
+    ~Rig() {
+        Odemkni(s.c, b.dataPath());
+        b.Uvolni();
+    }
+    rectest::Station s;
+    ScreenMetrics metrics;
+    TfTest b;
+};
+
+TEST(RecordEditor, GeometryFromTheColumnsAndStoredKeys) {
+    TestDir dir;
+    Rig r(dir.path());
+    r.b.SetEditorState(3, -1);
+    r.b.script = [](RecordEditor& e) { e.KeyDown(key::kEscape); };
+    r.b.KeyDown(key::kF4, key::Mod::None);
+    EXPECT_TRUE(r.b.built);
+    const EditorLayout& l = r.b.seen;
+    EXPECT_EQ(l.caption, " Místo PC01"_cz);
+    EXPECT_EQ(l.form, (Rect{24, 180, 819, 308}));
+    EXPECT_EQ(l.paper, RgbColour(0, 208, 208));
+    ASSERT_EQ(l.controls.size(), 3u);
+    EXPECT_EQ(l.controls[0].label, (Rect{16, 28, 48, 18}));
+    EXPECT_EQ(l.controls[0].box, (Rect{64, 26, 336, 20}));
+    EXPECT_EQ(l.controls[0].maxLength, 40);
+    EXPECT_EQ(l.controls[1].label.top, 50);
+    EXPECT_TRUE(l.controls[1].hintShown);
+    EXPECT_EQ(l.controls[1].hintLabel.left, 240);
+    // A one-character title gets two cells; a date box two cells more.
+    EXPECT_EQ(l.controls[2].label.width, 16);
+    EXPECT_EQ(l.controls[2].box.width, (8 + 2 + 2) * 8);
+    EXPECT_TRUE(l.controls[2].hidden);
+    EXPECT_EQ(l.helpText, " F2=zápis na disk  Esc=ven "_cz);
+    EXPECT_EQ(r.b.currentField(), -1);  // closed again
+
+    // Closing stored the geometry; stored values replace the computed ones.
+    EXPECT_EQ(GetReg(r.s.c, "par\\okna2.par", "fKJlMista AktLeft"), "0024");
+    EXPECT_EQ(GetReg(r.s.c, "par\\okna2.par", "fKJlMista AktHeight"), "0308");
+    EXPECT_EQ(GetReg(r.s.c, "par\\okna2.par", "fKJlMista AktPaper"),
+              FormatPic("-@@@@@@@@@@@", RgbColour(0, 208, 208)));
+    r.b.script = [](RecordEditor& e) {
+        e.FormChanged(Rect{100, 90, 500, 300});
+        e.SetPaper(RgbColour(1, 2, 3));
+        e.KeyDown(key::kEscape);
+    };
+    r.b.KeyDown(key::kF4, key::Mod::None);
+    r.b.script = [](RecordEditor& e) { e.KeyDown(key::kEscape); };
+    r.b.KeyDown(key::kF4, key::Mod::None);
+    EXPECT_EQ(r.b.seen.form, (Rect{100, 90, 500, 300}));
+    EXPECT_EQ(r.b.seen.paper, RgbColour(1, 2, 3));
+
+    // A position far outside the work area is pulled back inside it.
+    SetReg(r.s.c, "par\\okna2.par", "fKJlMista AktLeft", "5000");
+    r.b.KeyDown(key::kF4, key::Mod::None);
+    EXPECT_EQ(r.b.seen.form.left, 1280 - 100);
+    EXPECT_EQ(r.b.escapes, 4);
+    EXPECT_EQ(ReadHost(dir.path() / "DATA" / "kjmista.dta"), "");
+}
+
+TEST(RecordEditor, KeysHooksAndStates) {
+    TestDir dir;
+    Rig r(dir.path());
+    // Field 2 read-only, field 3 hidden: Down from field 1 accepts.
+    r.b.SetEditorState(2, 0);
+    r.b.SetEditorState(3, -1);
+    r.b.script = [](RecordEditor& e) {
+        e.FormShow();
+        EXPECT_EQ(e.Current(), 1);
+        e.SetText(1, "brno");
+        e.KeyDown(key::kF5);
+        e.KeyDown(key::Alt(key::kF3));
+        e.KeyDown(key::kF10);
+        EXPECT_TRUE(e.printRequested);
+        EXPECT_FALSE(e.accepted());
+        e.KeyDown(key::kReturn);
+    };
+    r.b.KeyDown(key::kF4, key::Mod::None);
+    EXPECT_EQ(r.b.entered, std::vector<int>{1});
+    EXPECT_EQ(r.b.f5, 1);
+    EXPECT_EQ(r.b.altF3, 1);
+    EXPECT_EQ(r.b.count(), 1);
+    // PoPoli upper-cased the place when the field was left.
+    EXPECT_EQ(r.b.columns()[0].value.substr(0, 4), "BRNO");
+
+    // Swapped Enter and Tab: key 9 is Enter (PoEnteruPole), 13 is Tab.
+    StoreEnterTab(r.s.c, EnterTab::Swapped);
+    EXPECT_EQ(GetReg(r.s.c, "registry.dta", "TabEnter"), "0913");
+    EXPECT_EQ(LoadEnterTab(r.s.c), EnterTab::Swapped);
+    r.b.entered.clear();
+    r.b.SetEditorState(2, 1);
+    r.b.script = [](RecordEditor& e) {
+        e.FormShow();
+        e.KeyDown(key::kReturn);
+        EXPECT_EQ(e.Current(), 2);
+        e.KeyDown(key::kTab);
+    };
+    r.b.KeyDown(key::kF4, key::Mod::None);
+    EXPECT_EQ(r.b.entered, std::vector<int>{2});
+    EXPECT_EQ(r.b.count(), 2);
+    StoreEnterTab(r.s.c, EnterTab::Normal);
+    EXPECT_EQ(GetReg(r.s.c, "registry.dta", "TabEnter"), "1309");
+    EXPECT_EQ(LoadEnterTab(r.s.c), EnterTab::Normal);
+
+    // A click on another box leaves the current field first.
+    r.b.script = [](RecordEditor& e) {
+        e.FormShow();
+        e.SetText(1, "zlín"_cz);
+        e.BoxClicked(2);
+        EXPECT_EQ(e.Text(1).substr(0, 4), "ZLÍN"_cz);
+        EXPECT_EQ(e.Current(), 2);
+        e.KeyDown(key::kEscape);
+    };
+    r.b.KeyDown(key::kF4, key::Mod::None);
+    EXPECT_EQ(r.b.count(), 2);
+}
+
+}  // namespace
+}  // namespace kj

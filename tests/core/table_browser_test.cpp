@@ -1,0 +1,448 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <deque>
+#include <functional>
+
+#include "rec_station.h"
+#include "screens/column_sort.h"
+#include "screens/key_codes.h"
+#include "screens/record_templates.h"
+#include "screens/table_browser.h"
+#include "services/cp1250.h"
+#include "services/field_codec.h"
+#include "services/io_codes.h"
+#include "services/jpeg_codec.h"
+#include "services/locks.h"
+#include "services/params.h"
+#include "services/picture.h"
+#include "test_dir.h"
+
+namespace kj {
+namespace {
+
+using rectest::ReadHost;
+using rectest::WriteHost;
+namespace fs = std::filesystem;
+
+constexpr int kMistaLen = 47;
+
+Sloupce MistaColumns() {
+    Sloupce cols(2);
+    DefinujSloupec(cols[0], "Místo "_cz, 2, "", 0, 0, std::string(40, ' '), "X", 2);
+    DefinujSloupec(cols[1], "Km    ", 2, "", 0, 0, std::string(10, ' '), "######.##-R", 3);
+    return cols;
+}
+
+// The stored form of one place.
+std::string Misto(const std::string& place, const std::string& km) {
+    Sloupce cols = MistaColumns();
+    cols[0].value = place;
+    cols[1].value = km;
+    std::string rec(kMistaLen, '\0');
+    SlozVetu(cols, rec.data());
+    return rec;
+}
+
+// What the user does in one editor session.
+using Script = std::function<void(RecordEditor&)>;
+
+// Types the texts into the fields from the first one on, moving with Down,
+// and ends with `last` (F2 accepts, Esc cancels).
+Script Typing(std::vector<std::string> texts, int last = key::kF2) {
+    return [texts, last](RecordEditor& e) {
+        e.FormShow();
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            const int field = static_cast<int>(i) + 1;
+            ASSERT_EQ(e.Current(), field);
+            e.SetText(field, texts[i]);
+            if (i + 1 < texts.size()) e.KeyDown(key::kDown);
+        }
+        e.KeyDown(last);
+    };
+}
+
+Script Keys(std::vector<int> keys) {
+    return [keys](RecordEditor& e) {
+        e.FormShow();
+        for (int k : keys) e.KeyDown(k);
+    };
+}
+
+// The places list as the code lists build it on the browser.
+class TfMista : public TfSoub {
+public:
+    explicit TfMista(Common& c) : TfSoub(c, "fKJlMista") {
+        SetColumns(MistaColumns());
+        showEditor = [this](RecordEditor& e) {
+            ++editorRuns;
+            if (scripts.empty()) return;
+            Script s = std::move(scripts.front());
+            scripts.pop_front();
+            s(e);
+        };
+    }
+    int Open(int recordLength = kMistaLen) {
+        CellBox editor{4, 11, 93, 24, kColourBlack, RgbColour(0, 208, 208)};
+        CellBox list{2, 2, 95, 25, kColourBlack, RgbColour(208, 253, 253)};
+        return OtevriTabulku("kjmista.dta", " Seznam míst "_cz, -1, 2, recordLength, 1, editor,
+                             list, " F12=opakuj  F2=zápis na disk  Esc=ven ",
+                             " Místo "_cz, " Enter=Výběr  F4=přidej"_cz);
+    }
+    void Close() {
+        Odemkni(c_, dataPath());
+        Uvolni();
+    }
+    void Novy() override {
+        std::memcpy(Veta(), Misto("", "").data(), kMistaLen);
+        TfSoub::Novy();
+    }
+    void Zrus(int row) override {
+        if (!c_.ui.AskYesNo(0, 0, "Zrušit záznam?"_cz)) return;
+        CtiVetu(current());
+        TfSoub::Zrus(row);
+    }
+    void KlicObrazku(int row, std::string& key) override {
+        CtiVetuProZobrazeni(row);
+        key = StripRight(codec::GetShortText(displayRecord().data(), 40));
+    }
+    void PredZrusenim() override {
+        std::string blank = Misto("", "");
+        blank[1] = '.';
+        std::memcpy(Veta(), blank.data(), kMistaLen);
+    }
+    void PoEnteruPole(int field) override { entered.push_back(field); }
+    void PoCteni() override { ++(readingForDisplay() ? displayReads : reads); }
+    void PredZapisem() override { ++writes; }
+    using TfSoub::Prekresli;
+
+    std::deque<Script> scripts;
+    int editorRuns = 0;
+    std::vector<int> entered;
+    int reads = 0, displayReads = 0, writes = 0;
+};
+
+struct Station : rectest::Station {
+    explicit Station(const fs::path& root, const std::string& number = "03")
+        : rectest::Station(root, number) {
+        fs::create_directories(root / "DATA");
+        c.dataDirCache = "C:\\DATA\\";
+    }
+    fs::path Data(const std::string& name) const { return root / "DATA" / name; }
+    std::string File() const { return ReadHost(Data("kjmista.dta")); }
+};
+
+std::string Records(std::initializer_list<std::string> recs) {
+    std::string all;
+    for (const auto& r : recs) all += r;
+    return all;
+}
+
+TEST(TableBrowser, EmptyFileAddEditEscAndDelete) {
+    TestDir dir;
+    Station s(dir.path());
+    TfMista b(s.c);
+    ASSERT_EQ(b.Open(), 0);
+    EXPECT_EQ(b.count(), 0);
+    EXPECT_TRUE(b.isOpen());
+
+    // Space on an empty file does nothing, not even the editor.
+    b.KeyDown(key::kSpace, key::Mod::None);
+    EXPECT_EQ(b.editorRuns, 0);
+
+    // F4 adds the first record, F4 again a second one.
+    b.scripts.push_back(Typing({"Brno", "12.5"}));
+    b.KeyDown(key::kF4, key::Mod::None);
+    b.scripts.push_back(Typing({"Olomouc", "80"}));
+    b.KeyDown(key::kF4, key::Mod::None);
+    EXPECT_EQ(b.count(), 2);
+    EXPECT_EQ(b.current(), 2);
+    EXPECT_TRUE(b.modified());
+    EXPECT_EQ(s.File(), Records({Misto("Brno", "12.5"), Misto("Olomouc", "80")}));
+    EXPECT_EQ(b.gridRows().size(), 2u);
+    EXPECT_EQ(StripRight(b.gridRows()[0].cells[0]), "Brno");
+
+    // Esc in the editor of a new record and of an existing one: nothing changes.
+    const std::string before = s.File();
+    b.scripts.push_back(Typing({"Praha", "200"}, key::kEscape));
+    b.KeyDown(key::kF4, key::Mod::None);
+    b.JdiNa(1, 0);
+    b.scripts.push_back(Typing({"Praha", "200"}, key::kEscape));
+    b.KeyDown(key::kSpace, key::Mod::None);
+    EXPECT_TRUE(b.cancelled());
+    EXPECT_EQ(b.count(), 2);
+    EXPECT_EQ(s.File(), before);
+
+    // Space on row 1 edits record 1 in place; record 2 is untouched.
+    b.JdiNa(1, 0);
+    b.scripts.push_back(Typing({"Brno-venkov", "14"}));
+    b.KeyDown(key::kSpace, key::Mod::None);
+    EXPECT_EQ(s.File(), Records({Misto("Brno-venkov", "14"), Misto("Olomouc", "80")}));
+    EXPECT_EQ(b.existingRecord(), true);
+
+    // F8 asks; "no" keeps the record, "yes" writes the blank record with "."
+    // at offset 1 over it and keeps the count (the next sort drops it).
+    b.JdiNa(1, 0);
+    b.KeyDown(key::kF8, key::Mod::None);
+    EXPECT_EQ(s.ui.Last("yesno"), "Zrušit záznam?"_cz);
+    EXPECT_EQ(s.File(), Records({Misto("Brno-venkov", "14"), Misto("Olomouc", "80")}));
+    s.ui.yesNo.push_back(true);
+    b.KeyDown(key::kF8, key::Mod::None);
+    std::string deleted = Misto("", "");
+    deleted[1] = '.';
+    EXPECT_EQ(s.File(), Records({deleted, Misto("Olomouc", "80")}));
+    EXPECT_EQ(b.count(), 2);
+    EXPECT_EQ(s.ui.Count("beep"), 0);
+    b.Close();
+}
+
+TEST(TableBrowser, EditorLastFieldAcceptsWithoutWrapAndShiftF4WritesInPlace) {
+    TestDir dir;
+    Station s(dir.path());
+    WriteHost(s.Data("kjmista.dta"), Records({Misto("Brno", "12.5"), Misto("Zlín", "99")}));
+    TfMista b(s.c);
+    ASSERT_EQ(b.Open(), 0);
+    ASSERT_EQ(b.count(), 2);
+
+    // Down past the last field accepts (no wrap by default).
+    b.JdiNa(2, 0);
+    b.scripts.push_back([](RecordEditor& e) {
+        e.FormShow();
+        e.SetText(1, "Kroměříž"_cz);
+        e.KeyDown(key::kDown);
+        e.SetText(2, "60");
+        e.KeyDown(key::kDown);
+    });
+    b.KeyDown(key::kSpace, key::Mod::None);
+    EXPECT_FALSE(b.cancelled());
+    EXPECT_EQ(s.File(), Records({Misto("Brno", "12.5"), Misto("Kroměříž"_cz, "60")}));
+
+    // With the wrap flag Down from the last field goes to field 1 again.
+    b.wrapEditor = true;
+    b.scripts.push_back([](RecordEditor& e) {
+        e.FormShow();
+        e.KeyDown(key::kDown);
+        e.KeyDown(key::kDown);
+        EXPECT_EQ(e.Current(), 1);
+        e.KeyDown(key::kEscape);
+    });
+    b.KeyDown(key::kSpace, key::Mod::None);
+    b.wrapEditor = false;
+
+    // Shift+F4 edits the record buffer and writes it over the current row.
+    b.JdiNa(1, 0);
+    b.CtiVetu(2);
+    b.scripts.push_back(Typing({"Vsetín"_cz, "70"}));
+    b.KeyDown(key::kF4, key::Mod::Shift);
+    EXPECT_EQ(s.File(), Records({Misto("Vsetín"_cz, "70"), Misto("Kroměříž"_cz, "60")}));
+    EXPECT_EQ(b.count(), 2);
+    b.Close();
+}
+
+TEST(TableBrowser, TwoStationsEditingTheSameRecord) {
+    TestDir dir;
+    Station a(dir.path(), "03");
+    Station bst(dir.path(), "04");
+    WriteHost(a.Data("kjmista.dta"), Records({Misto("Brno", "12.5"), Misto("Zlín"_cz, "99")}));
+    TfMista first(a.c);
+    TfMista second(bst.c);
+    ASSERT_EQ(first.Open(), 0);
+    ASSERT_EQ(second.Open(), 0);
+
+    // Station 03 opens record 2; meanwhile station 04 edits and writes it.
+    first.JdiNa(2, 0);
+    second.JdiNa(2, 0);
+    first.scripts.push_back([&](RecordEditor& e) {
+        second.scripts.push_back(Typing({"Zlín-jih"_cz, "101"}));
+        second.KeyDown(key::kSpace, key::Mod::None);
+        EXPECT_EQ(bst.ui.Count("beep"), 0);
+        Typing({"Otrokovice", "95"})(e);
+    });
+    first.KeyDown(key::kSpace, key::Mod::None);
+    EXPECT_EQ(a.ui.Last("beep"), "Vaše opravy neplatí, větu změnil jiný uživatel"_cz);
+    EXPECT_EQ(a.File(), Records({Misto("Brno", "12.5"), Misto("Zlín-jih"_cz, "101")}));
+
+    // A record appended by the other station is seen by the next edit.
+    second.scripts.push_back(Typing({"Hodonín"_cz, "40"}));
+    second.KeyDown(key::kF4, key::Mod::None);
+    first.JdiNa(1, 0);
+    first.scripts.push_back(Typing({"Brno", "13"}));
+    first.KeyDown(key::kSpace, key::Mod::None);
+    EXPECT_EQ(first.count(), 3);
+    EXPECT_EQ(a.File(), Records({Misto("Brno", "13"), Misto("Zlín-jih"_cz, "101"),
+                                 Misto("Hodonín"_cz, "40")}));
+
+    // While the other station has the file open a column sort is refused.
+    first.Setrid(1);
+    EXPECT_EQ(a.ui.Last("beep"), "Se souborem se pracuje");
+    EXPECT_EQ(first.activeIndex(), 0);
+    EXPECT_FALSE(fs::exists(a.Data("kjmista.dt1")));
+
+    // Closing releases the read lock: nothing is left behind.
+    second.Close();
+    EXPECT_EQ(IfVolny(a.c, first.dataPath()), "");
+    EXPECT_NE(IfVolny(bst.c, first.dataPath()), "");
+    first.Close();
+    EXPECT_EQ(IfVolny(bst.c, first.dataPath()), "");
+}
+
+TEST(TableBrowser, RepeatValuesAndTemplates) {
+    TestDir dir;
+    Station s(dir.path());
+    WriteHost(s.Data("kjmista.dta"), Records({Misto("Brno", "12.5"), Misto("Zlín"_cz, "99")}));
+    TfMista b(s.c);
+    ASSERT_EQ(b.Open(), 0);
+
+    // After an edit F12 in every field of a new record repeats it.
+    b.JdiNa(1, 0);
+    b.scripts.push_back(Typing({"Brno", "13"}));
+    b.KeyDown(key::kSpace, key::Mod::None);
+    b.scripts.push_back(Keys({key::kF12, key::kF12}));
+    b.KeyDown(key::kF4, key::Mod::None);
+    EXPECT_EQ(b.count(), 3);
+    EXPECT_EQ(s.File().substr(2 * kMistaLen), Misto("Brno", "13"));
+
+    // Ctrl+F12 on row 2 stores the template, Shift+F12 in a new record's
+    // editor restores it.
+    b.JdiNa(2, 0);
+    b.KeyDown(key::kF12, key::Mod::Ctrl);
+    EXPECT_EQ(StripRight(GetReg(s.c, b.templateFile(), TemplateKey(1))), "Zlín"_cz);
+    EXPECT_EQ(b.templateFile(), "par\\fKJlMist.F12");
+    b.scripts.push_back(Keys({key::Shift(key::kF12), key::kF2}));
+    b.KeyDown(key::kF4, key::Mod::None);
+    EXPECT_EQ(b.count(), 4);
+    EXPECT_EQ(s.File().substr(3 * kMistaLen), Misto("Zlín"_cz, "99"));
+
+    // Editor Ctrl+F12 stores what is typed; list Shift+F12 asks and, on
+    // yes, puts the editable fields over the current row.
+    b.scripts.push_back([](RecordEditor& e) {
+        e.FormShow();
+        e.SetText(1, "Jihlava");
+        e.KeyDown(key::kDown);
+        e.SetText(2, "150");
+        e.KeyDown(key::Ctrl(key::kF12));
+        e.KeyDown(key::kEscape);
+    });
+    b.KeyDown(key::kF4, key::Mod::None);
+    EXPECT_EQ(b.count(), 4);
+    b.SetEditorState(2, 0);  // the km stay
+    b.JdiNa(1, 0);
+    b.KeyDown(key::kF12, key::Mod::Shift);  // answered no
+    EXPECT_EQ(s.ui.Last("yesno"), "Skutečně přepsat tento řádek"_cz);
+    EXPECT_EQ(s.File().substr(0, kMistaLen), Misto("Brno", "13"));
+    s.ui.yesNo.push_back(true);
+    b.KeyDown(key::kF12, key::Mod::Shift);
+    EXPECT_EQ(s.File().substr(0, kMistaLen), Misto("Jihlava", "13"));
+    EXPECT_EQ(s.File().substr(kMistaLen, kMistaLen), Misto("Zlín"_cz, "99"));
+    b.Close();
+}
+
+TEST(TableBrowser, AddingBlockedAndChangeCounter) {
+    TestDir dir;
+    Station s(dir.path());
+    TfMista b(s.c);
+    ASSERT_EQ(b.Open(), 0);
+    b.SetChangeCounter("KJMISTA");
+    b.scripts.push_back(Typing({"Brno", "1"}));
+    b.KeyDown(key::kF4, key::Mod::None);
+    b.scripts.push_back(Typing({"Zlín"_cz, "2"}));
+    b.KeyDown(key::kF4, key::Mod::None);
+    EXPECT_EQ(GetJobIn(s.c, "C:\\DATA\\", "KJMISTA"), "    2");
+    EXPECT_EQ(b.changeCounterValue(), "    2");
+
+    // "par\zakakt.par" naming the table switches adding off for good.
+    SetReg(s.c, "par\\zakakt.par", "kjmista.dta", "1");
+    b.scripts.push_back(Typing({"Praha", "3"}));
+    b.KeyDown(key::kF4, key::Mod::None);
+    EXPECT_EQ(b.editorRuns, 2);
+    EXPECT_FALSE(b.addAllowed);
+    SetReg(s.c, "par\\zakakt.par", "kjmista.dta", "");
+    b.KeyDown(key::kF4, key::Mod::None);
+    EXPECT_EQ(b.editorRuns, 2);
+    EXPECT_EQ(b.count(), 2);
+    b.Close();
+}
+
+TEST(TableBrowser, IoErrorsKeepTheBufferAndWriteNothing) {
+    TestDir dir;
+    Station s(dir.path());
+    WriteHost(s.Data("kjmista.dta"), Records({Misto("Brno", "12.5"), Misto("Zlín"_cz, "99")}));
+    s.fs.Plan("C:\\DATA\\kjmista.dta");  // faults are planted on the open file
+    TfMista b(s.c);
+    ASSERT_EQ(b.Open(), 0);
+    b.CtiVetu(1);
+    s.fs.Plan(b.dataPath()).readCode = io::kLockViolation;
+    b.CtiVetu(2);
+    EXPECT_EQ(b.record(), Misto("Brno", "12.5"));
+    EXPECT_EQ(b.storedNumber(), 1);
+    EXPECT_NE(s.ui.Last("beep").find(" cte soubor: kjmista.dta err     33"), std::string::npos);
+    s.fs.Plan(b.dataPath()).readCode = 0;
+
+    s.fs.Plan(b.dataPath()).writeCode = io::kDiskWriteError;
+    s.fs.Plan(b.dataPath()).writeFrom = 0;
+    b.ZapisVetu(2);
+    EXPECT_NE(s.ui.Last("beep").find(" pise soubor: kjmista.dta err    101"), std::string::npos);
+    EXPECT_EQ(s.File(), Records({Misto("Brno", "12.5"), Misto("Zlín"_cz, "99")}));
+    s.fs.Plan(b.dataPath()).writeCode = 0;
+
+    // Rows outside 1..count are neither read nor written.
+    b.CtiVetu(3);
+    b.ZapisVetu(3);
+    b.ZapisVetu(0);
+    EXPECT_EQ(s.File().size(), 2u * kMistaLen);
+    b.Close();
+}
+
+TEST(TableBrowser, OpenFailureAndButtons) {
+    TestDir dir;
+    Station s(dir.path());
+    WriteHost(s.Data("kjmista.dta"), Records({Misto("Brno", "12.5")}));
+    s.fs.Plan("C:\\DATA\\kjmista.dta").openCode = io::kAccessDenied;
+    TfMista b(s.c);
+    EXPECT_EQ(b.Open(), io::kAccessDenied);
+    EXPECT_EQ(s.ui.Last("beep").rfind("Uz: ", 0), 0u);
+    EXPECT_NE(s.ui.Last("beep").find(" Soub: C:\\DATA\\kjmista.dta err      5"), std::string::npos);
+    EXPECT_EQ(b.count(), 0);
+    b.KeyDown(key::kSpace, key::Mod::None);
+    EXPECT_EQ(b.editorRuns, 0);
+    b.Close();
+
+    // The file is back: the four buttons lie in one row below the search box.
+    s.fs.Plan("C:\\DATA\\kjmista.dta").openCode = 0;
+    TfMista c(s.c);
+    c.buttonsVisible = true;
+    ASSERT_EQ(c.Open(), 0);
+    c.NastavPismo();
+    EXPECT_EQ(c.options.rowAdjustment, 2);
+    ASSERT_TRUE(c.buttons().shown);
+    EXPECT_EQ(c.buttons().nowy.top, c.layout().searchBox.top + 40);
+    EXPECT_EQ(c.buttons().hledej.top, c.buttons().nowy.top);
+    EXPECT_LT(c.buttons().nowy.left + c.buttons().nowy.width, c.buttons().oprav.left);
+    c.scripts.push_back(Typing({"Zlín"_cz, "3"}));
+    c.KlF4Click();
+    EXPECT_EQ(c.count(), 2);
+    c.Close();
+}
+
+TEST(TableBrowser, PersonalDataHooks) {
+    TestDir dir;
+    Station s(dir.path());
+    WriteHost(s.Data("kjmista.dta"), Records({Misto("Brno", "12.5")}));
+    TfMista b(s.c);
+    ASSERT_EQ(b.Open(), 0);
+    b.CtiVetu(1);
+    b.ZapisVetu(1);
+    b.Prekresli();
+    EXPECT_EQ(b.reads + b.displayReads + b.writes, 0);
+    s.c.set.personalData = true;
+    b.CtiVetu(1);
+    b.ZapisVetu(1);
+    b.Prekresli();
+    EXPECT_EQ(b.reads, 1);
+    EXPECT_EQ(b.writes, 1);
+    EXPECT_EQ(b.displayReads, 1);
+    b.Close();
+}
+
+}  // namespace
+}  // namespace kj
