@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "screens/pen_code.h"
+#include "screens/record_pictures.h"
 #include "services/cp1250.h"
 #include "services/params.h"
 #include "services/picture.h"
@@ -811,19 +812,29 @@ void RollingList::SouborObrazku(int index, std::string& path) {
 }
 
 void RollingList::UkazObrazek() {
-    picture_ = {};
+    picture_.shown = false;
     if (!options.picturesOn || current_ < 1) return;
     std::string path;
     SouborObrazku(0, path);
     if (path.empty() || !EndsWithJpg(path) || FileSizeOf(c_, path) <= 2) return;
-    if (c_.set.personalData) {
-        // The stored picture is scrambled: a copy is unscrambled and shown.
-        const std::string copy = "a.jpg";
-        if (CopyFileTo(c_, path, copy) != 0 || UnscrambleFile(c_, copy) != 0) return;
-        path = copy;
+    DirEntry entry;
+    if (c_.fs.Stat(path, &entry) != 0) return;
+    // Decoding costs far more than a key: the same unchanged file is not
+    // decoded (nor unscrambled into its copy) again.
+    if (path != picture_.path || entry.size != picture_.size ||
+        entry.modified != picture_.modified || picture_.image.width == 0) {
+        RgbImage image;
+        if (!LoadRecordPicture(c_, path, &image).empty()) {
+            picture_.path.clear();
+            return;
+        }
+        picture_.path = path;
+        picture_.size = entry.size;
+        picture_.modified = entry.modified;
+        picture_.image = std::move(image);
+        ++picture_.version;
     }
     picture_.shown = true;
-    picture_.hostPath = c_.fs.HostPath(path);
 }
 
 // ---- closing ----

@@ -51,6 +51,7 @@
 
 #include <array>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -62,6 +63,7 @@
 #include "screens/list_layout.h"
 #include "screens/screen_metrics.h"
 #include "services/common.h"
+#include "services/jpeg_codec.h"
 
 namespace kj {
 
@@ -122,7 +124,11 @@ struct RollingListLayout {
 // The picture of the current row, when one is shown.
 struct ListPicture {
     bool shown = false;
-    std::string hostPath;  // the file the view loads
+    std::string path;          // the stored picture (system path)
+    std::int64_t size = 0;     // its size and time when it was decoded
+    std::time_t modified = 0;
+    RgbImage image;            // decoded with libjpeg, unscrambled when needed
+    int version = 0;           // grows whenever `image` changes
 };
 
 struct PopupItem {
@@ -377,6 +383,8 @@ protected:
     // The help line's text.
     void SetHelpText(std::string_view help);
     // Loads the picture of the current row into picture().
+    // The picture files changed behind the list: decode the shown one anew.
+    void ForgetPicture() { picture_.path.clear(); }
     void UkazObrazek();
     // The current row as the grid shows it.
     int GridCurrent() const { return top_ + gridRow_; }

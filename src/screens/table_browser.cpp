@@ -532,6 +532,7 @@ void TfSoub::KlPismeno() {
 void TfSoub::KlDel() {
     if (!options.picturesOn || current() < 1) return;
     DeleteRecordPicture(c_, PictureKey(), pictureNumber_);
+    ForgetPicture();  // the renumbered files may keep sizes and times
     Prekresli();
 }
 

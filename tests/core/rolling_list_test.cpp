@@ -7,6 +7,7 @@
 #include "screens/key_codes.h"
 #include "screens/rolling_list.h"
 #include "services/cp1250.h"
+#include "services/jpeg_codec.h"
 #include "services/params.h"
 #include "services/scripted_dialogs.h"
 #include "test_dir.h"
@@ -839,14 +840,28 @@ TEST_F(RollingListTest, AppearanceMenu) {
 
 TEST_F(RollingListTest, PicturesOfTheCurrentRow) {
     list.options.picturesOn = true;
-    WriteHost(s.root / "work" / "000002-00.jpg", "\xff\xd8jpeg");
+    std::string jpeg;
+    ASSERT_EQ(EncodeJpeg(RgbImage(12, 8, 200, 40, 40), 95, &jpeg), "");
+    WriteHost(s.root / "work" / "000002-00.jpg", jpeg);
     WriteHost(s.root / "work" / "000003-00.jpg", "ab");
+    WriteHost(s.root / "work" / "000004-00.jpg", "\xff\xd8 not a picture");
     Open(list, 10);
     EXPECT_FALSE(list.picture().shown);
     Press(list, key::kDown);
     ASSERT_TRUE(list.picture().shown);
-    EXPECT_EQ(fs::path(list.picture().hostPath).filename(), "000002-00.jpg");
+    EXPECT_EQ(list.picture().path, "000002-00.jpg");
+    // Decoded by libjpeg: its size and (nearly) its colour.
+    ASSERT_EQ(list.picture().image.width, 12);
+    ASSERT_EQ(list.picture().image.height, 8);
+    EXPECT_NEAR(list.picture().image.rgb[0], 200, 8);
+    EXPECT_NEAR(list.picture().image.rgb[1], 40, 8);
+    const int decoded = list.picture().version;
+    Press(list, key::kUp);
+    Press(list, key::kDown);  // the same unchanged file is not decoded again
+    EXPECT_EQ(list.picture().version, decoded);
     Press(list, key::kDown);  // 2 bytes: no picture
+    EXPECT_FALSE(list.picture().shown);
+    Press(list, key::kDown);  // a damaged file is not shown either
     EXPECT_FALSE(list.picture().shown);
 
     list.PicturePanelChanged({300, 20, 160, 120});

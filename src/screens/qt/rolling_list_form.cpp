@@ -19,6 +19,7 @@
 #include <QWheelEvent>
 
 #include "screens/font_map.h"
+#include "services/qt/picture_capture.h"
 #include "services/qt/qt_text.h"
 
 namespace kj {
@@ -435,12 +436,11 @@ void RollingListForm::ShowPicture() {
     const ListPicture& p = list_.picture();
     if (!p.shown) {
         panel_->hide();
-        shownPicture_.clear();
         return;
     }
-    if (p.hostPath != shownPicture_) {
-        image_->setPixmap(QPixmap(QString::fromStdString(p.hostPath)));
-        shownPicture_ = p.hostPath;
+    if (p.version != shownPicture_) {
+        image_->setPixmap(QPixmap::fromImage(ToQImage(p.image)));
+        shownPicture_ = p.version;
     }
     panel_->show();
 }

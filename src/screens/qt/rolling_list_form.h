@@ -110,7 +110,7 @@ private:
     QLabel* image_ = nullptr;
     QPlainTextEdit* memoText_ = nullptr;
     QMenu* popupMenu1_ = nullptr;
-    std::string shownPicture_;
+    int shownPicture_ = -1;  // version of the picture in the panel
     bool applying_ = false;  // our own geometry changes are not the user's
     bool finishing_ = false;
     // Dragging the picture panel: 1 move, 2 resize from the corner.
