@@ -8,11 +8,10 @@
 
 namespace kj {
 
-bool PrintFormWithDialog(QWidget& form) {
+bool PrintPictureWithDialog(const QPixmap& picture, QWidget* parent) {
     QPrinter printer(QPrinter::HighResolution);
-    QPrintDialog dialog(&printer, &form);
+    QPrintDialog dialog(&printer, parent);
     if (dialog.exec() != QDialog::Accepted) return false;
-    QPixmap picture = form.grab();
     QPainter painter(&printer);
     QRect page = painter.viewport();
     QSize size = picture.size();
@@ -22,5 +21,7 @@ bool PrintFormWithDialog(QWidget& form) {
     painter.drawPixmap(0, 0, picture);
     return true;
 }
+
+bool PrintFormWithDialog(QWidget& form) { return PrintPictureWithDialog(form.grab(), &form); }
 
 }  // namespace kj

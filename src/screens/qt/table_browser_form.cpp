@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include "screens/qt/form_printer.h"
 #include "screens/qt/record_editor_form.h"
 #include "services/cp1250.h"
 #include "services/qt/qt_text.h"
@@ -17,6 +18,9 @@ TableBrowserForm::TableBrowserForm(TfSoub& browser, QWidget* parent)
     : RollingListForm(browser, parent), browser_(browser) {
     browser_.showEditor = [this](RecordEditor& e) {
         RecordEditorForm form(e, this);
+        form.printForm = [this](const QPixmap& picture) {
+            (void)PrintPictureWithDialog(picture, this);
+        };
         form.Run();
     };
     browser_.choosePicture = [this](const std::string& folder) {
