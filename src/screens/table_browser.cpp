@@ -296,7 +296,19 @@ void TfSoub::TiskEditoru() {
 }
 
 void TfSoub::VizazEditoru() {
-    if (editor_ && editorAppearance) editorAppearance(*editor_);
+    if (!editor_) return;
+    const EnterTab now = LoadEnterTab(c_);
+    const std::string swap = now == EnterTab::Swapped ? "Enter a Tab zpět na původní význam"_cz
+                                                      : "Zaměnit klávesy Enter a Tab"_cz;
+    const int item = c_.ui.ChooseItem(0, 0, F1Handler(), {"Barva a písmo editoru"_cz, swap},
+                                      "Úprava vizáže"_cz);
+    if (item == 1) {
+        if (editorAppearance) editorAppearance(*editor_);
+    } else if (item == 2) {
+        const EnterTab next = now == EnterTab::Swapped ? EnterTab::Normal : EnterTab::Swapped;
+        StoreEnterTab(c_, next);
+        editor_->SetEnterTab(next);
+    }
 }
 
 void TfSoub::UlozVzor() {

@@ -193,3 +193,42 @@ TEST(RecordEditor, KeysHooksAndStates) {
 
 }  // namespace
 }  // namespace kj
+
+namespace kj {
+namespace {
+
+TEST(RecordEditor, F11OffersTheEnterTabSwapAndStoresIt) {
+    TestDir dir;
+    Rig r(dir.path());
+    r.s.ui.choices = {2};
+    int appearanceCalls = 0;
+    r.b.editorAppearance = [&](RecordEditor&) { ++appearanceCalls; };
+    r.b.script = [](RecordEditor& e) {
+        e.FormShow();
+        e.KeyDown(key::kF11);   // item 2: swap
+        e.KeyDown(key::kTab);   // now acts as Enter: PoEnteruPole, next field
+        EXPECT_EQ(e.Current(), 2);
+        e.KeyDown(key::kEscape);
+    };
+    r.b.KeyDown(key::kF4, key::Mod::None);
+    EXPECT_EQ(r.s.ui.Last("choose"), "Úprava vizáže"_cz);
+    EXPECT_EQ(GetReg(r.s.c, "registry.dta", "TabEnter"), "0913");
+    EXPECT_EQ(r.b.entered, std::vector<int>{1});
+    EXPECT_EQ(r.b.count(), 0);  // Esc wrote nothing
+    // Asked again, the item turns the swap back; item 1 is the appearance.
+    r.s.ui.choices = {2, 1};
+    r.b.script = [](RecordEditor& e) {
+        e.FormShow();
+        e.KeyDown(key::kF11);
+        e.KeyDown(key::kF11);
+        e.KeyDown(key::kEscape);
+    };
+    r.b.KeyDown(key::kF4, key::Mod::None);
+    EXPECT_EQ(GetReg(r.s.c, "registry.dta", "TabEnter"), "1309");
+    EXPECT_EQ(appearanceCalls, 1);
+    EXPECT_EQ(r.s.ui.shown[r.s.ui.shown.size() - 1].items.at(1),
+              "Zaměnit klávesy Enter a Tab"_cz);
+}
+
+}  // namespace
+}  // namespace kj

@@ -1,6 +1,7 @@
 #include "screens/qt/table_browser_form.h"
 
 #include <QFile>
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -21,7 +22,18 @@ TableBrowserForm::TableBrowserForm(TfSoub& browser, QWidget* parent)
         form.printForm = [this](const QPixmap& picture) {
             (void)PrintPictureWithDialog(picture, this);
         };
+        // F11, first item: the editor's paper colour (stored with its geometry).
+        browser_.editorAppearance = [&form](RecordEditor& editor) {
+            const QColor chosen = QColorDialog::getColor(
+                ColourFromStored(editor.layout().paper), &form, ToQt("Barva pozadí"_cz));
+            if (!chosen.isValid()) return;
+            editor.SetPaper(chosen.red() | (chosen.green() << 8) | (chosen.blue() << 16));
+            QPalette pal = form.palette();
+            pal.setColor(QPalette::Window, chosen);
+            form.setPalette(pal);
+        };
         form.Run();
+        browser_.editorAppearance = nullptr;
     };
     browser_.choosePicture = [this](const std::string& folder) {
         TfSoub::ChosenPicture chosen;
