@@ -756,6 +756,7 @@ int RollingList::NajdiText(std::string_view text) {
     int row = start;
     int found = -1;
     std::string key;
+    BeginBulkRead();
     for (int tried = 1; tried <= limit; ++tried) {
         if (++row > count_) {
             if (options.noSearchWrap) break;
@@ -774,6 +775,7 @@ int RollingList::NajdiText(std::string_view text) {
             if (searchProgress) searchProgress();
         }
     }
+    EndBulkRead();
     UpdateCounter(found > 0 ? found : row);
     helpVisible_ = true;
     helpShown_ = savedHelp;

@@ -369,6 +369,10 @@ protected:
     // Pop-up menu item 1..11.
     virtual void PolozkaMenu(int /*item*/) {}
     // An index file is active: rows are not stored record numbers.
+    // Around a search that reads row after row: a descendant over a file
+    // may read ahead in blocks in between (nothing is written meanwhile).
+    virtual void BeginBulkRead() {}
+    virtual void EndBulkRead() {}
     virtual bool IndexAktivni() const { return false; }
     virtual void VypniIndex() {}
 

@@ -123,9 +123,40 @@ void TfSoub::ShowIoError(std::string_view what, int code) {
     c_.ui.BeepMessage("Uz: " + User() + std::string(what) + " err " + FormatPic("######", code));
 }
 
+void TfSoub::BeginBulkRead() {
+    // Sorted through an index, rows jump around the file: blocks would not help.
+    bulk_ = !IndexAktivni();
+    bulkCount_ = 0;
+}
+
+void TfSoub::EndBulkRead() {
+    bulk_ = false;
+    bulkCount_ = 0;
+    bulkBytes_.clear();
+}
+
 int TfSoub::ReadStored(int n, std::string& into) {
     if (!file_) return io::kFileNotOpen;
     if (n < 1 || recLen_ < 1) return io::kInvalidParameter;
+    if (bulk_) {
+        constexpr int kBlockRecords = 256;
+        const auto len = static_cast<std::size_t>(recLen_);
+        if (n < bulkFirst_ || n >= bulkFirst_ + bulkCount_) {
+            bulkFirst_ = n;
+            bulkCount_ = 0;
+            bulkBytes_.resize(len * kBlockRecords);
+            std::size_t got = 0;
+            int rc = file_->Seek(static_cast<std::uint64_t>(n - 1) * len);
+            if (rc == io::kOk) rc = file_->Read(bulkBytes_.data(), bulkBytes_.size(), &got);
+            if (rc != io::kOk) return rc;
+            bulkCount_ = static_cast<int>(got / len);
+            if (bulkCount_ == 0) return io::kReadPastEnd;
+        }
+        const std::size_t at = static_cast<std::size_t>(n - bulkFirst_) * len;
+        if (into.size() < len) into.resize(len, '\0');
+        into.replace(0, len, bulkBytes_, at, len);
+        return io::kOk;
+    }
     std::string bytes(static_cast<std::size_t>(recLen_), '\0');
     int rc = file_->Seek(static_cast<std::uint64_t>(n - 1) * static_cast<std::uint64_t>(recLen_));
     std::size_t got = 0;

@@ -219,6 +219,8 @@ protected:
     void Setrid4() override { ZapniIndex(4); }
     void BezTrideni() override { activeIndex_ = 0; }
     bool IndexAktivni() const override;
+    void BeginBulkRead() override;
+    void EndBulkRead() override;
     void VypniIndex() override { activeIndex_ = 0; }
     void SouborObrazku(int index, std::string& path) override;
     void DalsiObrazek() override;
@@ -251,6 +253,12 @@ private:
     std::string fileName_;
     std::string path_;
     std::unique_ptr<File> file_;
+    // Read-ahead block of a search in stored order (BeginBulkRead to
+    // EndBulkRead): records bulkFirst_ .. bulkFirst_ + bulkCount_ - 1.
+    bool bulk_ = false;
+    int bulkFirst_ = 0;
+    int bulkCount_ = 0;
+    std::string bulkBytes_;
     int recLen_ = 0;
     bool indexFlag_ = false;
     std::string record_;
