@@ -446,3 +446,37 @@ TEST(TableBrowser, PersonalDataHooks) {
 
 }  // namespace
 }  // namespace kj
+
+namespace kj {
+namespace {
+
+// The search reads ahead in blocks: it finds rows in later blocks, wraps,
+// and a later search sees what another station wrote meanwhile.
+TEST(TfSoubSearch, BlockReadSearchFindsAcrossBlocksAndSeesNewData) {
+    TestDir dir;
+    Station s(dir.path());
+    std::string all;
+    for (int i = 1; i <= 700; ++i) all += Misto("Obec " + FormatPic("@@@@", i), "1");
+    WriteHost(s.Data("kjmista.dta"), all);
+    TfMista b(s.c);
+    ASSERT_EQ(b.Open(), 0);
+    ASSERT_EQ(b.count(), 700);
+    auto search = [&](const std::string& text) {
+        b.KeyDown(key::kF3, key::Mod::None);
+        b.SearchKeyDown(key::kF3, key::Mod::None, text);
+        return b.current();
+    };
+    b.JdiNa(1, 0);
+    EXPECT_EQ(search("obec 0450"), 450);
+    EXPECT_EQ(search("obec 0390"), 390);  // wrapped past the end
+    // Another station renames record 400 behind this browser's back.
+    std::string changed = all;
+    changed.replace(399 * kMistaLen, kMistaLen, Misto("Kroměříž"_cz, "1"));
+    WriteHost(s.Data("kjmista.dta"), changed);
+    b.JdiNa(300, 0);
+    EXPECT_EQ(search("KROMERIZ"), 400);
+    b.Close();
+}
+
+}  // namespace
+}  // namespace kj
