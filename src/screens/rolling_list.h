@@ -168,6 +168,7 @@ public:
     std::function<void()> showPrintSpool;
     // Item 1 of the appearance menu: the system-parameter window. Empty
     // until that window exists; the item then does nothing.
+    Common& common() { return c_; }
     std::function<void()> systemParameters;
     // Called every 1000 rows of a search, after the help line blinked: the
     // view repaints.

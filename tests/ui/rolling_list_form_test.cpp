@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -222,6 +223,24 @@ TEST_F(RollingListFormTest, CzechPenKeysGuideAndAppearanceMenu) {
     ASSERT_EQ(ui.shown.back().items.size(), 7u);
     EXPECT_EQ(form.size(), QSize(1000, 700));
     EXPECT_EQ(grid->model()->rowCount(), list.maxVisible());
+
+    // F11, item 1: the system-parameter window opens over the list.
+    ui.choices = {1};
+    QString opened;
+    QTimer closer;
+    int tries = 0;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if ((!modal || modal == &form) && ++tries < 200) return;
+        closer.stop();
+        if (!modal || modal == &form) return;
+        opened = modal->windowTitle();
+        modal->close();
+    });
+    closer.start(10);
+    Key(Qt::Key_F11);
+    closer.stop();
+    EXPECT_TRUE(opened.contains(QString::fromUtf8("Parametry systému"))) << opened.toStdString();
 
     // The user resizes the form: the grid follows.
     form.resize(900, 300);

@@ -19,6 +19,8 @@
 #include <QWheelEvent>
 
 #include "screens/font_map.h"
+#include "screens/qt/appearance_pickers.h"
+#include "screens/qt/sys_params_form.h"
 #include "services/qt/picture_capture.h"
 #include "services/qt/qt_text.h"
 
@@ -46,13 +48,6 @@ constexpr int kMinPanel = 20;
 
 Rect RectOf(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
 QRect QRectOf(const Rect& r) { return {r.left, r.top, r.width, r.height}; }
-
-FontStyle StyleOf(const QFont& f) {
-    if (f.bold() && f.italic()) return FontStyle::BoldItalic;
-    if (f.bold()) return FontStyle::Bold;
-    if (f.italic()) return FontStyle::Italic;
-    return FontStyle::Normal;
-}
 
 QFont FontOf(const std::string& name, int size, FontStyle style) {
     QFont f(ToQt(SharedFontMap().Installed(name)));
@@ -238,6 +233,13 @@ RollingListForm::RollingListForm(RollingList& list, QWidget* parent)
     : QDialog(parent), list_(list), pickers_(std::make_unique<Pickers>(this)) {
     setObjectName(ToQt(list_.windowName()));
     setAutoFillBackground(true);
+    // F11, item 1: the system-parameter window, unless the owner set another.
+    if (!list_.systemParameters) {
+        list_.systemParameters = [this] {
+            SysParamsForm parameters(list_.common(), this);
+            (void)parameters.Run();
+        };
+    }
 
     model_ = new RollingListModel(list_, this);
     sgRol_ = new QTableView(this);
