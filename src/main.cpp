@@ -10,6 +10,11 @@
 #include <string>
 #include <unistd.h>
 
+#include "logbook/car_list.h"
+#include "logbook/destinations.h"
+#include "logbook/meal_rates.h"
+#include "logbook/places.h"
+#include "logbook/purposes.h"
 #include "screens/qt/qt_dialogs.h"
 #include "services/common.h"
 #include "services/file_system.h"
@@ -74,6 +79,14 @@ int main(int argc, char** argv) {
         return std::pair{r.width(), r.height()};
     };
     kj::InitCommon(c);
+    // The record layouts of the lists against their columns, once.
+    for (const std::string& problem :
+         {kj::CheckCarLayout(), kj::CheckPurposeLayout(), kj::CheckPlaceLayout(),
+          kj::CheckMealRateLayout(), kj::CheckDestinationLayout()}) {
+        if (problem.empty()) continue;
+        ui.BeepMessage(problem);
+        return 1;
+    }
 
     // TfClient: the lock-server connection, opened by the main menu's
     // activation when a server address is configured.

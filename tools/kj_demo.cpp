@@ -12,6 +12,11 @@
 #include <iterator>
 #include <string>
 
+#include "logbook/car_list.h"
+#include "logbook/destinations.h"
+#include "logbook/meal_rates.h"
+#include "logbook/places.h"
+#include "logbook/purposes.h"
 #include "services/common.h"
 #include "services/cp1250.h"
 #include "services/file_system.h"
@@ -41,6 +46,87 @@ bool CopyText(const fs::path& from, const fs::path& to) {
     return static_cast<bool>(o);
 }
 
+// One record from its column texts (UTF-8 here), stored through the
+// list's own columns.
+template <std::size_t N>
+std::string Record(const std::array<kj::ColumnDecl, N>& decls, int length,
+                   const std::vector<std::string>& utf8) {
+    kj::Sloupce cols = kj::DeclareColumns(decls);
+    for (std::size_t i = 0; i < cols.size(); ++i)
+        cols[i].value = i < utf8.size() ? kj::Utf8ToCp1250(utf8[i]) : std::string();
+    std::string rec(static_cast<std::size_t>(length), '\0');
+    kj::SlozVetu(cols, rec.data());
+    return rec;
+}
+
+bool WriteFile(const fs::path& to, const std::string& bytes) {
+    std::ofstream o(to, std::ios::binary | std::ios::trunc);
+    o << bytes;
+    return static_cast<bool>(o);
+}
+
+// A small company's code lists: three cars (one of each kind), places
+// around Zlín with their one-way km, trip purposes, destinations and the
+// meal-allowance rates in force in 2026. Each list is written in the order
+// its closing sort keeps.
+bool WriteDemoData(const fs::path& data) {
+    std::string cars;
+    cars += Record(kj::auta::kColumns, kj::auta::kLength,
+                   {"5Z12345", "Ing. Petr Dvořák", "Květná 12, 760 01 Zlín",
+                    "Dvořák a syn s.r.o.", "Průmyslová 1020, 763 02 Zlín", "1498",
+                    "Škoda Octavia Combi", "DFG 123456", "5.8", "Motorová nafta",
+                    "SLUŽEBNÍ"});
+    cars += Record(kj::auta::kColumns, kj::auta::kLength,
+                   {"5Z78812", "Petr Dvořák", "Květná 12, 760 01 Zlín",
+                    "Dvořák a syn s.r.o.", "Průmyslová 1020, 763 02 Zlín", "999",
+                    "Škoda Fabia", "CHY 778812", "5.2", "B.Natural 95", "SOUKROMÉ"});
+    cars += Record(kj::auta::kColumns, kj::auta::kLength,
+                   {"ZLT0417", "Dvořák a syn s.r.o.", "Průmyslová 1020, 763 02 Zlín",
+                    "Dvořák a syn s.r.o.", "Průmyslová 1020, 763 02 Zlín", "4,5 t",
+                    "Zetor Proxima 100", "ZT 4170031", "11.5", "Motorová nafta", "STROJ"});
+
+    struct Place { const char* name; const char* km; };
+    const std::vector<Place> places = {
+        {"Brno", "98"}, {"Hodonín", "72"}, {"Holešov", "18"}, {"Kroměříž", "30"},
+        {"Olomouc", "80"}, {"Otrokovice", "10"}, {"Praha", "300"}, {"Přerov", "52"},
+        {"Uherské Hradiště", "28"}, {"Valašské Meziříčí", "40"}, {"Vizovice", "16"},
+        {"Vsetín", "32"}};
+    std::string placeFile;
+    for (const Place& p : places)
+        placeFile += Record(kj::mista::kColumns, kj::mista::kLength, {p.name, p.km});
+
+    const std::vector<std::string> purposes = {
+        "cesta k zákazníkovi", "jednání s dodavatelem", "nákup materiálu", "porada",
+        "servis vozidla", "školení", "úřad, banka", "zakázka na stavbě"};
+    std::string purposeFile;
+    for (const std::string& u : purposes)
+        purposeFile += Record(kj::ucel::kColumns, kj::ucel::kLength, {u});
+
+    struct Dest { const char* place; const char* purpose; const char* km; };
+    const std::vector<Dest> dests = {
+        {"Brno", "jednání s dodavatelem", "196"}, {"Brno", "školení", "196"},
+        {"Hodonín", "cesta k zákazníkovi", "144"}, {"Holešov", "nákup materiálu", "36"},
+        {"Holešov", "zakázka na stavbě", "36"}, {"Kroměříž", "cesta k zákazníkovi", "60"},
+        {"Kroměříž", "úřad, banka", "60"}, {"Olomouc", "jednání s dodavatelem", "160"},
+        {"Olomouc", "porada", "160"}, {"Otrokovice", "nákup materiálu", "20"},
+        {"Otrokovice", "servis vozidla", "20"}, {"Praha", "jednání s dodavatelem", "600"},
+        {"Přerov", "cesta k zákazníkovi", "104"}, {"Uherské Hradiště", "zakázka na stavbě", "56"},
+        {"Uherské Hradiště", "úřad, banka", "56"}, {"Valašské Meziříčí", "cesta k zákazníkovi", "80"},
+        {"Vizovice", "zakázka na stavbě", "32"}, {"Vsetín", "porada", "64"},
+        {"Zlín - Otrokovice - Zlín", "nákup materiálu", "22"}, {"Zlín, město", "úřad, banka", "8"}};
+    std::string destFile;
+    for (const Dest& d : dests)
+        destFile += Record(kj::cile::kColumns, kj::cile::kLength, {d.place, d.purpose, d.km, ""});
+
+    std::string rates;
+    for (auto [hours, amount] : {std::pair{"5", "155"}, {"12", "236"}, {"18", "370"}})
+        rates += Record(kj::strav::kColumns, kj::strav::kLength, {hours, amount});
+
+    return WriteFile(data / "kj_auta.dta", cars) && WriteFile(data / "kjmista.dta", placeFile) &&
+           WriteFile(data / "kjucel.dta", purposeFile) && WriteFile(data / "kjcile.dta", destFile) &&
+           WriteFile(data / "kjstra.dta", rates);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -62,6 +148,10 @@ int main(int argc, char** argv) {
     }
     fs::create_directories(root / "data");
     fs::create_directories(root / "prog");
+    if (!WriteDemoData(root / "data")) {
+        std::fprintf(stderr, "kj_demo: nelze zapsat ukázková data do %s\n", (root / "data").c_str());
+        return 1;
+    }
 
     kj::HostFileSystem files((root / "work").string(), root.string());
     kj::StderrDialogs ui;

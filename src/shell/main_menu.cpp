@@ -1,5 +1,8 @@
 #include "shell/main_menu.h"
 
+#include "logbook/car_list.h"
+#include "logbook/destinations.h"
+#include "screens/key_codes.h"
 #include "services/cp1250.h"
 #include "services/params.h"
 #include "services/picture.h"
@@ -9,6 +12,42 @@
 namespace kj {
 namespace {
 constexpr int kCarRecordLength = 231;
+}
+
+MainMenu::MainMenu(Common& c) : c_(c) {}
+MainMenu::~MainMenu() = default;
+
+TfKJ_auta& MainMenu::carList() {
+    if (!auta_) auta_ = std::make_unique<TfKJ_auta>(c_);
+    return *auta_;
+}
+
+TfKJCile& MainMenu::destinations() {
+    if (!cile_) cile_ = std::make_unique<TfKJCile>(c_);
+    return *cile_;
+}
+
+void MainMenu::RunCarListLoop(const ShowList& show) {
+    TfKJ_auta& list = carList();
+    for (;;) {
+        list.Otevri("kj_auta.dta");
+        if (show) show(list);
+        if (list.key() != key::kReturn || !list.VyberVozidlo()) {
+            list.Zavri();
+            return;
+        }
+        const std::string logbook = AktualniVozidlo().SouborKnihy();
+        list.Zavri();
+        if (openLogbook) openLogbook(logbook);
+    }
+}
+
+void MainMenu::RunDestinations(const ShowList& show) {
+    TfKJCile& list = destinations();
+    list.showPickList = show;
+    list.Otevri("kjcile.dta");
+    if (show) show(list);
+    list.Zavri();
 }
 
 bool MainMenu::Activate() {

@@ -4,15 +4,24 @@
 // renders this state and forwards its events here.
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "services/common.h"
 
 namespace kj {
 
+class TfSoub;
+class TfKJ_auta;
+class TfKJCile;
+
+// Shows a list modally until it closes (the view runs its form).
+using ShowList = std::function<void(TfSoub&)>;
+
 class MainMenu {
 public:
-    explicit MainMenu(Common& c) : c_(c) {}
+    explicit MainMenu(Common& c);
+    ~MainMenu();
 
     // FormActivate. Returns false when the program must end (the lock
     // server could not be reached); caption and colour are then unchanged.
@@ -23,6 +32,19 @@ public:
     bool WatchdogTick();
     // FormClose: the "* KONEC" protocol line.
     void Close();
+
+    // bKnihy_jizdClick: the car list over "kj_auta.dta" until it is left
+    // with Esc; Enter makes the chosen car AktualniVozidlo, closes the list
+    // (with its sort) and opens that car's logbook (openLogbook), then the
+    // car list again.
+    void RunCarListLoop(const ShowList& show);
+    // bTab_ciluClick: the destinations over "kjcile.dta"; its pick lists
+    // are shown the same way.
+    void RunDestinations(const ShowList& show);
+    // The logbook of the chosen car (its file name); none yet.
+    std::function<void(const std::string&)> openLogbook;
+    TfKJ_auta& carList();
+    TfKJCile& destinations();
 
     // Number of cars for the closing protocol line.
     int CarCount() const;
@@ -40,6 +62,8 @@ private:
     std::string caption_;
     int colour_ = 0;
     bool timerEnabled_ = true;
+    std::unique_ptr<TfKJ_auta> auta_;
+    std::unique_ptr<TfKJCile> cile_;
 };
 
 // The logbook file of a car: its registration without blanks, upper-cased,

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "screens/qt/table_browser_form.h"
 #include "services/cp1250.h"
 #include "services/qt/qt_text.h"
 #include "services/record_file.h"
@@ -54,6 +55,8 @@ MainMenuForm::MainMenuForm(Common& c, QWidget* parent) : QWidget(parent), c_(c),
     bpruvodce_->setFont(small);
     for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
 
+    connect(bKnihy_jizd_, &QPushButton::clicked, this, [this] { menu_.RunCarListLoop(ShowModal()); });
+    connect(bTab_cilu_, &QPushButton::clicked, this, [this] { menu_.RunDestinations(ShowModal()); });
     connect(bpruvodce_, &QPushButton::clicked, this, [this] {
         c_.ui.ShowGuide(ProgPath(c_, "\\NAVODY\\"), "KJ");
         bKnihy_jizd_->setFocus();
@@ -63,6 +66,13 @@ MainMenuForm::MainMenuForm(Common& c, QWidget* parent) : QWidget(parent), c_(c),
     connect(&timer1_, &QTimer::timeout, this, &MainMenuForm::Timer1Timer);
     timer1_.start();
     bKnihy_jizd_->setFocus();
+}
+
+ShowList MainMenuForm::ShowModal() {
+    return [this](TfSoub& list) {
+        TableBrowserForm form(list, this);
+        form.Ukaz();
+    };
 }
 
 bool MainMenuForm::event(QEvent* e) {

@@ -37,6 +37,9 @@ private:
     // Key preview: the form sees every key before the focused button.
     bool FormKeyDown(QKeyEvent* e);
     void ApplyColour();
+    // Runs a list's form modally (the car list, the destinations and their
+    // pick lists).
+    ShowList ShowModal();
 
     Common& c_;
     MainMenu menu_;
@@ -46,6 +49,12 @@ private:
     QPushButton* bcestprik_ = nullptr;
     QPushButton* bTab_cilu_ = nullptr;
     QPushButton* bTisky_ = nullptr;
+
+public:
+    QPushButton* bKnihy_jizd() const { return bKnihy_jizd_; }
+    QPushButton* bTab_cilu() const { return bTab_cilu_; }
+
+private:
     QPushButton* bhelp_ = nullptr;
     QPushButton* bpruvodce_ = nullptr;
     QTimer timer1_;

@@ -1,0 +1,173 @@
+#include "logbook/car_list.h"
+
+#include <cstring>
+
+#include "services/cp1250.h"
+#include "services/locks.h"
+#include "services/picture.h"
+#include "services/protocol.h"
+
+namespace kj {
+
+namespace {
+
+constexpr int kChoiceColumn = 10;
+constexpr int kChoiceRow = 10;
+constexpr std::size_t kProtocolLineMax = 26;
+
+CodeListSetup CarSetup() {
+    CodeListSetup s;
+    s.windowName = "fKJ_auta";
+    s.fileName = "kj_auta.dta";
+    s.heading = " Seznam vozidel ";
+    s.listHelp = " F1,Ctrl+F1,Alt+F1=help, Enter=Výběr F4=přidej Mezera=oprav F8=zruš Esc=konec"_cz;
+    s.editorTitle = " Údaje o vozidle "_cz;
+    s.editorHelp = " F1,Ctrl+F1,Alt+F1=help F12=opakuj F2=zápis na disk  Esc=ven "_cz;
+    s.lockName = "AUTA";
+    s.editor = {4, 4, 70, 17, kColourBlack, RgbColour(0, 208, 208)};
+    s.list = {2, 2, 95, 25, kColourBlack, RgbColour(208, 253, 253)};
+    return s;
+}
+
+// The kinds as the kind field stores them.
+std::string Soukrome() { return "SOUKROMÉ"_cz; }
+std::string Sluzebni() { return "SLUŽEBNÍ"_cz; }
+std::string Stroj() { return "STROJ   "; }
+
+// A kind choice's answer as the stored text; "" after Esc.
+std::string KindOfChoice(int chosen) {
+    switch (chosen) {
+        case 1: return Soukrome();
+        case 2: return Sluzebni();
+        case 3: return Stroj();
+        default: return {};
+    }
+}
+
+}  // namespace
+
+std::string VetaAuta::Druh() const { return UpperCz(Text(auta::kDruh).substr(0, 3)); }
+
+std::string VetaAuta::SouborKnihy() const { return UpperCz(RemoveSpaces(Spz())) + ".dta"; }
+
+VetaAuta& AktualniVozidlo() {
+    static VetaAuta current;
+    return current;
+}
+
+std::string CheckCarLayout() {
+    return RecordLengthMismatch("kj_auta.dta", DeclareColumns(auta::kColumns), auta::kLength);
+}
+
+TfKJ_auta::TfKJ_auta(Common& c)
+    : TfKJSeznam(c, CarSetup(), DeclareColumns(auta::kColumns), auta::kLength) {}
+
+bool TfKJ_auta::VyberVozidlo() {
+    if (!CtiVybranou()) return false;
+    std::memcpy(AktualniVozidlo().bytes.data(), Veta(), auta::kLength);
+    return true;
+}
+
+std::string TfKJ_auta::KlicZVety(const char* record) { return codec::GetText(record, auta::kSpz); }
+
+std::string TfKJ_auta::HledaciKlic(const char* record) {
+    return FoldedKey(codec::GetText(record, auta::kSpz));
+}
+
+bool TfKJ_auta::Mensi(const char* a, const char* b) {
+    return codec::GetText(a, auta::kSpz) < codec::GetText(b, auta::kSpz);
+}
+
+void TfKJ_auta::Novy() {
+    SetModified(true);
+    TfKJSeznam::Novy();
+}
+
+void TfKJ_auta::Zrus(int row) {
+    if (current() < 1 || current() > count()) return;
+    if (!c_.ui.AskYesNo(0, 0, "Zrušit záznam?"_cz)) return;
+    CtiVetu(current());
+    std::string line = "         - Zrušení "_cz + codec::GetText(Veta(), auta::kSpz);
+    WriteProtocol(c_, line.substr(0, std::min(line.size(), kProtocolLineMax)));
+    SetModified(true);
+    TfSoub::Zrus(row);
+}
+
+bool TfKJ_auta::DuplicitniSpz(const std::string& spz) {
+    const std::string wanted = StripRight(spz);
+    if (wanted.empty()) return false;
+    // The car being edited is not compared with itself: keeping its own
+    // registration is no duplicate.
+    const int own = existingRecord() ? current() : 0;
+    for (int row = 1; row <= count(); ++row) {
+        if (row == own) continue;
+        CtiVetuProZobrazeni(row);
+        const char* rec = displayRecord().data();
+        if (IsDeletedRecord(rec)) continue;
+        if (StripRight(UpperCz(codec::GetText(rec, auta::kSpz))) == wanted) return true;
+    }
+    return false;
+}
+
+void TfKJ_auta::ZkontrolujDruh(std::string& text) {
+    const std::string folded = PadStr(FoldedKey(StripRight(text)), "L", " ", 8);
+    if (folded == "SOUKROME" || folded == "SLUZEBNI" || folded == "STROJ   ") return;
+    const std::string chosen = KindOfChoice(c_.ui.ChooseItem(
+        kChoiceColumn, kChoiceRow, {}, {"Soukromé"_cz, "Služební"_cz, "Prac.stroj,traktor"},
+        "Soukr./Služ./Stroj"_cz));
+    if (!chosen.empty()) text = chosen;
+}
+
+void TfKJ_auta::OpustPole(int field, std::string& text) {
+    TfSoub::OpustPole(field, text);
+    if (field == auta::kFieldSpz) {
+        text = UpperCz(text);
+        if (DuplicitniSpz(text)) {
+            c_.ui.BeepMessage("Toto vozidlo je již v seznamu."_cz);
+            text.clear();
+            if (editor()) editor()->MoveTo(auta::kFieldSpz);
+        }
+    } else if (field == auta::kFieldDruh) {
+        ZkontrolujDruh(text);
+    }
+}
+
+void TfKJ_auta::PoEnteruPole(int field) {
+    if (!editor()) return;
+    if (field == auta::kFieldPalivo) {
+        static const std::vector<std::string> stored = {"B.Natural 95", "B.Super plus 98",
+                                                        "B.Natural 91", "Motorová nafta"_cz,
+                                                        "Bionafta"};
+        const int chosen = c_.ui.ChooseItem(
+            kChoiceColumn, kChoiceRow, {},
+            {"B.Natural 95", "B.Super plus 98", "B.Natural 91", "Motorová nafta "_cz, "Bionafta"},
+            "Druh pohonné hmoty"_cz);
+        if (chosen >= 1 && chosen <= static_cast<int>(stored.size()))
+            editor()->SetText(field, stored[static_cast<std::size_t>(chosen - 1)]);
+    } else if (field == auta::kFieldDruh) {
+        const std::string chosen = KindOfChoice(c_.ui.ChooseItem(
+            kChoiceColumn, kChoiceRow, {},
+            {"Soukromé"_cz, "Služební"_cz, "Prac.stroje,traktory"}, "Soukr./Služ./Stroj"_cz));
+        if (!chosen.empty()) editor()->SetText(field, chosen);
+    }
+}
+
+void TfKJ_auta::ZavriTabulku() {
+    const std::string path = dataPath();
+    Obnov();
+    Odemkni(c_, path);
+    // A file another station has open keeps its order: its record numbers
+    // are in use there.
+    const bool free = IfVolny(c_, path).empty();
+    lastSort_ = free ? 0 : -1;
+    if (free && modified() && count() > 1) {
+        Zamkni(c_, path, "W");
+        lastSort_ = SetridSoubor();
+        if (lastSort_ != 0) c_.ui.BeepMessage("Chyba pri sortu");
+        Obnov();
+    }
+    Uvolni();
+    Odemkni(c_, path);
+}
+
+}  // namespace kj

@@ -1,0 +1,425 @@
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <map>
+
+#include "logbook/car_list.h"
+#include "logbook/meal_rates.h"
+#include "logbook/places.h"
+#include "logbook/purposes.h"
+#include "rec_station.h"
+#include "screens/key_codes.h"
+#include "services/cp1250.h"
+#include "services/field_codec.h"
+#include "services/locks.h"
+#include "services/params.h"
+#include "services/picture.h"
+#include "services/record_file.h"
+#include "services/table_writeback.h"
+#include "shell/main_menu.h"
+#include "test_dir.h"
+
+namespace kj {
+namespace {
+
+using rectest::ReadHost;
+using rectest::WriteHost;
+namespace fs = std::filesystem;
+using key::Mod;
+
+using Script = std::function<void(RecordEditor&)>;
+
+// Walks the editor from field 1 with Down, typing the given texts into
+// their fields, and ends with `last` in the last field walked to.
+Script Fill(std::map<int, std::string> texts, int last = key::kF2) {
+    return [texts, last](RecordEditor& e) {
+        e.FormShow();
+        const int upTo = texts.empty() ? 1 : texts.rbegin()->first;
+        for (int f = 1; f <= upTo; ++f) {
+            ASSERT_EQ(e.Current(), f);
+            if (auto it = texts.find(f); it != texts.end()) e.SetText(f, it->second);
+            if (f < upTo) e.KeyDown(key::kDown);
+        }
+        e.KeyDown(last);
+    };
+}
+
+struct Station : rectest::Station {
+    explicit Station(const fs::path& root, const std::string& number = "03")
+        : rectest::Station(root, number) {
+        fs::create_directories(root / "DATA");
+        c.dataDirCache = "C:\\DATA\\";
+    }
+    fs::path Data(const std::string& name) const { return root / "DATA" / name; }
+    std::string File(const std::string& name) const { return ReadHost(Data(name)); }
+};
+
+// Runs the editor sessions a test queues, in order.
+template <class List>
+struct Scripted : List {
+    explicit Scripted(Common& c) : List(c) {
+        this->showEditor = [this](RecordEditor& e) {
+            ++runs;
+            if (scripts.empty()) return;
+            Script s = std::move(scripts.front());
+            scripts.pop_front();
+            s(e);
+        };
+    }
+    void Key(int vk) { this->KeyDown(vk, Mod::None); }
+    std::deque<Script> scripts;
+    int runs = 0;
+};
+
+std::string Bytes(std::initializer_list<int> b) {
+    std::string s;
+    for (int v : b) s.push_back(static_cast<char>(v));
+    return s;
+}
+
+// A text column as stored: the length byte of the full width and the text
+// padded with blanks to it.
+std::string ShortText(const std::string& t, std::size_t capacity) {
+    std::string s(1, static_cast<char>(capacity));
+    s += t;
+    s.resize(capacity + 1, ' ');
+    return s;
+}
+
+TEST(CodeLists, LayoutsFollowFromTheColumns) {
+    EXPECT_EQ(CheckCarLayout(), "");
+    EXPECT_EQ(CheckPurposeLayout(), "");
+    EXPECT_EQ(CheckPlaceLayout(), "");
+    EXPECT_EQ(CheckMealRateLayout(), "");
+    EXPECT_EQ(RecordLength(DeclareColumns(auta::kColumns)), 231);
+    EXPECT_EQ(ColumnOffset(DeclareColumns(auta::kColumns), 9), 200);
+    EXPECT_EQ(ColumnOffset(DeclareColumns(auta::kColumns), 11), 222);
+    EXPECT_EQ(RecordLength(DeclareColumns(ucel::kColumns)), 41);
+    EXPECT_EQ(RecordLength(DeclareColumns(mista::kColumns)), 47);
+    EXPECT_EQ(RecordLength(DeclareColumns(strav::kColumns)), 12);
+    // A wrong declared length is caught by the start-up check.
+    EXPECT_NE(RecordLengthMismatch("kjmista.dta", DeclareColumns(mista::kColumns), 48), "");
+}
+
+TEST(CodeLists, CarRecordBytesRegistrationAndDuplicates) {
+    TestDir dir;
+    Station s(dir.path());
+    Scripted<TfKJ_auta> b(s.c);
+    ASSERT_EQ(b.Otevri(), 0);
+    EXPECT_EQ(b.caption(), " Seznam vozidel ");
+
+    // The registration field holds 7 characters: typed in lower case with
+    // a blank it is stored upper-cased with the blank.
+    b.scripts.push_back(Fill({{1, "1ab 234"}, {2, "Jan Novák"_cz}, {9, "6.5"},
+                              {10, "Motorová nafta"_cz}, {11, "SLUŽEBNÍ"_cz}}));
+    b.Key(key::kF4);
+    ASSERT_EQ(b.count(), 1);
+    const std::string rec = s.File("kj_auta.dta");
+    ASSERT_EQ(rec.size(), 231u);
+    EXPECT_EQ(rec.substr(0, 8), ShortText("1AB 234", 7));
+    EXPECT_EQ(rec.substr(8, 21), ShortText("Jan Novák"_cz, 20));
+    EXPECT_EQ(rec.substr(29, 41), ShortText("", 40));
+    // 6.5 = 1.625 * 2^2: exponent 131, fraction 0.625 * 2^39 -> byte 5 0x50.
+    EXPECT_EQ(rec.substr(200, 6), Bytes({0x83, 0, 0, 0, 0, 0x50}));
+    EXPECT_EQ(rec.substr(206, 16), ShortText("Motorová nafta"_cz, 15));
+    EXPECT_EQ(rec.substr(222, 9), ShortText("SLUŽEBNÍ"_cz, 8));
+    EXPECT_EQ(s.ui.Count("beep"), 0);
+
+    // A second car with the same registration, typed differently: refused,
+    // the field emptied and the cursor kept in it.
+    int fieldAfter = 0;
+    std::string textAfter = "x";
+    b.scripts.push_back([&](RecordEditor& e) {
+        e.FormShow();
+        e.SetText(1, "1AB 234");
+        e.KeyDown(key::kF2);
+        fieldAfter = e.Current();
+        textAfter = e.Text(1);
+        EXPECT_FALSE(e.accepted());
+        e.KeyDown(key::kEscape);
+    });
+    b.Key(key::kF4);
+    EXPECT_EQ(s.ui.Last("beep"), "Toto vozidlo je již v seznamu."_cz);
+    EXPECT_EQ(fieldAfter, 1);
+    EXPECT_EQ(textAfter, "");
+    EXPECT_EQ(b.count(), 1);
+
+    // Another car, then editing car 1 keeping its registration passes;
+    // editing car 2 to car 1's registration is refused.
+    b.scripts.push_back(Fill({{1, "2b3 456"}}));
+    b.Key(key::kF4);
+    ASSERT_EQ(b.count(), 2);
+    const int beeps = s.ui.Count("beep");
+    b.JdiNa(1, 0);
+    b.scripts.push_back(Fill({{2, "Jana Nováková"_cz}}));
+    b.Key(key::kSpace);
+    EXPECT_EQ(s.ui.Count("beep"), beeps);
+    EXPECT_EQ(StripRight(codec::GetText(s.File("kj_auta.dta").data(), auta::kDrzitel)),
+              "Jana Nováková"_cz);
+    b.JdiNa(2, 0);
+    b.scripts.push_back(Fill({{1, "1ab 234"}}, key::kF2));
+    b.Key(key::kSpace);
+    EXPECT_EQ(s.ui.Count("beep"), beeps + 1);
+    EXPECT_EQ(StripRight(codec::GetText(s.File("kj_auta.dta").data() + 231, auta::kSpz)), "2B3 456");
+    b.Zavri();
+}
+
+TEST(CodeLists, CarKindAndFuelChoices) {
+    TestDir dir;
+    Station s(dir.path());
+    Scripted<TfKJ_auta> b(s.c);
+    ASSERT_EQ(b.Otevri(), 0);
+
+    // "sluzebni" passes as it stands, no choice.
+    b.scripts.push_back(Fill({{1, "A1"}, {11, "sluzebni"}}));
+    b.Key(key::kF4);
+    EXPECT_EQ(s.ui.Count("choose"), 0);
+    EXPECT_EQ(codec::GetText(s.File("kj_auta.dta").data(), auta::kDruh), "sluzebni");
+
+    // Another word opens the choice; its answer is stored.
+    s.ui.choices.push_back(2);
+    b.scripts.push_back(Fill({{1, "A2"}, {11, "auto"}}));
+    b.Key(key::kF4);
+    ASSERT_EQ(s.ui.Count("choose"), 1);
+    EXPECT_EQ(s.ui.Last("choose"), "Soukr./Služ./Stroj"_cz);
+    EXPECT_EQ(s.ui.shown.back().items,
+              (std::vector<std::string>{"Soukromé"_cz, "Služební"_cz, "Prac.stroj,traktor"}));
+    EXPECT_EQ(codec::GetText(s.File("kj_auta.dta").data() + 231, auta::kDruh), "SLUŽEBNÍ"_cz);
+
+    // Esc in the choice leaves the word.
+    b.scripts.push_back(Fill({{1, "A3"}, {11, "auto"}}));
+    b.Key(key::kF4);
+    EXPECT_EQ(codec::GetText(s.File("kj_auta.dta").data() + 462, auta::kDruh), "auto    ");
+
+    // Enter in the fuel field and in the kind field opens their choices.
+    s.ui.choices = {4, 3};
+    b.scripts.push_back([](RecordEditor& e) {
+        e.FormShow();
+        e.SetText(1, "A4");
+        for (int f = 1; f < auta::kFieldPalivo; ++f) e.KeyDown(key::kDown);
+        e.KeyDown(key::kReturn);  // fuel choice, then on to the kind
+        e.KeyDown(key::kReturn);  // kind choice, then past the last field: accepted
+    });
+    b.Key(key::kF4);
+    ASSERT_EQ(b.count(), 4);
+    const std::string rec = s.File("kj_auta.dta").substr(3 * 231, 231);
+    EXPECT_EQ(s.ui.Texts("choose").at(2), "Druh pohonné hmoty"_cz);
+    EXPECT_EQ(s.ui.shown[s.ui.shown.size() - 1].items.at(2), "Prac.stroje,traktory");
+    EXPECT_EQ(rec.substr(206, 16), ShortText("Motorová nafta"_cz, 15));
+    EXPECT_EQ(rec.substr(222, 9), ShortText("STROJ   ", 8));
+    b.Zavri();
+}
+
+TEST(CodeLists, DeletingACarProtocolsItKeepsItsLogbookAndTheCloseSortDropsIt) {
+    TestDir dir;
+    Station s(dir.path());
+    Scripted<TfKJ_auta> b(s.c);
+    ASSERT_EQ(b.Otevri(), 0);
+    for (const char* spz : {"9Z9 999", "1AB 234", "5C5 555"}) {
+        b.scripts.push_back(Fill({{1, spz}}));
+        b.Key(key::kF4);
+    }
+    ASSERT_EQ(b.count(), 3);
+    WriteHost(s.Data("1AB234.dta"), std::string(261, 'L'));
+    const std::string protocolBefore = s.File("PROTOKOL.PRT");
+
+    b.JdiNa(2, 0);
+    s.ui.yesNo.push_back(true);
+    b.Key(key::kF8);
+    EXPECT_EQ(s.ui.Last("yesno"), "Zrušit záznam?"_cz);
+    const std::string protocol = s.File("PROTOKOL.PRT");
+    ASSERT_GT(protocol.size(), protocolBefore.size());
+    const std::string added = protocol.substr(protocolBefore.size());
+    EXPECT_NE(added.find("         - Zrušení 1AB 234"_cz), std::string::npos);
+    std::size_t lines = 0, at = 0;
+    while ((at = added.find("Zrušení"_cz, at)) != std::string::npos) ++lines, ++at;
+    EXPECT_EQ(lines, 1u);
+    // The record is the deletion mark until the sort.
+    // The record is the blank record with "." at offset 1 until the sort.
+    std::string mark = b.blankRecord();
+    mark[1] = '.';
+    EXPECT_EQ(s.File("kj_auta.dta").substr(231, 231), mark);
+    EXPECT_EQ(codec::GetText(b.blankRecord().data(), auta::kSpz), "       ");
+    EXPECT_EQ(s.File("1AB234.dta"), std::string(261, 'L'));
+
+    b.Zavri();
+    EXPECT_EQ(b.lastSortResult(), 0);
+    const std::string sorted = s.File("kj_auta.dta");
+    ASSERT_EQ(sorted.size(), 2u * 231);
+    EXPECT_EQ(codec::GetText(sorted.data(), auta::kSpz), "5C5 555");
+    EXPECT_EQ(s.ui.Count("beep"), 0);
+    EXPECT_EQ(codec::GetText(sorted.data() + 231, auta::kSpz), "9Z9 999");
+    EXPECT_EQ(s.File("1AB234.dta"), std::string(261, 'L'));
+}
+
+TEST(CodeLists, ChoosingACarFillsTheCurrentCar) {
+    TestDir dir;
+    Station s(dir.path());
+    Scripted<TfKJ_auta> b(s.c);
+    ASSERT_EQ(b.Otevri(), 0);
+    b.scripts.push_back(Fill({{1, "3ab 1234"}, {11, "soukromé"_cz}}));
+    b.Key(key::kF4);
+    b.JdiNa(1, 0);
+    b.Key(key::kReturn);
+    EXPECT_EQ(b.key(), key::kReturn);
+    ASSERT_TRUE(b.VyberVozidlo());
+    EXPECT_EQ(std::string(AktualniVozidlo().bytes.data(), 231), s.File("kj_auta.dta"));
+    EXPECT_EQ(AktualniVozidlo().Druh(), "SOU");
+    EXPECT_EQ(AktualniVozidlo().SouborKnihy(), "3AB123.dta");
+    b.Zavri();
+}
+
+// ---- the other lists and their closing sort ----
+
+std::string MealRate(double hours, double amount) {
+    std::string r(12, '\0');
+    codec::PutReal(r.data(), strav::kHodin, hours);
+    codec::PutReal(r.data(), strav::kCastka, amount);
+    return r;
+}
+
+TEST(CodeLists, MealRatesSortedOnCloseAndTheCounterReset) {
+    TestDir dir;
+    Station s(dir.path());
+    Scripted<TfKJStrav> b(s.c);
+    ASSERT_EQ(b.Otevri(), 0);
+    EXPECT_EQ(b.caption(), " Hod.  Stravné "_cz);
+    b.scripts.push_back(Fill({{1, "12"}, {2, "100"}}));
+    b.Key(key::kF4);
+    b.scripts.push_back(Fill({{1, "5"}, {2, "66"}}));
+    b.Key(key::kF4);
+    // 12 = 1.5 * 2^3, 100 = 1.5625 * 2^6, 5 = 1.25 * 2^2, 66 = 1.03125 * 2^6.
+    EXPECT_EQ(s.File("kjstra.dta"), Bytes({0x84, 0, 0, 0, 0, 0x40, 0x87, 0, 0, 0, 0, 0x48,
+                                           0x83, 0, 0, 0, 0, 0x20, 0x87, 0, 0, 0, 0, 0x04}));
+    EXPECT_EQ(StrToIntLoose(GetJobIn(s.c, "C:\\DATA\\", "KJSTRA")), 2);
+    std::string picked;
+    b.KlicVety(1, picked);
+    EXPECT_EQ(picked, " 100.00");
+    b.Zavri();
+    EXPECT_EQ(s.File("kjstra.dta"), MealRate(5, 66) + MealRate(12, 100));
+    EXPECT_EQ(GetJobIn(s.c, "C:\\DATA\\", "KJSTRA"), "");
+}
+
+TEST(CodeLists, AFailedSortKeepsTheFileAndTheCounter) {
+    TestDir dir;
+    Station s(dir.path());
+    Scripted<TfKJStrav> b(s.c);
+    ASSERT_EQ(b.Otevri(), 0);
+    b.scripts.push_back(Fill({{1, "12"}, {2, "100"}}));
+    b.Key(key::kF4);
+    b.scripts.push_back(Fill({{1, "5"}, {2, "66"}}));
+    b.Key(key::kF4);
+    const std::string before = s.File("kjstra.dta");
+    s.fs.Plan(TableWriteBack::NewPathFor(b.dataPath())).openCode = 5;
+    b.Zavri();
+    EXPECT_NE(b.lastSortResult(), 0);
+    EXPECT_EQ(s.ui.Last("beep"), "Chyba pri sortu");
+    EXPECT_EQ(s.File("kjstra.dta"), before);
+    EXPECT_EQ(StrToIntLoose(GetJobIn(s.c, "C:\\DATA\\", "KJSTRA")), 2);
+}
+
+TEST(CodeLists, NoSortWhileAnotherStationHasTheFile) {
+    TestDir dir;
+    Station s(dir.path());
+    Station other(dir.path(), "07");
+    Scripted<TfKJlMista> b(s.c);
+    ASSERT_EQ(b.Otevri(), 0);
+    b.scripts.push_back(Fill({{1, "Zlín"_cz}, {2, "98"}}));
+    b.Key(key::kF4);
+    b.scripts.push_back(Fill({{1, "Brno"}, {2, "12.5"}}));
+    b.Key(key::kF4);
+    ASSERT_TRUE(Zamkni(other.c, b.dataPath(), ""));
+    const std::string before = s.File("kjmista.dta");
+    b.Zavri();
+    EXPECT_EQ(b.lastSortResult(), -1);
+    EXPECT_EQ(s.File("kjmista.dta"), before);
+    EXPECT_EQ(StrToIntLoose(GetJobIn(s.c, "C:\\DATA\\", "KJMISTA")), 2);
+    Odemkni(other.c, b.dataPath());
+
+    // Free again: the next close sorts, drops the deleted place, resets.
+    ASSERT_EQ(b.Otevri(), 0);
+    b.JdiNa(1, 0);
+    s.ui.yesNo.push_back(true);
+    b.Key(key::kF8);
+    b.Zavri();
+    EXPECT_EQ(b.lastSortResult(), 0);
+    const std::string after = s.File("kjmista.dta");
+    ASSERT_EQ(after.size(), 47u);
+    EXPECT_EQ(after.substr(0, 41), ShortText("Brno", 40));
+    // 12.5 = 1.5625 * 2^3.
+    EXPECT_EQ(after.substr(41, 6), Bytes({0x84, 0, 0, 0, 0, 0x48}));
+    EXPECT_EQ(GetJobIn(s.c, "C:\\DATA\\", "KJMISTA"), "");
+}
+
+TEST(CodeLists, PurposesSortedWithoutDiacriticsAndPickedByKey) {
+    TestDir dir;
+    Station s(dir.path());
+    Scripted<TfKJUcel> b(s.c);
+    ASSERT_EQ(b.Otevri(), 0);
+    for (const std::string& u : {"Školení"_cz, "porada"_cz, "Čerpání PHM"_cz, "cesta k zákazníkovi"_cz}) {
+        b.scripts.push_back(Fill({{1, u}}));
+        b.Key(key::kF4);
+    }
+    // Space edits; an empty list does not open the editor.
+    b.Zavri();
+    const std::string f = s.File("kjucel.dta");
+    ASSERT_EQ(f.size(), 4u * 41);
+    std::vector<std::string> order;
+    for (int i = 0; i < 4; ++i)
+        order.push_back(StripRight(codec::GetText(f.data() + 41 * i, ucel::kUcel)));
+    // Without diacritics: CERPANI, CESTA, PORADA, SKOLENI.
+    EXPECT_EQ(order, (std::vector<std::string>{"Čerpání PHM"_cz, "cesta k zákazníkovi"_cz,
+                                               "porada", "Školení"_cz}));
+    ASSERT_EQ(b.Otevri(), 0);
+    std::string picked;
+    b.KlicVety(4, picked);
+    EXPECT_EQ(StripRight(picked), "Školení"_cz);
+    b.JdiNa(3, 0);
+    b.Key(key::kReturn);
+    ASSERT_TRUE(b.CtiVybranou());
+    EXPECT_EQ(StripRight(codec::GetText(b.Veta(), ucel::kUcel)), "porada");
+    b.Zavri();
+
+    Scripted<TfKJUcel> empty(s.c);
+    ASSERT_EQ(empty.Otevri("jine.dta"), 0);
+    empty.Key(key::kSpace);
+    EXPECT_EQ(empty.runs, 0);
+    empty.Zavri();
+}
+
+TEST(CodeLists, MainMenuCarListLoop) {
+    TestDir dir;
+    Station s(dir.path());
+    {
+        Scripted<TfKJ_auta> b(s.c);
+        ASSERT_EQ(b.Otevri(), 0);
+        for (const char* spz : {"8B8 888", "2A2 222"}) {
+            b.scripts.push_back(Fill({{1, spz}}));
+            b.Key(key::kF4);
+        }
+        b.Zavri();
+    }
+    MainMenu menu(s.c);
+    std::vector<std::string> logbooks;
+    menu.openLogbook = [&](const std::string& f) { logbooks.push_back(f); };
+    int shows = 0;
+    // Enter on row 2, then Esc: one logbook opened, the loop ended.
+    menu.RunCarListLoop([&](TfSoub& list) {
+        ++shows;
+        EXPECT_EQ(list.count(), 2);
+        if (shows == 1) {
+            list.JdiNa(2, 0);
+            list.KeyDown(key::kReturn, Mod::None);
+        } else {
+            list.KeyDown(key::kEscape, Mod::None);
+        }
+    });
+    EXPECT_EQ(shows, 2);
+    EXPECT_EQ(logbooks, (std::vector<std::string>{"8B8888.dta"}));
+    EXPECT_EQ(StripRight(AktualniVozidlo().Spz()), "8B8 888");
+    EXPECT_FALSE(menu.carList().isOpen());
+}
+
+}  // namespace
+}  // namespace kj
