@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "host_files.h"
 #include "screens/char_window.h"
 #include "screens/font_map.h"
 #include "screens/key_codes.h"
@@ -16,16 +17,6 @@ namespace kj {
 namespace {
 
 namespace fs = std::filesystem;
-
-void WriteHost(const fs::path& p, const std::string& bytes) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string ReadHost(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // One station: root/work is the working directory, \prog\ the program
 // directory; station 07 on computer "PC01".

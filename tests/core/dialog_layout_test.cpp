@@ -1,3 +1,4 @@
+#include "host_files.h"
 #include "screens/dialog_layout.h"
 
 #include <gtest/gtest.h>
@@ -14,16 +15,6 @@ namespace kj {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadHost(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteHost(const fs::path& p, const std::string& bytes) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 struct Station {
     TestDir dir;

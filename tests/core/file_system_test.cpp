@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "host_files.h"
 #include "services/cp1250.h"
 #include "services/file_system.h"
 #include "services/io_codes.h"
@@ -10,11 +11,6 @@
 
 namespace kj {
 namespace {
-
-std::string ReadHost(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 TEST(Cp1250, LiteralsAndRoundTrip) {
     std::string s = "Žluťoučký kůň"_cz;

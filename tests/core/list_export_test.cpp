@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "host_files.h"
 #include "fault_fs.h"
 #include "screens/column.h"
 #include "screens/list_export.h"
@@ -18,11 +19,6 @@ namespace kj {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadHost(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // 5 March 2024, noon, local time.
 std::time_t FixedClock() {

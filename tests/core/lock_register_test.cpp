@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "host_files.h"
 #include "fault_fs.h"
 #include "services/cp1250.h"
 #include "services/io_codes.h"
@@ -18,16 +19,6 @@ namespace kj {
 namespace {
 
 namespace fs = std::filesystem;
-
-void WriteHost(const fs::path& p, const std::string& bytes) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string ReadHost(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // One FOT.tab entry as it lies on disk.
 std::string Entry(const std::string& name12, const std::string& station4, const std::string& mode) {

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "host_files.h"
 #include "services/cp1250.h"
 #include "services/params.h"
 #include "services/scripted_dialogs.h"
@@ -13,16 +14,6 @@ namespace kj {
 namespace {
 
 namespace fs = std::filesystem;
-
-void WriteHost(const fs::path& p, const std::string& bytes) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string ReadHost(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // One station: root/work is the working directory, data and program
 // directories are \data\ and \prog\ under the root.

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "host_files.h"
 #include "fault_fs.h"
 #include "services/cp1250.h"
 #include "services/field_codec.h"
@@ -17,11 +18,6 @@ namespace kj {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadHost(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 struct Station {
     explicit Station(const fs::path& root) : host(root.string(), root.string()), fs(host), c(fs, ui) {

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "host_files.h"
 #include "fault_fs.h"
 #include "services/cp1250.h"
 #include "services/io_codes.h"
@@ -15,16 +16,6 @@ namespace kj {
 namespace {
 
 namespace fs = std::filesystem;
-
-void WriteHost(const fs::path& p, const std::string& bytes) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string ReadHost(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // 5 March 2024, 9:07:03 local time.
 std::time_t FixedClock() {

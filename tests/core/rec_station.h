@@ -10,6 +10,7 @@
 #include <string>
 
 #include "fault_fs.h"
+#include "host_files.h"
 #include "services/common.h"
 #include "services/scripted_dialogs.h"
 
@@ -17,15 +18,8 @@ namespace kj::rectest {
 
 namespace fs = std::filesystem;
 
-inline std::string ReadHost(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void WriteHost(const fs::path& p, const std::string& bytes) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
-}
+using kj::ReadHost;
+using kj::WriteHost;
 
 inline fs::path MadeDir(const fs::path& p) {
     fs::create_directories(p);

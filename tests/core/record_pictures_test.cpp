@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "host_files.h"
 #include "fault_fs.h"
 #include "screens/record_pictures.h"
 #include "services/cp1250.h"
@@ -16,16 +17,6 @@ namespace kj {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadHost(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteHost(const fs::path& p, const std::string& bytes) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 // A station working in <dir>/work with the data directory <dir>/data.
 struct Station {

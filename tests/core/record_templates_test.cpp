@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "host_files.h"
 #include "screens/column.h"
 #include "screens/record_checksum.h"
 #include "screens/record_templates.h"
@@ -14,11 +15,6 @@ namespace kj {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadHost(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 struct Station {
     explicit Station(const fs::path& root) : host(root.string(), root.string()), c(host, ui) {}

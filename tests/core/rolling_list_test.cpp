@@ -4,6 +4,7 @@
 #include <fstream>
 #include <random>
 
+#include "host_files.h"
 #include "screens/key_codes.h"
 #include "screens/rolling_list.h"
 #include "services/cp1250.h"
@@ -17,16 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using key::Mod;
-
-void WriteHost(const fs::path& p, const std::string& bytes) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string ReadHost(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 struct Station {
     explicit Station(const fs::path& root)

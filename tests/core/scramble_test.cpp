@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "host_files.h"
 #include "services/io_codes.h"
 #include "services/protocol.h"
 #include "services/scripted_dialogs.h"
@@ -15,11 +16,6 @@ namespace fs = std::filesystem;
 
 void WriteHost(const fs::path& p, const std::string& bytes) {
     std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string ReadHost(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 TEST(Scramble, KeyCyclesAndRotationsRunOneToSeven) {

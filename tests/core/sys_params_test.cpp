@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "host_files.h"
 #include "screens/key_codes.h"
 #include "screens/sys_params.h"
 #include "services/cp1250.h"
@@ -18,16 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Entries = std::vector<std::pair<std::string, std::string>>;
-
-void WriteHost(const fs::path& p, const std::string& bytes) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string ReadHost(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // Station 07 working in root/work with its own "master.job".
 struct Station {

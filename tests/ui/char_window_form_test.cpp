@@ -13,6 +13,7 @@
 #include <fstream>
 #include <functional>
 
+#include "host_files.h"
 #include "qt_app.h"
 #include "screens/char_window.h"
 #include "screens/key_codes.h"
@@ -28,16 +29,6 @@ namespace kj {
 namespace {
 
 namespace fs = std::filesystem;
-
-void WriteHost(const fs::path& p, const std::string& bytes) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string ReadHost(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // Station 07 working in root/work.
 struct Station {

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "host_files.h"
 #include "logbook/car_list.h"
 #include "logbook/destinations.h"
 #include "qt_app.h"
@@ -26,11 +27,6 @@ namespace kj {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadHost(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 struct Station {
     explicit Station(const fs::path& root)

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "host_files.h"
 #include "qt_app.h"
 #include "screens/qt/busy_notice.h"
 #include "screens/qt/choice_dialog.h"
@@ -34,16 +35,6 @@ namespace kj {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadHost(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteHost(const fs::path& p, const std::string& bytes) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 QString U(const char* utf8) {
     return QString::fromUtf8(utf8);

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "host_files.h"
 #include "qt_app.h"
 #include "services/cp1250.h"
 #include "services/params.h"
@@ -16,16 +17,6 @@ namespace kj {
 namespace {
 
 namespace fs = std::filesystem;
-
-void WriteHost(const fs::path& p, const std::string& bytes) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string ReadHost(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 TEST(MainMenuForm, LayoutCaptionsAndEscEndsWithProtocolLine) {
     TestApp();

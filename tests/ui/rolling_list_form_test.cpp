@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "host_files.h"
 #include "qt_app.h"
 #include "screens/qt/rolling_list_form.h"
 #include "services/cp1250.h"
@@ -28,16 +29,6 @@ namespace kj {
 namespace {
 
 namespace fs = std::filesystem;
-
-void WriteHost(const fs::path& p, const std::string& bytes) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string ReadHost(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // A car list of synthetic rows: registration, type, kind, date.
 class CarList : public RollingList {

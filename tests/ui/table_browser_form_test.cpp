@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "host_files.h"
 #include "qt_app.h"
 #include "screens/qt/record_editor_form.h"
 #include "screens/qt/table_browser_form.h"
@@ -25,11 +26,6 @@ namespace kj {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadHost(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 Sloupce Columns() {
     Sloupce cols(2);
