@@ -15,6 +15,7 @@
 #include "logbook/meal_rates.h"
 #include "logbook/places.h"
 #include "logbook/purposes.h"
+#include "logbook/trip_record.h"
 #include "screens/qt/qt_dialogs.h"
 #include "services/common.h"
 #include "services/file_system.h"
@@ -82,7 +83,7 @@ int main(int argc, char** argv) {
     // The record layouts of the lists against their columns, once.
     for (const std::string& problem :
          {kj::CheckCarLayout(), kj::CheckPurposeLayout(), kj::CheckPlaceLayout(),
-          kj::CheckMealRateLayout(), kj::CheckDestinationLayout()}) {
+          kj::CheckMealRateLayout(), kj::CheckDestinationLayout(), kj::CheckTripLayout()}) {
         if (problem.empty()) continue;
         ui.BeepMessage(problem);
         return 1;

@@ -8,6 +8,7 @@
 #include "logbook/meal_rates.h"
 #include "logbook/places.h"
 #include "logbook/purposes.h"
+#include "logbook/trip_record.h"
 #include "rec_station.h"
 #include "screens/key_codes.h"
 #include "services/cp1250.h"
@@ -92,6 +93,7 @@ TEST(CodeLists, LayoutsFollowFromTheColumns) {
     EXPECT_EQ(CheckPurposeLayout(), "");
     EXPECT_EQ(CheckPlaceLayout(), "");
     EXPECT_EQ(CheckMealRateLayout(), "");
+    EXPECT_EQ(CheckTripLayout(), "");
     EXPECT_EQ(RecordLength(DeclareColumns(auta::kColumns)), 231);
     EXPECT_EQ(ColumnOffset(DeclareColumns(auta::kColumns), 9), 200);
     EXPECT_EQ(ColumnOffset(DeclareColumns(auta::kColumns), 11), 222);
