@@ -138,6 +138,7 @@ TEST(HelpTexts, GuidesAreNamedAfterTheWindowsThatShowThem) {
         " Místo                                    Účel PC01",
         " Hod.  Stravné PC01",
         "Kniha jízd pro vozidlo SPZ: 5Z12345PC01",
+        "Zrušit záznam?",  // a question's guide
     };
     const std::string directory = ProgPath(demo.c, "\\NAVODY\\");
     for (const char* title : titles) {
