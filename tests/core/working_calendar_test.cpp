@@ -2,6 +2,7 @@
 
 #include <array>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,12 @@
 #include "test_dir.h"
 
 namespace kj {
+
+void PrintTo(const TfKalendar::Pocty& p, std::ostream* os) {
+    *os << "{weekday holidays " << p.vsedniSvatky << ", working " << p.pracovni << ", non-working "
+        << p.nepracovni << "}";
+}
+
 namespace {
 
 namespace fs = std::filesystem;
