@@ -13,7 +13,7 @@
 //   2. "KALENDAR.DTA": 2000 bytes are loaded; 1000 bytes are loaded and the
 //      weekends from index 7992 on are marked; a missing file (or one shorter
 //      than 2 bytes) or a file of any other size marks every weekend of the
-//      table (an odd-size file is reported and not loaded);
+//      table (an odd-size or unreadable file is reported and not loaded);
 //   3. the movable holidays of the stored table (Easter 2011-2019);
 //   4. Easter Monday of every year of the table, Good Friday from 2016 (the
 //      year it became a public holiday);
@@ -23,7 +23,8 @@
 // Steps 3 and 4 only add marks; nothing is ever cleared.
 //
 // What callers use:
-//   - the logbook: DejDatum (F1 in a date field), DejDen;
+//   - the logbook: DejDatum (F1 in a date field: pass the box's text, put
+//     the "DD.MM.RR" it returns into the box, keep the box on ""), DejDen;
 //   - the generator: svatky (how many working days a period holds) and
 //     pracovni (the working-day walk); both see the table as it is in memory.
 //
@@ -34,9 +35,10 @@
 // it; it decides nothing. Closing writes the table back when a day was
 // toggled.
 //
-// Dates taken by the table operations: the stored DDMMRR (year 2000 + RR)
-// or the long DDMMRRRR; the letters "O" and "l" count as the digits 0 and 1,
-// as the generator writes them. An empty or invalid date counts nothing
+// Dates taken by the table operations: the stored DDMMRR (year 2000 + RR),
+// the long DDMMRRRR, or any text NormalizeDate reads ("15.5.25"); the
+// letters "O" and "l" count as the digits 0 and 1, as the generator writes
+// them. An empty or invalid date counts nothing
 // (svatky) or gives the empty date (pracovni). Texts are Windows-1250.
 
 #include <array>

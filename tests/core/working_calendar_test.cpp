@@ -218,6 +218,11 @@ TEST(WorkingCalendar, FailedWriteKeepsTheToggleForTheNextClose) {
     Station s(dir.path());
     WriteHost(s.File(), FileWith(2000, 0, {"01012016"}));
     const std::string before = ReadHost(s.File());
+    FaultPlan& table = s.fs.Plan("C:\\DATA\\KALENDAR.DTA");
+    table.readCode = 5;  // unreadable: told, built as a fresh table
+    EXPECT_TRUE(TfKalendar(s.c).if_bit(Day("06011996")));
+    EXPECT_NE(s.ui.Last("beep").find(" při čtení "_cz), std::string::npos);
+    table.readCode = 0;
     TfKalendar k(s.c);
     FaultPlan& plan = s.fs.Plan("C:\\DATA\\KALENDAR.DTA.new");
     plan.writeCode = 101;
