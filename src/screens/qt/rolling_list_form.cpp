@@ -1,6 +1,7 @@
 #include "screens/qt/rolling_list_form.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QFontDialog>
@@ -410,7 +411,7 @@ void RollingListForm::ShowState() {
     } else {
         sgRol_->selectionModel()->clear();
     }
-    sgRol_->horizontalScrollBar()->setValue(list_.firstColumn() - 1);
+    ShowFirstColumn();
 
     lKolik_->setText(ToQt(list_.counterText()));
     QPalette counter = lKolik_->palette();
@@ -434,6 +435,22 @@ void RollingListForm::ShowState() {
     ShowPicture();
 }
 
+void RollingListForm::ShowFirstColumn() {
+    // The list's first data column stands at the grid's left edge, whole.
+    // (The view's own scrolling by items aligns the last column with the
+    // right edge when scrolled to the end, leaving the first one cut.)
+    QHeaderView* titles = sgRol_->horizontalHeader();
+    const int columns = model_->columnCount();
+    if (columns <= 0) return;
+    const int first = std::clamp(list_.firstColumn() - 1, 0, columns - 1);
+    sgRol_->horizontalScrollBar()->setValue(first);
+    const int offset = titles->sectionPosition(first);
+    if (titles->offset() != offset) {
+        titles->setOffset(offset);
+        sgRol_->viewport()->update();
+    }
+}
+
 void RollingListForm::ShowPicture() {
     const ListPicture& p = list_.picture();
     if (!p.shown) {
@@ -453,6 +470,7 @@ void RollingListForm::ShowPopup() {
     for (int i = 0; i < kPopupItems && i < actions.size(); ++i) {
         actions[i]->setText(ToQt(items[static_cast<std::size_t>(i)].caption));
         actions[i]->setVisible(items[static_cast<std::size_t>(i)].visible);
+        actions[i]->setEnabled(items[static_cast<std::size_t>(i)].enabled);
     }
     const QRect row = sgRol_->visualRect(model_->index(std::max(0, list_.gridRow() - 1), 0));
     QAction* chosen = popupMenu1_->exec(sgRol_->viewport()->mapToGlobal(row.bottomLeft()));
