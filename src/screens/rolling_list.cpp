@@ -162,13 +162,13 @@ void RollingList::NastavPismo() {
     // room there is.
     const int room = l.form.width - kScrollBarWidth - 5;
     int gridWidth = (widths_.empty() ? kMarkColumnWidth : widths_[0] + 1) + 2;
-    bool anyColumn = false;
+    l.lastWholeColumn = 0;
     for (std::size_t k = static_cast<std::size_t>(std::max(1, firstColumn_)); k < widths_.size(); ++k) {
         if (gridWidth + widths_[k] + 1 > room) break;
         gridWidth += widths_[k] + 1;
-        anyColumn = true;
+        l.lastWholeColumn = static_cast<int>(k);
     }
-    if (!anyColumn && widths_.size() > 1) gridWidth = room;
+    if (l.lastWholeColumn == 0 && widths_.size() > 1) gridWidth = room;
     l.grid = {0, 0, std::max(kMarkColumnWidth, gridWidth), (visible_ + 1) * rowHeight + 2};
     const int below = l.grid.top + l.grid.height;
     l.searchLabel = {4, below + 6, kSearchLabelCells * w, h};

@@ -111,6 +111,9 @@ struct GridRow {
 struct RollingListLayout {
     Rect form;  // position on the screen and size
     Rect grid;
+    // Data columns the grid shows whole: firstColumn .. lastWholeColumn
+    // (0 when not even the first one fits and the grid cuts it).
+    int lastWholeColumn = 0;
     int rowHeight = kDefaultCellHeight;
     std::vector<int> columnWidths;  // grid columns 0..n
     Rect searchLabel;

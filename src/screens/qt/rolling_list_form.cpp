@@ -394,7 +394,18 @@ void RollingListForm::ApplyLayout() {
     eHled_->setGeometry(QRectOf(l.searchBox));
     lKolik_->setGeometry(QRectOf(l.counter));
     lHelp_->setGeometry(QRectOf(l.helpLine));
-    scrollBar1_->setGeometry(QRectOf(l.scrollBar));
+    QRect bar = QRectOf(l.scrollBar);
+    if (l.lastWholeColumn >= list_.firstColumn() && l.lastWholeColumn <= model_->columnCount()) {
+        // Exactly the whole columns, with this style's frame: no sliver of
+        // the next column shows at the edge.
+        int width = 2 * sgRol_->frameWidth() + (l.columnWidths.empty() ? marks->width() : l.columnWidths[0]);
+        for (int k = list_.firstColumn(); k <= l.lastWholeColumn; ++k) width += titles->sectionSize(k - 1);
+        QRect grid = sgRol_->geometry();
+        grid.setWidth(width);
+        sgRol_->setGeometry(grid);
+        bar.moveLeft(grid.left() + grid.width());
+    }
+    scrollBar1_->setGeometry(bar);
     panel_->setGeometry(QRectOf(l.picture.panel));
     image_->setGeometry(3, 3, std::max(0, l.picture.panel.width - 6),
                         std::max(0, l.picture.panel.height - 6));
