@@ -49,45 +49,6 @@ struct Station {
     Common c;
 };
 
-template <class Form>
-void WhenModal(std::function<void(Form&)> act) {
-    QTimer::singleShot(0, [act] {
-        auto* form = qobject_cast<Form*>(QApplication::activeModalWidget());
-        ASSERT_NE(form, nullptr);
-        act(*form);
-    });
-}
-
-// Runs `act` on the modal window of type Form once one is open (it may
-// open from inside another window's event loop); fails the test when none
-// appears within three seconds.
-template <class Form>
-void WhenShown(std::function<void(Form&)> act, int tries = 300) {
-    QTimer::singleShot(tries == 300 ? 0 : 10, [act, tries] {
-        if (auto* form = qobject_cast<Form*>(QApplication::activeModalWidget());
-            form && form->isVisible()) {
-            act(*form);
-        } else if (tries > 0) {
-            WhenShown<Form>(act, tries - 1);
-        } else {
-            ADD_FAILURE() << "no window appeared";
-        }
-    });
-}
-
-// The pop-up menu once it is open, as WhenShown.
-void WhenMenu(std::function<void(QMenu&)> act, int tries = 300) {
-    QTimer::singleShot(tries == 300 ? 0 : 10, [act, tries] {
-        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-            act(*menu);
-        } else if (tries > 0) {
-            WhenMenu(act, tries - 1);
-        } else {
-            ADD_FAILURE() << "no menu appeared";
-        }
-    });
-}
-
 void Save(QWidget& w, const char* name) {
     if (const char* dir = std::getenv("KJ_CODELIST_PNG_DIR"))
         w.grab().save(QString::fromUtf8(dir) + "/" + name);
@@ -103,7 +64,7 @@ TEST(CodeListForms, RegistrationTypedWithKeysIsUpperCasedAndDuplicatesRefused) {
 
     // The box holds the field's 7 characters: "1ab 2345" typed key by key
     // keeps "1ab 234".
-    WhenModal<RecordEditorForm>([](RecordEditorForm& e) {
+    WhenOpen<RecordEditorForm>([](RecordEditorForm& e) {
         QTest::keyClicks(e.edit(1), QStringLiteral("1ab 2345"));
         EXPECT_EQ(e.edit(1)->text(), QStringLiteral("1ab 234"));
         QTest::keyClick(e.edit(1), Qt::Key_F2);
@@ -113,7 +74,7 @@ TEST(CodeListForms, RegistrationTypedWithKeysIsUpperCasedAndDuplicatesRefused) {
     EXPECT_EQ(codec::GetText(ReadHost(s.data / "kj_auta.dta").data(), auta::kSpz), "1AB 234");
 
     QString afterRefusal = "x";
-    WhenModal<RecordEditorForm>([&afterRefusal](RecordEditorForm& e) {
+    WhenOpen<RecordEditorForm>([&afterRefusal](RecordEditorForm& e) {
         QTest::keyClicks(e.edit(1), QStringLiteral("1Ab 234"));
         QTest::keyClick(e.edit(1), Qt::Key_F2);
         afterRefusal = e.edit(1)->text();
@@ -126,7 +87,7 @@ TEST(CodeListForms, RegistrationTypedWithKeysIsUpperCasedAndDuplicatesRefused) {
     EXPECT_EQ(b.count(), 1);
 
     // "sluzebni" typed in the kind field passes without the choice.
-    WhenModal<RecordEditorForm>([](RecordEditorForm& e) {
+    WhenOpen<RecordEditorForm>([](RecordEditorForm& e) {
         QTest::keyClicks(e.edit(1), QStringLiteral("2cd 567"));
         for (int f = 1; f < auta::kFieldDruh; ++f) {
             QTest::keyClick(e.edit(f), Qt::Key_Down);
@@ -153,7 +114,7 @@ TEST(CodeListForms, CarEditorF1OpensTheChoicesAndStandsBelowTheList) {
     s.ui.choices = {4, 3};
     QPoint at;
     int height = 0;
-    WhenShown<RecordEditorForm>([&](RecordEditorForm& e) {
+    WhenOpen<RecordEditorForm>([&](RecordEditorForm& e) {
         at = e.pos();
         height = e.height();
         QTest::keyClicks(e.edit(1), QStringLiteral("1ab 2345"));
@@ -194,13 +155,13 @@ TEST(CodeListForms, DestinationsF10MenuAddsAndDeletes) {
     // F10, N: a new record; the items that Space and F3 stand for are greyed.
     QStringList captions;
     QList<bool> enabled;
-    WhenMenu([&](QMenu& menu) {
+    WhenOpen<QMenu>([&](QMenu& menu) {
         for (QAction* a : menu.actions()) {
             if (!a->isVisible()) continue;
             captions << a->text();
             enabled << a->isEnabled();
         }
-        WhenShown<RecordEditorForm>([](RecordEditorForm& e) {
+        WhenOpen<RecordEditorForm>([](RecordEditorForm& e) {
             QTest::keyClicks(e.edit(1), QStringLiteral("Vizovice"));
             QTest::keyClick(e.edit(1), Qt::Key_F2);
         });
@@ -215,7 +176,7 @@ TEST(CodeListForms, DestinationsF10MenuAddsAndDeletes) {
 
     // F10, Z: the deletion question, answered yes, marks the record.
     s.ui.yesNo.push_back(true);
-    WhenMenu([](QMenu& menu) { QTest::keyClick(&menu, Qt::Key_Z); });
+    WhenOpen<QMenu>([](QMenu& menu) { QTest::keyClick(&menu, Qt::Key_Z); });
     QTest::keyClick(form.sgRol(), Qt::Key_F10);
     EXPECT_EQ(s.ui.Last("yesno"), "Zrušit záznam?"_cz);
     EXPECT_TRUE(IsDeletedRecord(ReadHost(s.data / "kjcile.dta").data()));
@@ -239,7 +200,7 @@ TEST(CodeListForms, ListsShowWholeColumnsAndTitles) {
         ASSERT_EQ(list->Otevri(), 0);
         list->KeyDown(key::kF4, key::Mod::None);
         TableBrowserForm form(*list);
-        WhenShown<TableBrowserForm>([list](TableBrowserForm& f) {
+        WhenOpen<TableBrowserForm>([list](TableBrowserForm& f) {
             QTableView* grid = f.sgRol();
             QHeaderView* titles = grid->horizontalHeader();
             const QFontMetrics font(titles->font());
@@ -293,9 +254,9 @@ TEST(CodeListForms, DeletionQuestionStandsOverTheList) {
     b.KeyDown(key::kF4, key::Mod::None);
     TableBrowserForm form(b);
     QRect question, list;
-    WhenShown<TableBrowserForm>([&](TableBrowserForm& f) {
+    WhenOpen<TableBrowserForm>([&](TableBrowserForm& f) {
         list = f.frameGeometry();
-        WhenShown<YesNoDialog>([&](YesNoDialog& d) {
+        WhenOpen<YesNoDialog>([&](YesNoDialog& d) {
             question = d.frameGeometry();
             QTest::keyClick(d.focusWidget() ? d.focusWidget() : &d, Qt::Key_N);
         });
@@ -333,7 +294,7 @@ TEST(CodeListForms, MainMenuOpensTheCarListAndTheDestinations) {
 
     int shownCars = -1;
     QString heading;
-    WhenModal<TableBrowserForm>([&](TableBrowserForm& f) {
+    WhenOpen<TableBrowserForm>([&](TableBrowserForm& f) {
         shownCars = f.browser().count();
         heading = f.windowTitle();
         Save(f, "car_list.png");
@@ -344,7 +305,7 @@ TEST(CodeListForms, MainMenuOpensTheCarListAndTheDestinations) {
     EXPECT_FALSE(menu.menu().carList().isOpen());
 
     int shownDestinations = -1;
-    WhenModal<TableBrowserForm>([&](TableBrowserForm& f) {
+    WhenOpen<TableBrowserForm>([&](TableBrowserForm& f) {
         shownDestinations = f.browser().count();
         Save(f, "destinations.png");
         QTest::keyClick(f.sgRol(), Qt::Key_Escape);

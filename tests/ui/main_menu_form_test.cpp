@@ -103,19 +103,6 @@ struct MenuStation {
     Common c;
 };
 
-// Runs `act` on the list once it is open (from inside the menu's click).
-void WhenList(std::function<void(TableBrowserForm&)> act, int tries = 300) {
-    QTimer::singleShot(tries == 300 ? 0 : 10, [act, tries] {
-        if (auto* f = qobject_cast<TableBrowserForm*>(QApplication::activeModalWidget())) {
-            act(*f);
-        } else if (tries > 0) {
-            WhenList(act, tries - 1);
-        } else {
-            ADD_FAILURE() << "no list appeared";
-        }
-    });
-}
-
 // Enter presses the focused button; the buttons of screens not built yet,
 // and Enter on a car, say that the function is being prepared.
 TEST(MainMenuForm, EnterPressesTheFocusedButton) {
@@ -139,9 +126,9 @@ TEST(MainMenuForm, EnterPressesTheFocusedButton) {
         int lists = 0;
         if (t.button == form.bKnihy_jizd()) {
             // Enter on the first car, then Esc in the car list shown again.
-            WhenList([&](TableBrowserForm& f) {
+            WhenOpen<TableBrowserForm>([&](TableBrowserForm& f) {
                 ++lists;
-                WhenList([&](TableBrowserForm& again) {
+                WhenOpen<TableBrowserForm>([&](TableBrowserForm& again) {
                     ++lists;
                     QTest::keyClick(again.sgRol(), Qt::Key_Escape);
                 });
@@ -149,7 +136,7 @@ TEST(MainMenuForm, EnterPressesTheFocusedButton) {
                 QTest::keyClick(f.sgRol(), Qt::Key_Return);
             });
         } else if (t.note.empty()) {
-            WhenList([&](TableBrowserForm& f) {
+            WhenOpen<TableBrowserForm>([&](TableBrowserForm& f) {
                 ++lists;
                 QTest::keyClick(f.sgRol(), Qt::Key_Escape);
             });
@@ -183,7 +170,7 @@ TEST(MainMenuForm, TermAndHangUpSignalsEndLikeEsc) {
         form.show();
         const bool withList = signal == SIGTERM;
         if (withList) {
-            WhenList([signal](TableBrowserForm&) { ::raise(signal); });
+            WhenOpen<TableBrowserForm>([signal](TableBrowserForm&) { ::raise(signal); });
             form.bKnihy_jizd()->click();
             EXPECT_FALSE(form.menu().carList().isOpen());
         } else {

@@ -1,7 +1,6 @@
 #include "screens/qt/rolling_list_form.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QFontDialog>
@@ -18,6 +17,7 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <QWheelEvent>
+#include <algorithm>
 
 #include "screens/font_map.h"
 #include "screens/qt/appearance_pickers.h"
