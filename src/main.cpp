@@ -95,6 +95,7 @@ int main(int argc, char** argv) {
     kj::MainMenuForm menu(c);
     menu.menu().connectLockServer = [&client] { return client.ConnectLockServer(); };
     menu.closeLockClient = [&client] { client.Close(); };
+    menu.EndOnSignals();
     menu.show();
     menu.activateWindow();  // also without a window manager (a bare X server)
     if (!grab.empty()) {

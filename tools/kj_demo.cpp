@@ -4,7 +4,11 @@
 // repository and are written as Windows-1250 with CR LF; the job table and
 // the parameter files are written with the program's own services.
 //
-//   kj_demo TEMPLATE_DIR TARGET_ROOT
+// An installation that is already there is kept as it is, with what the
+// user entered in it; --reset removes its three directories and makes it
+// anew.
+//
+//   kj_demo [--reset] TEMPLATE_DIR TARGET_ROOT
 
 #include <cstdio>
 #include <filesystem>
@@ -129,14 +133,40 @@ bool WriteDemoData(const fs::path& data) {
 
 }  // namespace
 
+// The directories of an installation under its drive root.
+constexpr const char* kInstallationDirs[] = {"work", "data", "prog"};
+
+bool HasInstallation(const fs::path& root) {
+    std::error_code ec;
+    for (const char* dir : kInstallationDirs)
+        if (fs::exists(root / dir, ec)) return true;
+    return false;
+}
+
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "Použití: kj_demo ŠABLONA CÍLOVÝ_KOŘEN\n");
+    const bool reset = argc == 4 && std::string(argv[1]) == "--reset";
+    if (argc != 3 && !reset) {
+        std::fprintf(stderr, "Použití: kj_demo [--reset] ŠABLONA CÍLOVÝ_KOŘEN\n");
         return 2;
     }
-    fs::path tmpl = argv[1];
-    fs::path root = argv[2];
+    fs::path tmpl = argv[reset ? 2 : 1];
+    fs::path root = argv[reset ? 3 : 2];
     std::error_code ec;
+    if (HasInstallation(root)) {
+        if (!reset) {
+            std::printf("Ukázková data v %s ponechána (znovu je vytvoří --reset)\n", root.c_str());
+            return 0;
+        }
+        // Only the installation's own directories go; anything else the
+        // root holds stays.
+        for (const char* dir : kInstallationDirs) {
+            fs::remove_all(root / dir, ec);
+            if (ec) {
+                std::fprintf(stderr, "kj_demo: nelze smazat %s\n", (root / dir).c_str());
+                return 1;
+            }
+        }
+    }
     fs::create_directories(root, ec);
     for (const auto& entry : fs::recursive_directory_iterator(tmpl)) {
         if (!entry.is_regular_file()) continue;

@@ -24,7 +24,7 @@ CodeListSetup CarSetup() {
     s.editorTitle = " Údaje o vozidle "_cz;
     s.editorHelp = " F1,Ctrl+F1,Alt+F1=help F12=opakuj F2=zápis na disk  Esc=ven "_cz;
     s.lockName = "AUTA";
-    s.editor = {4, 4, 70, 17, kColourBlack, RgbColour(0, 208, 208)};
+    s.editor = {4, 11, 93, 24, kColourBlack, RgbColour(0, 208, 208)};
     s.list = {2, 2, 95, 25, kColourBlack, RgbColour(208, 253, 253)};
     return s;
 }
@@ -48,7 +48,11 @@ std::string KindOfChoice(int chosen) {
 
 std::string VetaAuta::Druh() const { return UpperCz(Text(auta::kDruh).substr(0, 3)); }
 
-std::string VetaAuta::SouborKnihy() const { return UpperCz(RemoveSpaces(Spz())) + ".dta"; }
+std::string KlicKnihy(std::string_view registration) {
+    return UpperCz(RemoveSpaces(registration));
+}
+
+std::string VetaAuta::SouborKnihy() const { return KlicKnihy(Spz()) + ".dta"; }
 
 VetaAuta& AktualniVozidlo() {
     static VetaAuta current;
@@ -63,9 +67,24 @@ TfKJ_auta::TfKJ_auta(Common& c)
     : TfKJSeznam(c, CarSetup(), DeclareColumns(auta::kColumns), auta::kLength) {}
 
 bool TfKJ_auta::VyberVozidlo() {
-    if (!CtiVybranou()) return false;
+    if (!CtiVybranou() || !ProcNelzeVybrat(Veta()).empty()) return false;
     std::memcpy(AktualniVozidlo().bytes.data(), Veta(), auta::kLength);
     return true;
+}
+
+std::string TfKJ_auta::ProcNelzeVybrat(const char* record) const {
+    if (IsDeletedRecord(record)) return "Zrušené vozidlo nelze vybrat."_cz;
+    if (KlicKnihy(codec::GetText(record, auta::kSpz)).empty()) return "Vozidlo bez SPZ nelze vybrat.";
+    return {};
+}
+
+bool TfKJ_auta::LzeVybrat(int row) {
+    if (row < 1 || row > count()) return true;
+    CtiVetuProZobrazeni(row);
+    const std::string why = ProcNelzeVybrat(displayRecord().data());
+    if (why.empty()) return true;
+    c_.ui.BeepMessage(why);
+    return false;
 }
 
 std::string TfKJ_auta::KlicZVety(const char* record) { return codec::GetText(record, auta::kSpz); }
@@ -94,7 +113,9 @@ void TfKJ_auta::Zrus(int row) {
 }
 
 bool TfKJ_auta::DuplicitniSpz(const std::string& spz) {
-    const std::string wanted = StripRight(spz);
+    // Two registrations that differ only in blanks or case would share one
+    // logbook file.
+    const std::string wanted = KlicKnihy(spz);
     if (wanted.empty()) return false;
     // The car being edited is not compared with itself: keeping its own
     // registration is no duplicate.
@@ -104,7 +125,7 @@ bool TfKJ_auta::DuplicitniSpz(const std::string& spz) {
         CtiVetuProZobrazeni(row);
         const char* rec = displayRecord().data();
         if (IsDeletedRecord(rec)) continue;
-        if (StripRight(UpperCz(codec::GetText(rec, auta::kSpz))) == wanted) return true;
+        if (KlicKnihy(codec::GetText(rec, auta::kSpz)) == wanted) return true;
     }
     return false;
 }
@@ -121,8 +142,13 @@ void TfKJ_auta::ZkontrolujDruh(std::string& text) {
 void TfKJ_auta::OpustPole(int field, std::string& text) {
     TfSoub::OpustPole(field, text);
     if (field == auta::kFieldSpz) {
+        if (OdmitniZnackuZruseni(field, text)) return;
         text = UpperCz(text);
-        if (DuplicitniSpz(text)) {
+        if (KlicKnihy(text).empty()) {
+            // A blank registration would name the logbook ".dta".
+            c_.ui.BeepMessage("Vyplňte SPZ vozidla."_cz);
+            if (editor()) editor()->MoveTo(auta::kFieldSpz);
+        } else if (DuplicitniSpz(text)) {
             c_.ui.BeepMessage("Toto vozidlo je již v seznamu."_cz);
             text.clear();
             if (editor()) editor()->MoveTo(auta::kFieldSpz);
@@ -132,24 +158,36 @@ void TfKJ_auta::OpustPole(int field, std::string& text) {
     }
 }
 
+void TfKJ_auta::VyberPaliva(int field) {
+    static const std::vector<std::string> stored = {"B.Natural 95", "B.Super plus 98",
+                                                    "B.Natural 91", "Motorová nafta"_cz,
+                                                    "Bionafta"};
+    const int chosen = c_.ui.ChooseItem(
+        kChoiceColumn, kChoiceRow, {},
+        {"B.Natural 95", "B.Super plus 98", "B.Natural 91", "Motorová nafta "_cz, "Bionafta"},
+        "Druh pohonné hmoty"_cz);
+    if (chosen >= 1 && chosen <= static_cast<int>(stored.size()))
+        editor()->SetText(field, stored[static_cast<std::size_t>(chosen - 1)]);
+}
+
+void TfKJ_auta::VyberDruhu(int field) {
+    const std::string chosen = KindOfChoice(c_.ui.ChooseItem(
+        kChoiceColumn, kChoiceRow, {}, {"Soukromé"_cz, "Služební"_cz, "Prac.stroje,traktory"},
+        "Soukr./Služ./Stroj"_cz));
+    if (!chosen.empty()) editor()->SetText(field, chosen);
+}
+
 void TfKJ_auta::PoEnteruPole(int field) {
     if (!editor()) return;
-    if (field == auta::kFieldPalivo) {
-        static const std::vector<std::string> stored = {"B.Natural 95", "B.Super plus 98",
-                                                        "B.Natural 91", "Motorová nafta"_cz,
-                                                        "Bionafta"};
-        const int chosen = c_.ui.ChooseItem(
-            kChoiceColumn, kChoiceRow, {},
-            {"B.Natural 95", "B.Super plus 98", "B.Natural 91", "Motorová nafta "_cz, "Bionafta"},
-            "Druh pohonné hmoty"_cz);
-        if (chosen >= 1 && chosen <= static_cast<int>(stored.size()))
-            editor()->SetText(field, stored[static_cast<std::size_t>(chosen - 1)]);
-    } else if (field == auta::kFieldDruh) {
-        const std::string chosen = KindOfChoice(c_.ui.ChooseItem(
-            kChoiceColumn, kChoiceRow, {},
-            {"Soukromé"_cz, "Služební"_cz, "Prac.stroje,traktory"}, "Soukr./Služ./Stroj"_cz));
-        if (!chosen.empty()) editor()->SetText(field, chosen);
-    }
+    if (field == auta::kFieldPalivo) VyberPaliva(field);
+    else if (field == auta::kFieldDruh) VyberDruhu(field);
+}
+
+void TfKJ_auta::NapovedaEditoru() {
+    const int field = currentField();
+    if (field == auta::kFieldPalivo) VyberPaliva(field);
+    else if (field == auta::kFieldDruh) VyberDruhu(field);
+    else TfKJSeznam::NapovedaEditoru();
 }
 
 void TfKJ_auta::ZavriTabulku() {

@@ -2,11 +2,13 @@
 // The car list (TfKJ_auta) over "kj_auta.dta", the car record VetaAuta and
 // the current car AktualniVozidlo.
 //
-// Car rules in the editor: the registration is upper-cased and must not be
-// another car's (the car being edited is not compared with itself, so an
-// edit that keeps the registration passes); the kind must read "SOUKROME",
-// "SLUZEBNI" or "STROJ" without diacritics in any case, otherwise the kind
-// choice opens; Enter in the fuel or kind field opens its choice.
+// Car rules in the editor: the registration is upper-cased, must not be
+// empty and must not name another car's logbook (compared without blanks,
+// as the logbook file is named; the car being edited is not compared with
+// itself, so an edit that keeps the registration passes); the kind must
+// read "SOUKROME", "SLUZEBNI" or "STROJ" without diacritics in any case,
+// otherwise the kind choice opens; Enter or F1 in the fuel or kind field
+// opens its choice. A car marked deleted cannot be chosen.
 
 #include <array>
 #include <string>
@@ -64,6 +66,10 @@ struct VetaAuta {
     std::string SouborKnihy() const;
 };
 
+// The registration as it names the logbook file: without blanks,
+// upper-cased.
+std::string KlicKnihy(std::string_view registration);
+
 // The current car, chosen in the car list before a logbook opens; lives
 // for the whole run.
 VetaAuta& AktualniVozidlo();
@@ -73,7 +79,8 @@ public:
     explicit TfKJ_auta(Common& c);
 
     // Copies the chosen car (the current row) into AktualniVozidlo; false
-    // when no row is current.
+    // when no row is current or the row cannot be chosen (deleted, no
+    // registration).
     bool VyberVozidlo();
 
     void Novy() override;
@@ -82,6 +89,9 @@ public:
 protected:
     void OpustPole(int field, std::string& text) override;
     void PoEnteruPole(int field) override;
+    // F1 in the fuel or kind field: its choice, as Enter; elsewhere help.
+    void NapovedaEditoru() override;
+    bool LzeVybrat(int row) override;
     std::string KlicZVety(const char* record) override;
     std::string HledaciKlic(const char* record) override;
     bool Mensi(const char* a, const char* b) override;
@@ -89,6 +99,10 @@ protected:
 
 private:
     bool DuplicitniSpz(const std::string& spz);
+    // Why a car record cannot be chosen ("" when it can).
+    std::string ProcNelzeVybrat(const char* record) const;
+    void VyberPaliva(int field);
+    void VyberDruhu(int field);
     void ZkontrolujDruh(std::string& text);
 };
 

@@ -71,6 +71,19 @@ void TfKJSeznam::KlicVety(int row, std::string& text) {
     text = KlicZVety(Veta());
 }
 
+void TfKJSeznam::OpustPole(int field, std::string& text) {
+    TfSoub::OpustPole(field, text);
+    OdmitniZnackuZruseni(field, text);
+}
+
+bool TfKJSeznam::OdmitniZnackuZruseni(int field, const std::string& text) {
+    if (field != 1 || text.empty() || text[0] != kDeletedMark) return false;
+    if (columns().empty() || !IsTextType(columns()[0].type)) return false;
+    c_.ui.BeepMessage("Text nesmí začínat tečkou, tečka označuje zrušený záznam."_cz);
+    if (editor()) editor()->MoveTo(1);
+    return true;
+}
+
 void TfKJSeznam::KlicHledani(int row, std::string& text) {
     CtiVetuProZobrazeni(row);
     text = HledaciKlic(displayRecord().data());

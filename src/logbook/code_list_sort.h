@@ -109,6 +109,13 @@ public:
     void Zrus(int row) override;
 
 protected:
+    // The base checks, then field 1: a text beginning with "." would read
+    // as the deletion mark and vanish at the next sort, so it is refused
+    // and the cursor stays in the field.
+    void OpustPole(int field, std::string& text) override;
+    // The check of field 1 alone: true (message shown, cursor kept in the
+    // field) when the text begins with the deletion mark.
+    bool OdmitniZnackuZruseni(int field, const std::string& text);
     void KlicHledani(int row, std::string& text) override;
     void PredZrusenim() override;
     // The lookup value of a record in the record buffer.

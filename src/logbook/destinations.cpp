@@ -6,6 +6,11 @@
 namespace kj {
 
 namespace {
+constexpr int kMenuOprava = 1;
+constexpr int kMenuNovy = 2;
+constexpr int kMenuZrus = 3;
+constexpr int kMenuHledej = 4;
+
 CodeListSetup DestinationSetup() {
     CodeListSetup s;
     s.windowName = "fKJCile";
@@ -30,10 +35,16 @@ TfKJCile::TfKJCile(Common& c)
     : TfKJSeznam(c, DestinationSetup(), DeclareColumns(cile::kColumns), cile::kLength),
       mista_(c),
       ucely_(c) {
-    SetPopupItem(1, "Úprava záznamu  &MEZERA"_cz, false);
-    SetPopupItem(2, "&Nový záznam"_cz);
-    SetPopupItem(3, "&Zruš záznam"_cz);
-    SetPopupItem(4, "&Hledej", false);
+    // Space edits and F3 searches; their items are shown greyed.
+    SetPopupItem(kMenuOprava, "Úprava záznamu  &MEZERA"_cz, false);
+    SetPopupItem(kMenuNovy, "&Nový záznam"_cz);
+    SetPopupItem(kMenuZrus, "&Zruš záznam"_cz);
+    SetPopupItem(kMenuHledej, "&Hledej", false);
+}
+
+void TfKJCile::PolozkaMenu(int item) {
+    if (item == kMenuNovy) Novy();
+    else if (item == kMenuZrus) Zrus(current());
 }
 
 std::string TfKJCile::KlicZVety(const char* record) { return codec::GetText(record, cile::kMisto); }
@@ -47,7 +58,7 @@ bool TfKJCile::Mensi(const char* a, const char* b) {
     return FoldedKey(codec::GetText(a, cile::kMisto)) < FoldedKey(codec::GetText(b, cile::kMisto));
 }
 
-void TfKJCile::OpustPole(int field, std::string& text) { TfSoub::OpustPole(field, text); }
+void TfKJCile::OpustPole(int field, std::string& text) { TfKJSeznam::OpustPole(field, text); }
 
 bool TfKJCile::Vyber(TfKJSeznam& list) {
     list.Otevri();

@@ -47,6 +47,8 @@ public:
 protected:
     void OpustPole(int field, std::string& text) override;
     void PoEnteruPole(int field) override;
+    // Pop-up menu: 2 "&Nový záznam" adds, 3 "&Zruš záznam" deletes.
+    void PolozkaMenu(int item) override;
     std::string KlicZVety(const char* record) override;
     std::string HledaciKlic(const char* record) override;
     bool Mensi(const char* a, const char* b) override;

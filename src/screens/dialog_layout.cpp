@@ -34,10 +34,6 @@ int ReadNumber(Common& c, std::string_view file, const std::string& key) {
 
 // ---- remembered positions ----
 
-std::string CaptionPrefix(std::string_view caption) {
-    return std::string(caption.substr(0, std::min<std::size_t>(caption.size(), 15)));
-}
-
 PixelPoint ReadDialogPosition(Common& c, std::string_view caption, PositionSuffixes keys) {
     std::string prefix = CaptionPrefix(caption);
     return {ReadNumber(c, kWindowParams, prefix + std::string(keys.left)),
@@ -51,6 +47,11 @@ void StoreDialogPosition(Common& c, std::string_view caption, PositionSuffixes k
            FormatPic("@@@@@@", std::max(0, where.x)));
     SetReg(c, kWindowParams, prefix + std::string(keys.top),
            FormatPic("@@@@@@", std::max(0, where.y)));
+}
+
+PixelPoint CentreOver(const PixelRect& owner, int width, int height) {
+    return {std::max(0, owner.left + (owner.width - width) / 2),
+            std::max(0, owner.top + (owner.height - height) / 2)};
 }
 
 int ClampToWorkArea(int value, int extent) {
@@ -86,14 +87,6 @@ YesNoLayout LayoutYesNo(const ScreenMetrics& m, int col, int row, std::string_vi
     return l;
 }
 
-bool RememberedYes(Common& c, std::string_view question) {
-    return GetReg(c, kAnswerParams, CaptionPrefix(question) + " ANO") == "A";
-}
-
-void RememberAnswer(Common& c, std::string_view question, bool yes) {
-    SetReg(c, kAnswerParams, CaptionPrefix(question) + " ANO", yes ? "A" : "");
-}
-
 YesNoAction YesNoKey(DialogKey key, char typed, bool yesFocused) {
     if (key == DialogKey::Escape) return YesNoAction::No;
     if (key == DialogKey::Enter) return yesFocused ? YesNoAction::Yes : YesNoAction::No;
@@ -104,10 +97,6 @@ YesNoAction YesNoKey(DialogKey key, char typed, bool yesFocused) {
 }
 
 // ---- AskFields ----
-
-std::string TooManyMessage(std::string_view title) {
-    return std::string(title) + " - příliš mnoho parametrů"_cz;
-}
 
 FieldsLayout LayoutFields(const ScreenMetrics& m, int col, int row,
                           const std::vector<std::string>& items, std::string_view title) {
@@ -121,7 +110,7 @@ FieldsLayout LayoutFields(const ScreenMetrics& m, int col, int row,
         line.label = items[2 * k];
         if (2 * k + 1 < items.size()) line.initial = items[2 * k + 1];
         line.hasLabel = !line.label.empty();
-        line.enabled = line.hasLabel && !line.initial.empty();
+        line.enabled = FieldHasInput(line.label, line.initial);
         int column = k < kRowsPerColumn ? 0 : 1;
         longestLabel[column] = std::max(longestLabel[column], Len(line.label));
         longestText[column] = std::max(longestText[column], Len(line.initial));
@@ -215,30 +204,7 @@ std::string ChosenFileText(std::string_view name) {
     return RemoveSpaces(name);
 }
 
-void BeginFields(DialogState& s) {
-    for (auto& r : s.results) r.clear();
-    s.accepted = false;
-}
-
-void FinishFields(DialogState& s, const std::vector<std::string>& texts, bool accepted) {
-    for (std::size_t k = 0; k < texts.size() && k + 1 < s.results.size(); ++k)
-        s.results[k + 1] = texts[k];
-    s.accepted = accepted;
-}
-
 // ---- ChooseItem ----
-
-std::string ReadChoiceMask(Common& c, std::string_view title) {
-    return GetReg(c, kChoiceMaskParams, title);
-}
-
-std::vector<std::string> ApplyChoiceMask(const std::vector<std::string>& items,
-                                         std::string_view mask) {
-    std::vector<std::string> out = items;
-    for (std::size_t i = 0; i < out.size() && i < mask.size(); ++i)
-        if (mask[i] == '-') out[i].insert(0, "-");
-    return out;
-}
 
 ChoiceLayout LayoutChoice(const ScreenMetrics& m, int col, int row,
                           const std::vector<std::string>& items, std::string_view title) {
@@ -249,10 +215,9 @@ ChoiceLayout LayoutChoice(const ScreenMetrics& m, int col, int row,
     for (std::size_t i = 0; i < n; ++i) {
         ChoiceLine line;
         line.shown = items[i];
-        if (!line.shown.empty() && (line.shown[0] == '*' || line.shown[0] == '-')) {
-            line.enabled = line.shown[0] != '-';
+        line.enabled = ChoiceEnabled(line.shown);
+        if (!line.shown.empty() && (line.shown[0] == '*' || line.shown[0] == '-'))
             line.shown[0] = ' ';
-        }
         int column = i < static_cast<std::size_t>(kRowsPerColumn) ? 0 : 1;
         longest[column] = std::max(longest[column], Len(line.shown));
         ch.items.push_back(std::move(line));
@@ -278,25 +243,6 @@ ChoiceLayout LayoutChoice(const ScreenMetrics& m, int col, int row,
     const int bw = 50, bh = 22;
     ch.okButton = {std::max(4, ch.width - bw - 8), ch.height - bh - 8, bw, bh};
     return ch;
-}
-
-int ReadChoiceIndex(Common& c, std::string_view title) {
-    return ReadNumber(c, kChoiceIndexParams, CaptionPrefix(title) + " VyberIndex");
-}
-
-void StoreChoiceIndex(Common& c, std::string_view title, int index) {
-    SetReg(c, kChoiceIndexParams, CaptionPrefix(title) + " VyberIndex", FormatPic("####", index));
-}
-
-int FirstChoice(const ChoiceLayout& ch, int remembered) {
-    const int n = static_cast<int>(ch.items.size());
-    if (n == 0) return 0;
-    int start = remembered < 1 || remembered > n ? 1 : remembered;
-    for (int step = 0; step < n; ++step) {
-        int i = (start - 1 + step) % n + 1;
-        if (ch.items[static_cast<std::size_t>(i - 1)].enabled) return i;
-    }
-    return 0;
 }
 
 int NextChoice(const ChoiceLayout& ch, int current) {
@@ -341,17 +287,6 @@ ChoiceAction ChoiceKey(DialogKey key) {
             break;
     }
     return ChoiceAction::None;
-}
-
-std::string ChoiceCode(std::string_view item) {
-    std::string padded = std::string(item) + "   ";
-    return padded.substr(1, 2);
-}
-
-void FinishChoice(DialogState& s, const std::vector<std::string>& items, int result) {
-    if (result < 0 || result > static_cast<int>(items.size())) result = 0;
-    s.chosenIndex = result;
-    s.results[1] = result > 0 ? ChoiceCode(items[static_cast<std::size_t>(result - 1)]) : "  ";
 }
 
 // ---- busy notice ----

@@ -1,9 +1,9 @@
 #pragma once
 // The standard dialogs without their widgets: sizes and places in pixels,
-// the remembered positions and answers in the parameter files, the key rules
-// and how DialogResults are filled. The Qt forms render what these functions
-// give and forward their keys here; ScriptedDialogs uses the same result
-// rules, so tests see the same answers as the running program.
+// the remembered positions in the parameter files and the key rules. The Qt
+// forms render what these functions give and forward their keys here; the
+// remembered answers and items and the results are the shared steps of
+// services/dialog_rules.h.
 //
 // All texts are Windows-1250. Sizes are client-area pixels.
 
@@ -15,6 +15,7 @@
 
 #include "screens/screen_metrics.h"
 #include "services/common.h"
+#include "services/dialog_rules.h"
 #include "services/dialogs.h"
 
 namespace kj {
@@ -36,9 +37,6 @@ struct PixelPoint {
 // ---- parameter files ----
 
 inline constexpr std::string_view kWindowParams = "par\\okna2.par";
-inline constexpr std::string_view kAnswerParams = "par\\dotaz.par";
-inline constexpr std::string_view kChoiceIndexParams = "par\\VYBER.IDX";
-inline constexpr std::string_view kChoiceMaskParams = "par\\VYBER.PAR";
 
 // ---- keys ----
 
@@ -56,9 +54,6 @@ inline constexpr PositionSuffixes kFieldsPosition{" DotazyLeft", " DotazyTop"};
 inline constexpr PositionSuffixes kChoicePosition{" VyberLeft", " VyberTop"};
 inline constexpr PositionSuffixes kBusyPosition{" BlikLeft", " BlikTop"};
 
-// The first 15 characters of a caption: every remembered value of a dialog
-// is keyed by it.
-std::string CaptionPrefix(std::string_view caption);
 
 // Stored left and top of a dialog; 0 when nothing (or nothing usable) is stored.
 PixelPoint ReadDialogPosition(Common& c, std::string_view caption, PositionSuffixes keys);
@@ -66,6 +61,9 @@ PixelPoint ReadDialogPosition(Common& c, std::string_view caption, PositionSuffi
 void StoreDialogPosition(Common& c, std::string_view caption, PositionSuffixes keys,
                          PixelPoint where);
 
+// The top left corner of a width x height window standing in the middle of
+// `owner` (never left of or above the screen).
+PixelPoint CentreOver(const PixelRect& owner, int width, int height);
 // A coordinate further than (work-area extent - 100) from the screen's
 // origin is pulled back to that distance, so a dialog is always reachable.
 int ClampToWorkArea(int value, int extent);
@@ -86,11 +84,6 @@ struct YesNoLayout {
 };
 YesNoLayout LayoutYesNo(const ScreenMetrics& m, int col, int row, std::string_view question);
 
-// The remembered answer of a question: true when "par\dotaz.par" holds "A"
-// under caption prefix + " ANO".
-bool RememberedYes(Common& c, std::string_view question);
-void RememberAnswer(Common& c, std::string_view question, bool yes);
-
 enum class YesNoAction { None, Yes, No, Guide };
 // `typed` is the character the key produced (0 when none); Enter answers
 // with the button that has the focus.
@@ -98,12 +91,7 @@ YesNoAction YesNoKey(DialogKey key, char typed, bool yesFocused);
 
 // ---- AskFields ----
 
-inline constexpr std::size_t kMaxFieldStrings = 120;  // 60 pairs
-inline constexpr std::size_t kMaxChoiceItems = 60;
 inline constexpr int kRowsPerColumn = 30;
-
-// title + " - příliš mnoho parametrů"
-std::string TooManyMessage(std::string_view title);
 
 struct FieldsLine {
     std::string label;
@@ -149,18 +137,7 @@ std::string CalculatorText(double value);
 // A file name chosen with F10 as a field text: blanks removed.
 std::string ChosenFileText(std::string_view name);
 
-// Start of every AskFields: all results cleared, not accepted.
-void BeginFields(DialogState& s);
-// End: DialogResults[k] := texts[k - 1], DialogAccepted := accepted.
-void FinishFields(DialogState& s, const std::vector<std::string>& texts, bool accepted);
-
 // ---- ChooseItem ----
-
-// The disabled-item mask of a caption ("par\VYBER.PAR", key = the caption).
-std::string ReadChoiceMask(Common& c, std::string_view title);
-// Items with "-" put in front where the mask has "-" at their position.
-std::vector<std::string> ApplyChoiceMask(const std::vector<std::string>& items,
-                                         std::string_view mask);
 
 struct ChoiceLine {
     std::string shown;  // a leading "*" or "-" shown as a blank
@@ -179,25 +156,12 @@ struct ChoiceLayout {
 ChoiceLayout LayoutChoice(const ScreenMetrics& m, int col, int row,
                           const std::vector<std::string>& items, std::string_view title);
 
-// The remembered item ("par\VYBER.IDX", caption prefix + " VyberIndex").
-int ReadChoiceIndex(Common& c, std::string_view title);
-void StoreChoiceIndex(Common& c, std::string_view title, int index);
-
-// The item the dialog starts on: the remembered one (1 when 0 or beyond the
-// items), moved forward to the first enabled item; 0 when none is enabled.
-int FirstChoice(const ChoiceLayout& ch, int remembered);
 int NextChoice(const ChoiceLayout& ch, int current);
 int PreviousChoice(const ChoiceLayout& ch, int current);
 
 enum class ChoiceAction { None, Accept, Leave, Next, Previous, Calculator, Print, Guide, Help };
 ChoiceAction ChoiceKey(DialogKey key);
 
-// The two-character code of an item: its second and third characters,
-// blank-padded.
-std::string ChoiceCode(std::string_view item);
-// End of every ChooseItem: ChosenIndex := result; DialogResults[1] := the
-// code of the chosen caller's item, or two blanks for 0.
-void FinishChoice(DialogState& s, const std::vector<std::string>& items, int result);
 
 // ---- busy notice ----
 

@@ -94,7 +94,10 @@ int ComputedColumnWidth(const SloupecPopis& column, std::string_view fontName, i
     const bool fixed = FixedPitchFont(fontName);
     const int charWidth = fixed ? 8 : cellWidth;
     const int extra = fixed ? 1 : 0;
-    const int chars = GridColumnChars(column.type, column.width);
+    // The title is shown whole: a column is at least one character wider
+    // than its title without the blanks at its end.
+    const int title = static_cast<int>(StripRight(column.title).size());
+    const int chars = std::max(GridColumnChars(column.type, column.width), title > 0 ? title + 1 : 0);
     return static_cast<int>(std::lround(scale * chars * (charWidth + extra)));
 }
 

@@ -51,9 +51,10 @@ int MaxVisibleRows(int formHeight, double scale, int cellHeight, int rowAdjustme
 int ListRowHeight(double scale, int cellHeight);
 
 // Width of a data column computed from its field: scale x (width + 1 + d)
-// x (character width + e), d = 1 for dates and times; with a "Courier..."
-// or "Fixedsys" grid font the character is 8 pixels plus 1, otherwise the
-// cell width.
+// x (character width + e), d = 1 for dates and times, but at least one
+// character more than the title without its trailing blanks; with a
+// "Courier..." or "Fixedsys" grid font the character is 8 pixels plus 1,
+// otherwise the cell width.
 int ComputedColumnWidth(const SloupecPopis& column, std::string_view fontName, int cellWidth,
                         double scale);
 // Widths of grid columns 0..n: the stored " Gridy" values when there are

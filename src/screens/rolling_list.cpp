@@ -66,9 +66,9 @@ void RollingList::SetColumns(Sloupce columns) {
     texts_.assign(columns_.size(), std::string());
 }
 
-void RollingList::SetPopupItem(int item, std::string caption, bool visible) {
+void RollingList::SetPopupItem(int item, std::string caption, bool enabled) {
     if (item < 1 || item > kPopupItems) return;
-    popup_[static_cast<std::size_t>(item - 1)] = {std::move(caption), visible};
+    popup_[static_cast<std::size_t>(item - 1)] = {std::move(caption), true, enabled};
 }
 
 void RollingList::SetHelpText(std::string_view help) {
@@ -155,13 +155,21 @@ void RollingList::NastavPismo() {
     RollingListLayout& l = layout_;
     l.rowHeight = rowHeight;
     l.columnWidths = widths_;
-    int columnsWidth = 0;
-    for (int width : widths_) columnsWidth += width + 1;
-    // As wide as its columns, but inside the form beside the scroll bar,
-    // so that the columns beyond the right edge can be scrolled to.
+    // As wide as the whole columns from the first one shown that fit the
+    // form beside the scroll bar: a column cut at the grid's right edge
+    // would look covered by the scroll bar. Right brings in the columns
+    // beyond the edge. When not even one column fits, the grid takes the
+    // room there is.
     const int room = l.form.width - kScrollBarWidth - 5;
-    l.grid = {0, 0, std::max(kMarkColumnWidth, std::min(columnsWidth + 2, room)),
-              (visible_ + 1) * rowHeight + 2};
+    int gridWidth = (widths_.empty() ? kMarkColumnWidth : widths_[0] + 1) + 2;
+    l.lastWholeColumn = 0;
+    for (std::size_t k = static_cast<std::size_t>(std::max(1, firstColumn_)); k < widths_.size(); ++k) {
+        if (gridWidth + widths_[k] + 1 > room) break;
+        gridWidth += widths_[k] + 1;
+        l.lastWholeColumn = static_cast<int>(k);
+    }
+    if (l.lastWholeColumn == 0 && widths_.size() > 1) gridWidth = room;
+    l.grid = {0, 0, std::max(kMarkColumnWidth, gridWidth), (visible_ + 1) * rowHeight + 2};
     const int below = l.grid.top + l.grid.height;
     l.searchLabel = {4, below + 6, kSearchLabelCells * w, h};
     l.searchBox = {l.searchLabel.left + l.searchLabel.width + 4, below + 4, kSearchBoxCells * w,
@@ -517,10 +525,12 @@ void RollingList::Dispatch(int code) {
         case kLeft:
             firstColumn_ = std::max(1, firstColumn_ - 1);
             offset_ = std::max(1, offset_ - 1);
+            Relayout();
             return;
         case kRight:
             if (firstColumn_ < ColumnCount() - 1) ++firstColumn_;
             offset_ = std::min(kMaxHorizontalOffset, offset_ + 1);
+            Relayout();
             return;
         case kLeft + kCtrlOffset: offset_ = std::max(1, offset_ - 20); return;
         case kRight + kCtrlOffset:
@@ -606,6 +616,10 @@ void RollingList::Choose() {
     }
     current_ = std::min(current_, count_);
     if (!options.enterEdits) {
+        if (!LzeVybrat(current_)) {
+            Prekresli();
+            return;
+        }
         key_ = key::kReturn;
         PredZavrenim();
         requests_.close = true;
@@ -675,6 +689,8 @@ void RollingList::ScrollBarEsc() {
 
 void RollingList::PopupChosen(int item) {
     if (item < 1 || item > kPopupItems) return;
+    const PopupItem& chosen = popup_[static_cast<std::size_t>(item - 1)];
+    if (!chosen.visible || !chosen.enabled) return;
     PolozkaMenu(item);
     Prekresli();
 }

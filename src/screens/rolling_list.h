@@ -111,6 +111,9 @@ struct GridRow {
 struct RollingListLayout {
     Rect form;  // position on the screen and size
     Rect grid;
+    // Data columns the grid shows whole: firstColumn .. lastWholeColumn
+    // (0 when not even the first one fits and the grid cuts it).
+    int lastWholeColumn = 0;
     int rowHeight = kDefaultCellHeight;
     std::vector<int> columnWidths;  // grid columns 0..n
     Rect searchLabel;
@@ -134,6 +137,7 @@ struct ListPicture {
 struct PopupItem {
     std::string caption;
     bool visible = false;
+    bool enabled = true;  // a disabled item is shown greyed
 };
 
 class RollingList {
@@ -175,8 +179,9 @@ public:
     std::function<void()> searchProgress;
     void SetPickers(AppearancePickers* pickers) { pickers_ = pickers; }
     AppearancePickers* pickers() const { return pickers_; }
-    // Caption of the pop-up menu item 1..11, shown when visible.
-    void SetPopupItem(int item, std::string caption, bool visible = true);
+    // Shows pop-up menu item 1..11 with its caption, greyed when not
+    // enabled.
+    void SetPopupItem(int item, std::string caption, bool enabled = true);
 
     // Prepares the list before it is shown: caption, rows, layout, marks,
     // appearance and the remembered row (" Index").
@@ -290,6 +295,9 @@ public:
 protected:
     // ---- hooks for descendants ----
     virtual void PredZavrenim() {}
+    // Enter or a double click wants to choose `row`: false keeps the list
+    // open (the descendant has told the user why).
+    virtual bool LzeVybrat(int /*row*/) { return true; }
     virtual void PoNaplneni() {}
     virtual void PoZobrazeni() {}
     // Picture key of a row: the row formatted "@@@@@@".

@@ -200,11 +200,18 @@ void TfSoub::ZapniIndex(int slot) {
     if (indexCount(slot) > 0) activeIndex_ = slot;
 }
 
+bool TfSoub::ReadRecord(int row) {
+    readFailed_ = false;
+    CtiVetu(row);
+    return !readFailed_;
+}
+
 void TfSoub::ReadInto(int row, std::string& buffer, bool forDisplay) {
     if (row < 1 || row > count()) return;
     const int n = FyzickeCislo(row);
     const int rc = ReadStored(n, buffer);
     if (rc != io::kOk) {
+        if (&buffer == &record_) readFailed_ = true;
         ShowIoError(" cte soubor: " + fileName_, rc);
         return;
     }
@@ -362,17 +369,20 @@ void TfSoub::Oprav() {
     existing_ = true;
     Obnov();
     const int row = current();
-    RecordStamp before = RecordStamp::Of(record_.data(), record_.size());
-    if (row >= 1 && row <= count()) {
-        CtiVetu(row);
-        before = RecordStamp::Of(record_.data(), record_.size());
+    // Only a record that was read is edited; its second read decides
+    // whether the edit may be written. A failed read (its message shown)
+    // writes nothing: the other station's change must not be overwritten
+    // with the buffer read before.
+    if (row < 1 || row > count() || !ReadRecord(row)) {
+        Obnov();
+        return;
     }
+    const RecordStamp before = RecordStamp::Of(record_.data(), record_.size());
     RozlozVetu(columns(), record_.data());
     for (SloupecPopis& s : columns()) s.previousValue = s.value;
     Edituj();
     if (!cancelled_) {
-        CtiVetu(row);
-        if (ConfirmUnchanged(c_, before, record_.data(), record_.size())) {
+        if (ReadRecord(row) && ConfirmUnchanged(c_, before, record_.data(), record_.size())) {
             SlozVetu(columns(), record_.data());
             for (SloupecPopis& s : columns()) s.repeatValue = s.value;
             modified_ = true;
@@ -412,13 +422,17 @@ void TfSoub::Novy() {
 }
 
 void TfSoub::KlShiftF4() {
+    // The current row's own record is edited: the buffer may still hold
+    // another row's record or the deletion template of the last F8.
+    const int row = current();
+    if (row < 1 || row > count() || !ReadRecord(row)) return;
     existing_ = false;
     RozlozVetu(columns(), record_.data());
     Edituj();
     if (!cancelled_) {
         SlozVetu(columns(), record_.data());
         for (SloupecPopis& s : columns()) s.repeatValue = s.value;
-        ZapisVetu(current());
+        ZapisVetu(row);
         modified_ = true;
     }
     existing_ = true;

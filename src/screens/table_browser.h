@@ -234,6 +234,9 @@ public:
 
 protected:
     const std::string& fileNameForMessages() const { return fileName_; }
+    // CtiVetu (row) into the record buffer; false when the read failed
+    // (its message shown, the buffer kept as it was).
+    bool ReadRecord(int row);
 
 private:
     int OtevriSoubor();
@@ -268,6 +271,7 @@ private:
     bool existing_ = true;
     bool cancelled_ = true;
     bool forDisplay_ = false;
+    bool readFailed_ = false;
     std::vector<int> states_;
     std::string editorTitle_, editorHelp_;
     CellBox editorBox_;

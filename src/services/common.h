@@ -55,7 +55,10 @@ struct LockState {
 
 class Common {
 public:
-    Common(FileSystem& fs, Dialogs& ui) : fs(fs), ui(ui) {}
+    Common(FileSystem& fs, Dialogs& ui) : fs(fs), ui(ui) { ui.AttachStation(this); }
+    ~Common() {
+        if (ui.station() == this) ui.AttachStation(nullptr);
+    }
     Common(const Common&) = delete;
     Common& operator=(const Common&) = delete;
 

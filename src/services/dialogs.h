@@ -13,6 +13,8 @@
 
 namespace kj {
 
+class Common;
+
 // What the user did with a timed note. A click on the note and "yes" to
 // "Došlo k poruše, chcete ignorovat ochranu souborů" asks the lock waits to
 // stop (the stop-waiting switch).
@@ -57,8 +59,17 @@ public:
     DialogState& state() { return state_; }
     const DialogState& state() const { return state_; }
 
+    // The station whose parameter files keep the remembered answers, items
+    // and positions (dialog_rules.h). A station attaches itself to its
+    // dialogs when it is made and lets go when it ends.
+    Common* station() const { return station_; }
+    void AttachStation(Common* c) { station_ = c; }
+
 protected:
     DialogState state_;
+
+private:
+    Common* station_ = nullptr;
 };
 
 // AskFields with one pair, no title and no help; on acceptance `value`

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <thread>
 
-#include "screens/dialog_layout.h"
 #include "services/cp1250.h"
+#include "services/dialog_rules.h"
 
 namespace kj {
 
@@ -33,10 +33,15 @@ NoteResult ScriptedDialogs::ShowNote(const std::string& text, int ms) {
 
 bool ScriptedDialogs::AskYesNo(int, int, const std::string& question) {
     shown.push_back({"yesno", question, 0, {}});
-    if (yesNo.empty()) return false;
-    bool r = yesNo.front();
-    yesNo.pop_front();
-    return r;
+    Common* c = station();
+    bool yes = false;
+    if (!yesNo.empty()) {
+        // Enter answers with the button the dialog opens on.
+        yes = yesNo.front().value_or(c && RememberedYes(*c, question));
+        yesNo.pop_front();
+    }
+    if (c) RememberAnswer(*c, question, yes);
+    return yes;
 }
 
 bool ScriptedDialogs::AskFields(int, int, const F1Handler&, const std::vector<std::string>& items,
@@ -52,13 +57,15 @@ bool ScriptedDialogs::AskFields(int, int, const F1Handler&, const std::vector<st
         answer = fields.front();
         fields.pop_front();
     }
-    // The same lines as the real form: a heading line has no field to type
-    // into and keeps its text.
-    FieldsLayout form = LayoutFields(ScreenMetrics{}, 0, 0, items, title);
+    // As in the real form, a heading line has no field to type into and
+    // keeps its text.
     std::vector<std::string> texts;
-    for (std::size_t k = 0; k < form.lines.size(); ++k)
-        texts.push_back(form.lines[k].enabled && k < answer.values.size() ? answer.values[k]
-                                                                          : form.lines[k].initial);
+    for (std::size_t k = 0; 2 * k < items.size(); ++k) {
+        const std::string& label = items[2 * k];
+        const std::string initial = 2 * k + 1 < items.size() ? items[2 * k + 1] : std::string();
+        texts.push_back(FieldHasInput(label, initial) && k < answer.values.size() ? answer.values[k]
+                                                                                  : initial);
+    }
     FinishFields(state_, texts, answer.accept);
     return state_.accepted;
 }
@@ -66,15 +73,24 @@ bool ScriptedDialogs::AskFields(int, int, const F1Handler&, const std::vector<st
 int ScriptedDialogs::ChooseItem(int, int, const F1Handler&, const std::vector<std::string>& items,
                                 const std::string& title) {
     shown.push_back({"choose", title, 0, items});
-    int r = 0;
     if (items.size() > kMaxChoiceItems) {
         BeepMessage(TooManyMessage(title));
-    } else if (!choices.empty()) {
+        FinishChoice(state_, items, 0);
+        return 0;
+    }
+    const ChoiceStart start = StartChoice(station(), items, title);
+    int r = 0;
+    if (!choices.empty()) {
         r = choices.front();
         choices.pop_front();
     }
-    FinishChoice(state_, items, r);
-    return state_.chosenIndex;
+    if (r == kEnter) {
+        r = AcceptedChoice(start.first, items.size());
+    } else if (r < 1 || r > static_cast<int>(items.size()) ||
+               !ChoiceEnabled(start.items[static_cast<std::size_t>(r - 1)])) {
+        r = 0;  // the cursor never stops on a disabled item
+    }
+    return EndChoice(station(), state_, items, title, r);
 }
 
 void ScriptedDialogs::ShowBusy(const std::string& text) { shown.push_back({"busy", text, 0, {}}); }

@@ -31,10 +31,17 @@ public:
         std::vector<std::string> values;
     };
 
+    // The answers follow the real dialogs' rules (dialog_rules.h): the
+    // remembered answer and item, the VYBER.PAR mask.
     std::vector<Shown> shown;
-    std::deque<bool> yesNo;           // empty: answers no
+    // true "A", false "N"; nullopt Enter on the button the dialog opens on
+    // (the remembered answer). Empty: Esc, answers no.
+    std::deque<std::optional<bool>> yesNo;
     std::deque<FieldsAnswer> fields;  // empty: accepts the initial texts
-    std::deque<int> choices;          // empty: Esc (0); out of range: 0
+    // The item chosen; kEnter: Enter on the item the dialog starts on (the
+    // remembered one). Empty: Esc (0); out of range or disabled: 0.
+    static constexpr int kEnter = -1;
+    std::deque<int> choices;
     std::deque<NoteResult> notes;     // empty: the note expires
     // Called at every note before it "expires": the place where a test frees
     // a lock or counts the attempts of a wait loop.

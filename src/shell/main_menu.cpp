@@ -38,7 +38,10 @@ void MainMenu::RunCarListLoop(const ShowList& show) {
         }
         const std::string logbook = AktualniVozidlo().SouborKnihy();
         list.Zavri();
-        if (openLogbook) openLogbook(logbook);
+        if (openLogbook)
+            openLogbook(logbook);
+        else
+            NotBuiltYet("Kniha jízd "_cz + logbook);
     }
 }
 
@@ -87,8 +90,12 @@ void MainMenu::Close() {
     WriteProtocol(c_, "* KONEC Knihy jízd, n="_cz + FormatPic("###", CarCount()));
 }
 
+void MainMenu::NotBuiltYet(std::string_view function) {
+    c_.ui.BeepMessage(std::string(function) + ": funkce se připravuje."_cz);
+}
+
 std::string LogbookFileName(const std::string& registration) {
-    return UpperCz(RemoveSpaces(registration)) + ".dta";
+    return KlicKnihy(registration) + ".dta";
 }
 
 }  // namespace kj

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "services/common.h"
 
@@ -41,13 +42,19 @@ public:
     // bTab_ciluClick: the destinations over "kjcile.dta"; its pick lists
     // are shown the same way.
     void RunDestinations(const ShowList& show);
-    // The logbook of the chosen car (its file name); none yet.
+    // The logbook of the chosen car (its file name); until the logbook
+    // exists, a note that it is being prepared.
     std::function<void(const std::string&)> openLogbook;
     TfKJ_auta& carList();
     TfKJCile& destinations();
 
     // Number of cars for the closing protocol line.
     int CarCount() const;
+
+    // A function whose screen is not built yet: the user is told that it
+    // is being prepared. Every call is replaced by the real one when the
+    // screen exists.
+    void NotBuiltYet(std::string_view function);
 
     const std::string& caption() const { return caption_; }
     int colour() const { return colour_; }

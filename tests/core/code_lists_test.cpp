@@ -5,6 +5,7 @@
 #include <map>
 
 #include "logbook/car_list.h"
+#include "logbook/destinations.h"
 #include "logbook/meal_rates.h"
 #include "logbook/places.h"
 #include "logbook/purposes.h"
@@ -164,7 +165,96 @@ TEST(CodeLists, CarRecordBytesRegistrationAndDuplicates) {
     b.Key(key::kSpace);
     EXPECT_EQ(s.ui.Count("beep"), beeps + 1);
     EXPECT_EQ(StripRight(codec::GetText(s.File("kj_auta.dta").data() + 231, auta::kSpz)), "2B3 456");
+
+    // Registrations that would name an existing logbook file, or ".dta",
+    // are refused; the cursor stays in the field and nothing is added.
+    const struct {
+        const char* typed;
+        std::string message;
+    } refused[] = {{"1AB234", "Toto vozidlo je již v seznamu."_cz},
+                   {"1 a b 2 3 4", "Toto vozidlo je již v seznamu."_cz},
+                   {"", "Vyplňte SPZ vozidla."_cz},
+                   {"   ", "Vyplňte SPZ vozidla."_cz}};
+    for (const auto& r : refused) {
+        SCOPED_TRACE(r.typed);
+        bool accepted = true;
+        b.scripts.push_back([&](RecordEditor& e) {
+            e.FormShow();
+            e.SetText(1, r.typed);
+            e.KeyDown(key::kF2);
+            accepted = e.accepted();
+            fieldAfter = e.Current();
+            e.KeyDown(key::kEscape);
+        });
+        b.Key(key::kF4);
+        EXPECT_EQ(s.ui.Last("beep"), r.message);
+        EXPECT_FALSE(accepted);
+        EXPECT_EQ(fieldAfter, 1);
+        EXPECT_EQ(b.count(), 2);
+    }
     b.Zavri();
+}
+
+// A first field beginning with "." would read as the deletion mark and
+// vanish at the close sort: every list refuses it and keeps the cursor.
+template <class List>
+void ExpectLeadingDotRefused(Station& s) {
+    Scripted<List> b(s.c);
+    SCOPED_TRACE(b.setup().fileName);
+    ASSERT_EQ(b.Otevri(), 0);
+    for (const std::string& typed : {std::string("...nekde"), std::string("ne.kde")}) {
+        const int beeps = s.ui.Count("beep");
+        bool kept = false;
+        b.scripts.push_back([&](RecordEditor& e) {
+            e.FormShow();
+            e.SetText(1, typed);
+            e.KeyDown(key::kDown);
+            kept = !e.accepted() && e.Current() == 1;
+            if (!e.accepted()) e.KeyDown(kept ? key::kEscape : key::kF2);
+        });
+        b.Key(key::kF4);
+        const bool dot = typed[0] == '.';
+        EXPECT_EQ(s.ui.Count("beep"), beeps + (dot ? 1 : 0)) << typed;
+        EXPECT_EQ(kept, dot) << typed;
+    }
+    ASSERT_EQ(b.count(), 1);
+    EXPECT_EQ(s.ui.Last("beep"), "Text nesmí začínat tečkou, tečka označuje zrušený záznam."_cz);
+    b.Zavri();
+    EXPECT_EQ(ReadHost(s.Data(b.setup().fileName)).size(), static_cast<std::size_t>(b.recordLength()));
+}
+
+TEST(CodeLists, LeadingDotInTheFirstFieldIsRefusedInEveryList) {
+    TestDir dir;
+    Station s(dir.path());
+    ExpectLeadingDotRefused<TfKJ_auta>(s);
+    ExpectLeadingDotRefused<TfKJUcel>(s);
+    ExpectLeadingDotRefused<TfKJlMista>(s);
+    ExpectLeadingDotRefused<TfKJCile>(s);
+}
+
+// Shift+F4 after F8 on another row edits the current row's own record, not
+// the deletion mark F8 left in the buffer.
+TEST(CodeLists, ShiftF4AfterADeletionKeepsTheCurrentRecord) {
+    TestDir dir;
+    Station s(dir.path());
+    Scripted<TfKJlMista> b(s.c);
+    ASSERT_EQ(b.Otevri(), 0);
+    for (const char* place : {"Brno", "Olomouc", "Zlín"}) {
+        b.scripts.push_back(Fill({{1, Utf8ToCp1250(place)}, {2, "10"}}));
+        b.Key(key::kF4);
+    }
+    b.JdiNa(1, 0);
+    s.ui.yesNo.push_back(true);
+    b.Key(key::kF8);
+    b.JdiNa(3, 0);
+    b.scripts.push_back(Fill({{2, "98"}}));
+    b.KeyDown(key::kF4, Mod::Shift);
+    b.Zavri();
+    const std::string f = s.File("kjmista.dta");
+    ASSERT_EQ(f.size(), 2u * 47);
+    EXPECT_EQ(StripRight(codec::GetText(f.data(), mista::kMisto)), "Olomouc");
+    EXPECT_EQ(StripRight(codec::GetText(f.data() + 47, mista::kMisto)), "Zlín"_cz);
+    EXPECT_EQ(codec::GetReal(f.data() + 47, mista::kKm), 98.0);
 }
 
 TEST(CodeLists, CarKindAndFuelChoices) {
@@ -421,6 +511,24 @@ TEST(CodeLists, MainMenuCarListLoop) {
     EXPECT_EQ(logbooks, (std::vector<std::string>{"8B8888.dta"}));
     EXPECT_EQ(StripRight(AktualniVozidlo().Spz()), "8B8 888");
     EXPECT_FALSE(menu.carList().isOpen());
+
+    // A car deleted but not yet dropped by a sort cannot be chosen: the
+    // list stays open and no logbook ("..dta") is opened.
+    logbooks.clear();
+    shows = 0;
+    menu.RunCarListLoop([&](TfSoub& list) {
+        ++shows;
+        list.JdiNa(1, 0);
+        s.ui.yesNo.push_back(true);
+        list.KeyDown(key::kF8, Mod::None);
+        list.TakeRequests();
+        list.KeyDown(key::kReturn, Mod::None);
+        EXPECT_FALSE(list.TakeRequests().close);
+        EXPECT_EQ(s.ui.Last("beep"), "Zrušené vozidlo nelze vybrat."_cz);
+        list.KeyDown(key::kEscape, Mod::None);
+    });
+    EXPECT_EQ(shows, 1);
+    EXPECT_TRUE(logbooks.empty());
 }
 
 }  // namespace

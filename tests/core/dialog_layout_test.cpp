@@ -304,6 +304,33 @@ TEST(ScriptedRules, FieldLimitsHeadingsAndChoiceCodes) {
     EXPECT_EQ(ui.state().results[1], "  ");
 }
 
+// The remembered answer and item and the VYBER.PAR mask of the station
+// the dialogs belong to hold for the scripted dialogs too.
+TEST(ScriptedRules, MaskRememberedItemAndAnswerOfTheStation) {
+    Station s;
+    const std::string title = " Způsob tisku "_cz;
+    WriteHost(s.Host("par/VYBER.PAR"), title + " : -\r\n");
+    const std::vector<std::string> items = {" 01 první"_cz, " 02 druhá"_cz, " 03 třetí"_cz};
+    // Item 1 is masked: it cannot be chosen, and Enter starts on item 2.
+    s.ui.choices = {1, ScriptedDialogs::kEnter, 3, ScriptedDialogs::kEnter};
+    EXPECT_EQ(s.ui.ChooseItem(1, 1, {}, items, title), 0);
+    EXPECT_EQ(s.ui.state().results[1], "  ");
+    EXPECT_EQ(s.ui.ChooseItem(1, 1, {}, items, title), 2);
+    EXPECT_EQ(s.ui.ChooseItem(1, 1, {}, items, title), 3);
+    EXPECT_EQ(ReadChoiceIndex(s.c, title), 3);
+    EXPECT_EQ(s.ui.ChooseItem(1, 1, {}, items, title), 3);  // Enter on the remembered item
+    EXPECT_EQ(s.ui.state().results[1], "03");
+
+    const std::string q = "Zrušit záznam?"_cz;
+    s.ui.yesNo = {std::nullopt, true, std::nullopt, false};
+    EXPECT_FALSE(s.ui.AskYesNo(0, 0, q));  // Enter on "Ne", nothing remembered yet
+    EXPECT_TRUE(s.ui.AskYesNo(0, 0, q));
+    EXPECT_EQ(GetReg(s.c, "par\\dotaz.par", "Zrušit záznam?"_cz + " ANO"), "A");
+    EXPECT_TRUE(s.ui.AskYesNo(0, 0, q));   // Enter on the remembered "Ano"
+    EXPECT_FALSE(s.ui.AskYesNo(0, 0, q));
+    EXPECT_FALSE(RememberedYes(s.c, q));
+}
+
 // ---- ChooseItem ----
 
 TEST(ChoiceLayoutTest, MaskDisabledItemsAndPlaces) {
@@ -363,20 +390,21 @@ TEST(ChoiceLayoutTest, SecondColumn) {
 
 TEST(ChoiceWalk, StartsOnTheRememberedEnabledItemAndSkipsDisabled) {
     ScreenMetrics m;
-    ChoiceLayout ch = LayoutChoice(m, 1, 1, {" a", "-b", " c", "-d"}, "");
-    EXPECT_EQ(FirstChoice(ch, 0), 1);
-    EXPECT_EQ(FirstChoice(ch, 1), 1);
-    EXPECT_EQ(FirstChoice(ch, 2), 3);
-    EXPECT_EQ(FirstChoice(ch, 4), 1);  // from the disabled last item round to the first
-    EXPECT_EQ(FirstChoice(ch, 9), 1);  // beyond the items
+    const std::vector<std::string> items = {" a", "-b", " c", "-d"};
+    ChoiceLayout ch = LayoutChoice(m, 1, 1, items, "");
+    EXPECT_EQ(FirstChoice(items, 0), 1);
+    EXPECT_EQ(FirstChoice(items, 1), 1);
+    EXPECT_EQ(FirstChoice(items, 2), 3);
+    EXPECT_EQ(FirstChoice(items, 4), 1);  // from the disabled last item round to the first
+    EXPECT_EQ(FirstChoice(items, 9), 1);  // beyond the items
     EXPECT_EQ(NextChoice(ch, 1), 3);
     EXPECT_EQ(NextChoice(ch, 3), 1);
     EXPECT_EQ(PreviousChoice(ch, 1), 3);
     EXPECT_EQ(PreviousChoice(ch, 3), 1);
     ChoiceLayout none = LayoutChoice(m, 1, 1, {"-x", "-y"}, "");
-    EXPECT_EQ(FirstChoice(none, 1), 0);
+    EXPECT_EQ(FirstChoice({"-x", "-y"}, 1), 0);
     EXPECT_EQ(NextChoice(none, 0), 0);
-    EXPECT_EQ(FirstChoice(LayoutChoice(m, 1, 1, {}, ""), 1), 0);
+    EXPECT_EQ(FirstChoice({}, 1), 0);
 
     EXPECT_EQ(ChoiceKey(DialogKey::Escape), ChoiceAction::Leave);
     EXPECT_EQ(ChoiceKey(DialogKey::Enter), ChoiceAction::Accept);

@@ -229,7 +229,7 @@ TEST(TableBrowser, EditorLastFieldAcceptsWithoutWrapAndShiftF4WritesInPlace) {
     b.KeyDown(key::kSpace, key::Mod::None);
     b.wrapEditor = false;
 
-    // Shift+F4 edits the record buffer and writes it over the current row.
+    // Shift+F4 edits the current row's record and writes it in place.
     b.JdiNa(1, 0);
     b.CtiVetu(2);
     b.scripts.push_back(Typing({"Vsetín"_cz, "70"}));
@@ -244,6 +244,7 @@ TEST(TableBrowser, TwoStationsEditingTheSameRecord) {
     Station a(dir.path(), "03");
     Station bst(dir.path(), "04");
     WriteHost(a.Data("kjmista.dta"), Records({Misto("Brno", "12.5"), Misto("Zlín"_cz, "99")}));
+    a.fs.Plan("C:\\DATA\\kjmista.dta");  // a read fault is planted later
     TfMista first(a.c);
     TfMista second(bst.c);
     ASSERT_EQ(first.Open(), 0);
@@ -262,6 +263,18 @@ TEST(TableBrowser, TwoStationsEditingTheSameRecord) {
     EXPECT_EQ(a.ui.Last("beep"), "Vaše opravy neplatí, větu změnil jiný uživatel"_cz);
     EXPECT_EQ(a.File(), Records({Misto("Brno", "12.5"), Misto("Zlín-jih"_cz, "101")}));
 
+    // 03's second read fails: its edit is not written over 04's change.
+    first.scripts.push_back([&](RecordEditor& e) {
+        second.scripts.push_back(Typing({"Zlín-sever"_cz, "102"}));
+        second.KeyDown(key::kSpace, key::Mod::None);
+        a.fs.Plan(first.dataPath()).readCode = io::kLockViolation;
+        Typing({"Otrokovice", "95"})(e);
+    });
+    first.KeyDown(key::kSpace, key::Mod::None);
+    a.fs.Plan(first.dataPath()).readCode = 0;
+    EXPECT_NE(a.ui.Last("beep").find(" cte soubor: kjmista.dta err     33"), std::string::npos);
+    EXPECT_EQ(a.File(), Records({Misto("Brno", "12.5"), Misto("Zlín-sever"_cz, "102")}));
+
     // A record appended by the other station is seen by the next edit.
     second.scripts.push_back(Typing({"Hodonín"_cz, "40"}));
     second.KeyDown(key::kF4, key::Mod::None);
@@ -269,7 +282,7 @@ TEST(TableBrowser, TwoStationsEditingTheSameRecord) {
     first.scripts.push_back(Typing({"Brno", "13"}));
     first.KeyDown(key::kSpace, key::Mod::None);
     EXPECT_EQ(first.count(), 3);
-    EXPECT_EQ(a.File(), Records({Misto("Brno", "13"), Misto("Zlín-jih"_cz, "101"),
+    EXPECT_EQ(a.File(), Records({Misto("Brno", "13"), Misto("Zlín-sever"_cz, "102"),
                                  Misto("Hodonín"_cz, "40")}));
 
     // While the other station has the file open a column sort is refused.

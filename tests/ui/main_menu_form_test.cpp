@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
+#include <QTimer>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 
 #include "host_files.h"
+#include "logbook/car_list.h"
 #include "qt_app.h"
+#include "screens/qt/table_browser_form.h"
 #include "services/cp1250.h"
 #include "services/params.h"
 #include "services/scripted_dialogs.h"
@@ -69,6 +74,112 @@ TEST(MainMenuForm, CtrlF1OpensTheGuideAndIsConsumed) {
     EXPECT_EQ(ui.Last("guide"), "KJ");
     EXPECT_EQ(ui.shown.back().items.front(), "NAVODY\\");
     EXPECT_TRUE(form.isVisible());
+}
+
+// A station over an installation with two cars, for the menu's own loops.
+struct MenuStation {
+    MenuStation() : files((dir.path() / "work").string(), dir.str()), c(files, ui) {
+        TestApp();
+        WriteHost(dir.path() / "work" / "data.adr", "\\data\\\r\n");
+        WriteHost(dir.path() / "work" / "prog.adr", "\\prog\\\r\n");
+        fs::create_directories(dir.path() / "data");
+        SetJobIn(c, "", "UZIVATEL", "03");
+        InitCommon(c);
+        TfKJ_auta cars(c);
+        cars.showEditor = [](RecordEditor& e) {
+            static int n = 0;
+            e.FormShow();
+            e.SetText(1, "1A" + std::to_string(++n) + " 0001");
+            e.KeyDown(key::kF2);
+        };
+        cars.Otevri();
+        for (int i = 0; i < 2; ++i) cars.KeyDown(key::kF4, key::Mod::None);
+        cars.Zavri();
+    }
+    std::string Protocol() const { return ReadHost(dir.path() / "data" / "PROTOKOL.PRT"); }
+    TestDir dir;
+    HostFileSystem files;
+    ScriptedDialogs ui;
+    Common c;
+};
+
+// Enter presses the focused button; the buttons of screens not built yet,
+// and Enter on a car, say that the function is being prepared.
+TEST(MainMenuForm, EnterPressesTheFocusedButton) {
+    MenuStation s;
+    MainMenuForm form(s.c);
+    form.show();
+    form.activateWindow();
+    const struct {
+        QPushButton* button;
+        std::string note;  // "" = a list opens
+    } cases[] = {
+        {form.bcestprik(), "Cestovní příkaz: funkce se připravuje."_cz},
+        {form.bTisky(), "Tisky: funkce se připravuje."_cz},
+        {form.bhelp(), "Nápověda: funkce se připravuje."_cz},
+        {form.bTab_cilu(), ""},
+        {form.bKnihy_jizd(), "Kniha jízd 1A1000.dta: funkce se připravuje."_cz},
+    };
+    for (const auto& t : cases) {
+        SCOPED_TRACE(t.button->text().toStdString());
+        const int beeps = s.ui.Count("beep");
+        int lists = 0;
+        if (t.button == form.bKnihy_jizd()) {
+            // Enter on the first car, then Esc in the car list shown again.
+            WhenOpen<TableBrowserForm>([&](TableBrowserForm& f) {
+                ++lists;
+                WhenOpen<TableBrowserForm>([&](TableBrowserForm& again) {
+                    ++lists;
+                    QTest::keyClick(again.sgRol(), Qt::Key_Escape);
+                });
+                QTest::keyClick(f.sgRol(), Qt::Key_Home);
+                QTest::keyClick(f.sgRol(), Qt::Key_Return);
+            });
+        } else if (t.note.empty()) {
+            WhenOpen<TableBrowserForm>([&](TableBrowserForm& f) {
+                ++lists;
+                QTest::keyClick(f.sgRol(), Qt::Key_Escape);
+            });
+        }
+        t.button->setFocus();
+        QTest::keyClick(t.button, Qt::Key_Return);
+        EXPECT_EQ(lists, t.button == form.bKnihy_jizd() ? 2 : t.note.empty() ? 1 : 0);
+        EXPECT_EQ(s.ui.Count("beep"), beeps + (t.note.empty() ? 0 : 1));
+        if (!t.note.empty()) {
+            EXPECT_EQ(s.ui.Last("beep"), t.note);
+        }
+        // The keyboard is back on the menu after its windows closed.
+        QApplication::processEvents();
+        EXPECT_EQ(QApplication::activeWindow(), &form);
+    }
+    // F1 on a button: its help, not built yet either.
+    form.bTab_cilu()->setFocus();
+    QTest::keyClick(form.bTab_cilu(), Qt::Key_F1);
+    EXPECT_EQ(s.ui.Last("beep"), "Nápověda: funkce se připravuje."_cz);
+    form.hide();
+}
+
+// SIGTERM and SIGHUP end the program as Esc does: an open list is left
+// (its file released), the menu closes and "* KONEC" is written.
+TEST(MainMenuForm, TermAndHangUpSignalsEndLikeEsc) {
+    for (int signal : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        MenuStation s;
+        MainMenuForm form(s.c);
+        form.EndOnSignals();
+        form.show();
+        const bool withList = signal == SIGTERM;
+        if (withList) {
+            WhenOpen<TableBrowserForm>([signal](TableBrowserForm&) { ::raise(signal); });
+            form.bKnihy_jizd()->click();
+            EXPECT_FALSE(form.menu().carList().isOpen());
+        } else {
+            ::raise(signal);
+        }
+        for (int i = 0; i < 100 && form.isVisible(); ++i) QTest::qWait(10);
+        EXPECT_FALSE(form.isVisible());
+        EXPECT_NE(s.Protocol().find("* KONEC Knihy jízd, n=  2"_cz), std::string::npos);
+    }
 }
 
 }  // namespace

@@ -86,10 +86,10 @@ void ChoiceDialog::Select(int i) {
 }
 
 void ChoiceDialog::Accept() {
-    result_ = 1;
+    int selected = 0;
     for (std::size_t i = 0; i < items_.size(); ++i)
-        if (items_[i]->isChecked()) result_ = static_cast<int>(i) + 1;
-    if (items_.empty()) result_ = 0;
+        if (items_[i]->isChecked()) selected = static_cast<int>(i) + 1;
+    result_ = AcceptedChoice(selected, items_.size());
     accept();
 }
 

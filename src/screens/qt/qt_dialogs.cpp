@@ -40,6 +40,8 @@ Form& Pick(std::unique_ptr<Form>& own, std::unique_ptr<Form>& spare) {
 }  // namespace
 
 QtDialogs::QtDialogs(FileSystem& fs) : fs_(fs), own_(fs, *this) {
+    // The stand-in station attached itself; the program's station replaces
+    // it when it is made.
     own_.workAreaSize = [] {
         QScreen* screen = QGuiApplication::primaryScreen();
         if (!screen) return std::pair{1024, 768};
@@ -68,7 +70,22 @@ std::string QtDialogs::GuideDirectory() {
 
 void QtDialogs::Place(QWidget& w, std::optional<int> left, std::optional<int> top,
                       PixelPoint stored) {
-    PixelPoint p = PlaceDialog(left, top, {w.x(), w.y()}, stored, c().workAreaSize());
+    PixelPoint current{w.x(), w.y()};
+    // A form never placed before has no position of its own to keep: it
+    // stands over the middle of the window it was opened from (the screen
+    // when there is none), not in the screen's corner over that window.
+    static const char* const kPlaced = "kjPlaced";
+    if (!w.property(kPlaced).toBool()) {
+        QWidget* owner = QApplication::activeModalWidget();
+        if (!owner || owner == &w) owner = QApplication::activeWindow();
+        QRect area = owner && owner != &w ? owner->frameGeometry() : QRect();
+        if (area.isEmpty()) {
+            if (QScreen* screen = QGuiApplication::primaryScreen()) area = screen->availableGeometry();
+        }
+        current = CentreOver({area.x(), area.y(), area.width(), area.height()}, w.width(), w.height());
+        w.setProperty(kPlaced, true);
+    }
+    PixelPoint p = PlaceDialog(left, top, current, stored, c().workAreaSize());
     w.move(p.x, p.y);
 }
 
@@ -171,15 +188,14 @@ int QtDialogs::ChooseItem(int col, int row, const F1Handler& f1,
     }
     std::unique_ptr<ChoiceDialog> spare;
     ChoiceDialog& f = Pick(choice_, spare);
-    std::vector<std::string> masked = ApplyChoiceMask(items, ReadChoiceMask(c(), title));
-    ChoiceLayout layout = LayoutChoice(*metrics_, col, row, masked, title);
+    const ChoiceStart start = StartChoice(&c(), items, title);
+    ChoiceLayout layout = LayoutChoice(*metrics_, col, row, start.items, title);
     f.Build(layout, ToQt(title));
     Place(f, layout.left, layout.top, ReadDialogPosition(c(), title, kChoicePosition));
     f.onAction = [&](ChoiceAction action, int i) { ChoiceKey(f, action, i, f1, items, title); };
-    int result = f.Run(FirstChoice(layout, ReadChoiceIndex(c(), title)));
+    const int result = f.Run(start.first);
     f.onAction = nullptr;
-    FinishChoice(state_, items, result);
-    if (result > 0) StoreChoiceIndex(c(), title, result);
+    EndChoice(&c(), state_, items, title, result);
     f.Clear();
     StoreDialogPosition(c(), title, kChoicePosition, {f.x(), f.y()});
     return state_.chosenIndex;

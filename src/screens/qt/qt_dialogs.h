@@ -36,7 +36,7 @@ public:
     // The station whose parameter files remember positions and answers.
     // Until it is set, a station of this object's own (no start-up
     // settings) stands in.
-    void SetCommon(Common* c) { c_ = c; }
+    void SetCommon(Common* c) { AttachStation(c); }
     // The character cell the dialogs are laid out in; the program's shared
     // metrics unless set.
     void SetMetrics(const ScreenMetrics& m) { metrics_ = &m; }
@@ -75,7 +75,7 @@ public:
     GuideWindow& guideForm() { return *guide_; }
 
 private:
-    Common& c() { return c_ ? *c_ : own_; }
+    Common& c() { return station() ? *station() : own_; }
     std::string GuideDirectory();
     void Place(QWidget& w, std::optional<int> left, std::optional<int> top, PixelPoint stored);
     void FieldKey(FieldsDialog& f, FieldsAction action, int k, const F1Handler& f1,
@@ -85,7 +85,6 @@ private:
 
     FileSystem& fs_;
     Common own_;
-    Common* c_ = nullptr;
     const ScreenMetrics* metrics_ = &SharedScreenMetrics();
     std::string busyText_;
     std::unique_ptr<YesNoDialog> yesNo_;

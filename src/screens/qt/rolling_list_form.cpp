@@ -17,6 +17,7 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <QWheelEvent>
+#include <algorithm>
 
 #include "screens/font_map.h"
 #include "screens/qt/appearance_pickers.h"
@@ -393,7 +394,18 @@ void RollingListForm::ApplyLayout() {
     eHled_->setGeometry(QRectOf(l.searchBox));
     lKolik_->setGeometry(QRectOf(l.counter));
     lHelp_->setGeometry(QRectOf(l.helpLine));
-    scrollBar1_->setGeometry(QRectOf(l.scrollBar));
+    QRect bar = QRectOf(l.scrollBar);
+    if (l.lastWholeColumn >= list_.firstColumn() && l.lastWholeColumn <= model_->columnCount()) {
+        // Exactly the whole columns, with this style's frame: no sliver of
+        // the next column shows at the edge.
+        int width = 2 * sgRol_->frameWidth() + (l.columnWidths.empty() ? marks->width() : l.columnWidths[0]);
+        for (int k = list_.firstColumn(); k <= l.lastWholeColumn; ++k) width += titles->sectionSize(k - 1);
+        QRect grid = sgRol_->geometry();
+        grid.setWidth(width);
+        sgRol_->setGeometry(grid);
+        bar.moveLeft(grid.left() + grid.width());
+    }
+    scrollBar1_->setGeometry(bar);
     panel_->setGeometry(QRectOf(l.picture.panel));
     image_->setGeometry(3, 3, std::max(0, l.picture.panel.width - 6),
                         std::max(0, l.picture.panel.height - 6));
@@ -410,7 +422,7 @@ void RollingListForm::ShowState() {
     } else {
         sgRol_->selectionModel()->clear();
     }
-    sgRol_->horizontalScrollBar()->setValue(list_.firstColumn() - 1);
+    ShowFirstColumn();
 
     lKolik_->setText(ToQt(list_.counterText()));
     QPalette counter = lKolik_->palette();
@@ -434,6 +446,22 @@ void RollingListForm::ShowState() {
     ShowPicture();
 }
 
+void RollingListForm::ShowFirstColumn() {
+    // The list's first data column stands at the grid's left edge, whole.
+    // (The view's own scrolling by items aligns the last column with the
+    // right edge when scrolled to the end, leaving the first one cut.)
+    QHeaderView* titles = sgRol_->horizontalHeader();
+    const int columns = model_->columnCount();
+    if (columns <= 0) return;
+    const int first = std::clamp(list_.firstColumn() - 1, 0, columns - 1);
+    sgRol_->horizontalScrollBar()->setValue(first);
+    const int offset = titles->sectionPosition(first);
+    if (titles->offset() != offset) {
+        titles->setOffset(offset);
+        sgRol_->viewport()->update();
+    }
+}
+
 void RollingListForm::ShowPicture() {
     const ListPicture& p = list_.picture();
     if (!p.shown) {
@@ -453,6 +481,7 @@ void RollingListForm::ShowPopup() {
     for (int i = 0; i < kPopupItems && i < actions.size(); ++i) {
         actions[i]->setText(ToQt(items[static_cast<std::size_t>(i)].caption));
         actions[i]->setVisible(items[static_cast<std::size_t>(i)].visible);
+        actions[i]->setEnabled(items[static_cast<std::size_t>(i)].enabled);
     }
     const QRect row = sgRol_->visualRect(model_->index(std::max(0, list_.gridRow() - 1), 0));
     QAction* chosen = popupMenu1_->exec(sgRol_->viewport()->mapToGlobal(row.bottomLeft()));

@@ -94,6 +94,7 @@ private:
     void ShowState();
     void ShowPicture();
     void ShowPopup();
+    void ShowFirstColumn();
     void Finish();
 
     RollingList& list_;

@@ -1,10 +1,14 @@
 #include "shell/qt/main_menu_form.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QSocketNotifier>
 
+#include "screens/qt/focus_return.h"
 #include "screens/qt/table_browser_form.h"
 #include "services/cp1250.h"
 #include "services/qt/qt_text.h"
@@ -22,6 +26,9 @@ QPushButton* MakeButton(QWidget* parent, const char* utf8, int x, int y, int w, 
 }  // namespace
 
 MainMenuForm::MainMenuForm(Common& c, QWidget* parent) : QWidget(parent), c_(c), menu_(c) {
+    // The program's windows give the keyboard back to the one below when
+    // they close, also without a window manager.
+    FocusReturn::Install();
     setWindowTitle(QString::fromUtf8("Knihy jízd "));
     // The frame of 294 x 235 leaves this client area.
     setGeometry(223, 108, 286, 208);
@@ -57,6 +64,10 @@ MainMenuForm::MainMenuForm(Common& c, QWidget* parent) : QWidget(parent), c_(c),
 
     connect(bKnihy_jizd_, &QPushButton::clicked, this, [this] { menu_.RunCarListLoop(ShowModal()); });
     connect(bTab_cilu_, &QPushButton::clicked, this, [this] { menu_.RunDestinations(ShowModal()); });
+    connect(bcestprik_, &QPushButton::clicked, this,
+            [this] { menu_.NotBuiltYet("Cestovní příkaz"_cz); });
+    connect(bTisky_, &QPushButton::clicked, this, [this] { menu_.NotBuiltYet("Tisky"); });
+    connect(bhelp_, &QPushButton::clicked, this, [this] { ButtonHelp(); });
     connect(bpruvodce_, &QPushButton::clicked, this, [this] {
         c_.ui.ShowGuide(ProgPath(c_, "\\NAVODY\\"), "KJ");
         bKnihy_jizd_->setFocus();
@@ -108,7 +119,9 @@ void MainMenuForm::Timer1Timer() {
     if (menu_.timerEnabled()) timer1_.start();
 }
 
-bool MainMenuForm::FormKeyDown(QKeyEvent* e) {
+void MainMenuForm::ButtonHelp() { menu_.NotBuiltYet("Nápověda"_cz); }
+
+bool MainMenuForm::FormKeyDown(QObject* watched, QKeyEvent* e) {
     if (e->key() == Qt::Key_F1 && (e->modifiers() & Qt::ControlModifier)) {
         c_.ui.ShowGuide(ProgPath(c_, "\\NAVODY\\"), "KJ");
         return true;  // consumed
@@ -117,16 +130,61 @@ bool MainMenuForm::FormKeyDown(QKeyEvent* e) {
         close();
         return true;
     }
+    auto* button = qobject_cast<QPushButton*>(watched);
+    if (!button) return false;
+    // Enter presses the focused button, as on the desktop the users know.
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        button->click();
+        return true;
+    }
+    if (e->key() == Qt::Key_F1 && e->modifiers() == Qt::NoModifier &&
+        (button == bKnihy_jizd_ || button == bcestprik_ || button == bTab_cilu_ ||
+         button == bTisky_)) {
+        ButtonHelp();
+        return true;
+    }
     return false;
 }
 
 bool MainMenuForm::eventFilter(QObject* watched, QEvent* e) {
-    if (e->type() == QEvent::KeyPress && FormKeyDown(static_cast<QKeyEvent*>(e))) return true;
+    if (e->type() == QEvent::KeyPress && FormKeyDown(watched, static_cast<QKeyEvent*>(e)))
+        return true;
+    if (e->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(e)->button() == Qt::RightButton &&
+        (watched == bKnihy_jizd_ || watched == bcestprik_ || watched == bTisky_)) {
+        ButtonHelp();
+        return true;
+    }
     return QWidget::eventFilter(watched, e);
 }
 
 void MainMenuForm::keyPressEvent(QKeyEvent* e) {
-    if (!FormKeyDown(e)) QWidget::keyPressEvent(e);
+    if (!FormKeyDown(this, e)) QWidget::keyPressEvent(e);
+}
+
+void MainMenuForm::EndOnSignals() {
+    if (endSignals_) return;
+    endSignals_ = std::make_unique<EndSignals>();
+    if (endSignals_->fd() < 0) return;
+    endNotifier_ = new QSocketNotifier(endSignals_->fd(), QSocketNotifier::Read, this);
+    connect(endNotifier_, &QSocketNotifier::activated, this, [this] {
+        if (endSignals_->Take()) EndRun();
+    });
+}
+
+void MainMenuForm::EndRun() {
+    // Open windows close one at a time from the top, each as with Esc; the
+    // code that opened one finishes its work (a list's closing sort, its
+    // locks) before the next round.
+    constexpr int kMaxRounds = 200;
+    QWidget* open = QApplication::activePopupWidget();
+    if (!open) open = QApplication::activeModalWidget();
+    if (open && open != this && ++endRounds_ < kMaxRounds) {
+        open->close();
+        QTimer::singleShot(0, this, &MainMenuForm::EndRun);
+        return;
+    }
+    close();
 }
 
 void MainMenuForm::closeEvent(QCloseEvent* e) {

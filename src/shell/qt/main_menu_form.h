@@ -1,16 +1,19 @@
 #pragma once
 // TForm1: the main menu window. Renders MainMenu's state and forwards its
-// events; the buttons of screens built later stay inert until then.
+// events; the buttons of screens not built yet tell the user so.
 
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 #include "services/common.h"
+#include "shell/end_signals.h"
 #include "shell/main_menu.h"
 
 class QLabel;
 class QPushButton;
+class QSocketNotifier;
 
 namespace kj {
 
@@ -27,6 +30,12 @@ public:
     // Closes the lock-server client; called last when the form closes.
     std::function<void()> closeLockClient;
 
+    // SIGTERM and SIGHUP end the program from now on, as EndRun.
+    void EndOnSignals();
+    // Ends the program as Esc does: every open window is left as with Esc
+    // (a list closes and releases its file), then this form closes.
+    void EndRun();
+
 protected:
     bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -35,7 +44,9 @@ protected:
 
 private:
     // Key preview: the form sees every key before the focused button.
-    bool FormKeyDown(QKeyEvent* e);
+    bool FormKeyDown(QObject* watched, QKeyEvent* e);
+    // F1 or a right click on a button: its help topic.
+    void ButtonHelp();
     void ApplyColour();
     // Runs a list's form modally (the car list, the destinations and their
     // pick lists).
@@ -52,13 +63,20 @@ private:
 
 public:
     QPushButton* bKnihy_jizd() const { return bKnihy_jizd_; }
+    QPushButton* bcestprik() const { return bcestprik_; }
     QPushButton* bTab_cilu() const { return bTab_cilu_; }
+    QPushButton* bTisky() const { return bTisky_; }
+    QPushButton* bhelp() const { return bhelp_; }
+    QPushButton* bpruvodce() const { return bpruvodce_; }
 
 private:
     QPushButton* bhelp_ = nullptr;
     QPushButton* bpruvodce_ = nullptr;
     QTimer timer1_;
     bool closing_ = false;
+    std::unique_ptr<EndSignals> endSignals_;
+    QSocketNotifier* endNotifier_ = nullptr;
+    int endRounds_ = 0;
 };
 
 }  // namespace kj

@@ -1,0 +1,45 @@
+// kj_demo run as a process: the demo installation is made once and kept
+// with what the user entered; --reset makes it anew. Needs KJ_BUILD_DIR.
+
+#include <gtest/gtest.h>
+
+#include "station_procs.h"
+
+namespace kj {
+namespace {
+
+using namespace procs;
+
+TEST(DemoTool, KeepsTheInstallationUnlessReset) {
+    if (!std::getenv("KJ_BUILD_DIR")) GTEST_SKIP() << "KJ_BUILD_DIR is not set";
+    TestDir dir;
+    const fs::path tmpl = dir.path() / "template";
+    const fs::path root = dir.path() / "demo";
+    fs::create_directories(tmpl / "work");
+    std::ofstream(tmpl / "work" / "data.adr") << "\\data\\\n";
+    fs::create_directories(root);
+    std::ofstream(root / "mine.txt") << "x";  // not the installation's: never removed
+
+    const struct {
+        bool reset;
+        bool userDataKept;
+    } runs[] = {{false, false}, {false, true}, {true, false}};
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.reset ? "--reset" : "again");
+        std::vector<std::string> args = {Program("kj_demo")};
+        if (run.reset) args.push_back("--reset");
+        args.insert(args.end(), {tmpl.string(), root.string()});
+        const RunResult r = RunProgram(args);
+        EXPECT_EQ(r.code, 0) << r.output;
+        ASSERT_EQ(fs::file_size(root / "data" / "kj_auta.dta"), 3u * 231 + (run.userDataKept ? 231 : 0));
+        EXPECT_EQ(ReadText(root / "work" / "data.adr"), "\\data\\\r\n");
+        EXPECT_TRUE(fs::exists(root / "mine.txt"));
+        // What the user does in the demo: a fourth car.
+        std::ofstream(root / "data" / "kj_auta.dta", std::ios::app | std::ios::binary)
+            << std::string(231, ' ');
+    }
+    EXPECT_EQ(RunProgram({Program("kj_demo"), "--jinak", tmpl.string(), root.string()}).code, 2);
+}
+
+}  // namespace
+}  // namespace kj
