@@ -31,6 +31,7 @@ int FontOfByte(char ch) {
 
 void PrinterText::Draw(std::string_view piece) {
     if (piece.empty()) return;
+    if (breakPending_) NewPage();
     canvas_.DrawText(x_, y_, piece);
     x_ += canvas_.TextWidth(piece);
     used_ = true;
@@ -58,8 +59,10 @@ void PrinterText::Write(std::string_view text) {
 void PrinterText::NewLine() {
     x_ = 0;
     y_ += canvas_.LineHeight();
-    // The next line would not fit: it starts the next page.
-    if (y_ + canvas_.LineHeight() > canvas_.PageHeight()) NewPage();
+    // The next line would not fit: it starts the next page, once it has
+    // something to show (a report ending at the foot of a page ejects no
+    // empty sheet).
+    if (y_ + canvas_.LineHeight() > canvas_.PageHeight()) breakPending_ = true;
 }
 
 void PrinterText::NewPage() {
@@ -68,6 +71,7 @@ void PrinterText::NewPage() {
     // costs no blank sheet.
     if (used_) canvas_.NewPage();
     used_ = false;
+    breakPending_ = false;
     x_ = 0;
     y_ = 0;
 }

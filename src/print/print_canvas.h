@@ -66,6 +66,7 @@ private:
     int x_ = 0;
     int y_ = 0;
     bool used_ = false;
+    bool breakPending_ = false;
 };
 
 struct ReportPrint {

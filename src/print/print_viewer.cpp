@@ -103,7 +103,7 @@ private:
 
 // ---- free helpers ----
 
-int DetectLineWidth(std::string_view head) {
+int DetectLineWidth(std::string_view head, std::int64_t fileSize) {
     head = head.substr(0, std::min(head.size(), kWidthProbeBytes));
     auto crlf = [&](std::size_t at) {
         return at + 1 < head.size() && head[at] == '\r' && head[at + 1] == '\n';
@@ -111,6 +111,11 @@ int DetectLineWidth(std::string_view head) {
     // Bytes k+1, k+2 and 2k+3, 2k+4 counted from 1.
     for (std::size_t k = 1; k < static_cast<std::size_t>(kMaxPrintWidth); ++k)
         if (crlf(k) && crlf(2 * k + 2)) return static_cast<int>(k);
+    // A report of one line has no second line to compare: its one line
+    // ending the file gives the width (491 would make it a report of no
+    // lines at all).
+    for (std::size_t k = 1; k < static_cast<std::size_t>(kMaxPrintWidth); ++k)
+        if (crlf(k)) return static_cast<std::int64_t>(k) + 2 == fileSize ? static_cast<int>(k) : kMaxPrintWidth;
     return kMaxPrintWidth;
 }
 
@@ -200,7 +205,7 @@ bool TfPozri::LoadPrintFile(std::string_view path, bool keepStoredLine) {
         return false;
     }
     head.resize(got);
-    width_ = DetectLineWidth(head);
+    width_ = DetectLineWidth(head, size);
 
     Sloupce cols(1);
     DefinujSloupec(cols[0], "", 1, "", 0, 0, std::string(static_cast<std::size_t>(width_ + 2), ' '),
@@ -297,6 +302,7 @@ void TfPozri::KlF2() {
 
 void TfPozri::KlF5() {
     std::string value = GetReg(c_, kRegistryFile, "OpakovatTisk");
+    if (value.size() < 3) value.insert(0, 3 - value.size(), ' ');
     if (!AskOneField(c_.ui, 10, 10, "Počet opakování"_cz, value)) return;
     value = StripRight(StripLeft(value));
     if (value.size() < 3) value.insert(0, 3 - value.size(), ' ');
@@ -348,7 +354,8 @@ bool TfPozri::FindPage(int page) {
 
 void TfPozri::Novy() {
     if (!loaded_) return;
-    std::string value;
+    // The field is as wide as the four digits of a page number.
+    std::string value = "    ";
     if (!AskOneField(c_.ui, 0, 0, "List", value)) return;
     const int page = StrToIntLoose(value);
     if (page < 1) return;
@@ -531,7 +538,7 @@ void TfPozri::KlF7() {
 
 void TfPozri::KlCtrlF7() {
     if (!loaded_) return;
-    std::string text;
+    std::string text = editLine ? std::string() : std::string(static_cast<std::size_t>(width_), ' ');
     const bool ok = editLine ? editLine(text, "Vlož text"_cz) : AskOneField(c_.ui, 0, 0, "Text", text);
     if (ok) InsertLine(std::max(1, current()), text);
 }

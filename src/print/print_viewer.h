@@ -29,6 +29,7 @@
 // "TiskDefault" (the printer chosen in the set-up) in "par\sys.par".
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -46,8 +47,9 @@ inline constexpr char kPrintWorkFile[] = "tisk.wrk";
 inline constexpr char kVoucherFile[] = "doklad.txt";
 
 // The line width of a print file from its first bytes: the smallest k
-// (1..490) whose first two lines are both k characters long; 491 else.
-int DetectLineWidth(std::string_view head);
+// (1..490) whose first two lines are both k characters long; a file of one
+// line of k characters (fileSize k + 2) has the width k; 491 else.
+int DetectLineWidth(std::string_view head, std::int64_t fileSize = -1);
 // A line as the screen shows it.
 std::string ShownLine(std::string_view line);
 // The page number in a window of up to four lines starting a page: after the

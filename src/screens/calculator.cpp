@@ -1,5 +1,6 @@
 #include "screens/calculator.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "services/cp1250.h"
@@ -61,7 +62,10 @@ void TfKalk::Activate() {
 }
 
 void TfKalk::TapeLine(std::string_view number, char sign) {
-    tape_.push_back(PadStr(number, "P", " ", kTapeNumberWidth) + " " + sign);
+    // A number wider than its 15 places is written whole, never cut.
+    const std::string text = StripLeft(StripRight(number));
+    const int width = std::max(kTapeNumberWidth, static_cast<int>(text.size()));
+    tape_.push_back(PadStr(text, "P", " ", width) + " " + sign);
 }
 
 void TfKalk::Apply(char sign) {
