@@ -15,6 +15,8 @@
 #include "logbook/meal_rates.h"
 #include "logbook/places.h"
 #include "logbook/purposes.h"
+#include "print/qt/print_forms.h"
+#include "screens/calculator.h"
 #include "screens/qt/qt_dialogs.h"
 #include "services/common.h"
 #include "services/file_system.h"
@@ -79,6 +81,10 @@ int main(int argc, char** argv) {
         return std::pair{r.width(), r.height()};
     };
     kj::InitCommon(c);
+    // The print viewer, its printing and the calculator on their forms; F9
+    // in the field and choice dialogs opens the calculator.
+    kj::InstallPrintForms(c, nullptr);
+    ui.calculator = [&c](double value) { return kj::Calculate(c, value); };
     // The record layouts of the lists against their columns, once.
     for (const std::string& problem :
          {kj::CheckCarLayout(), kj::CheckPurposeLayout(), kj::CheckPlaceLayout(),
