@@ -7,6 +7,7 @@
 #include "print/port_printer.h"
 #include "print/print_fonts.h"
 #include "print/print_writer.h"
+#include "screens/list_layout.h"
 #include "services/cp1250.h"
 #include "services/io_codes.h"
 #include "services/locks.h"
@@ -23,7 +24,6 @@ constexpr int kProgressEvery = 1000;
 constexpr int kPageWindow = 4;
 constexpr char kViewerHelpFile[] = "\\2\\spool";
 constexpr char kViewerHelpReady[] = "\\2\\spool.hhh";
-constexpr char kViewerHelpTopic[] = "Prohlížeč";
 constexpr char kViewerHelpPrint[] = "helpv";
 constexpr std::size_t kMaxTableName = 100;
 // The paper of the list, and of the help shown over a report.
@@ -176,6 +176,9 @@ std::array<std::string, kPopupItems> TfPozri::MenuItems() {
 }
 
 bool TfPozri::LoadPrintFile(std::string_view path, bool keepStoredLine) {
+    // Read before the shown file is released: the release stores its own
+    // line there.
+    const int storedLine = keepStoredLine ? StoredListIndex(c_, windowName()) : 1;
     if (loaded_) Release();
     helpView_ = false;
     const std::string p(path);
@@ -225,12 +228,7 @@ bool TfPozri::LoadPrintFile(std::string_view path, bool keepStoredLine) {
     loaded_ = true;
     printPath_ = p;
     addAllowed = false;
-    if (count() > 0) {
-        if (!keepStoredLine)
-            JdiNa(1, 1);
-        else
-            JdiNa(std::clamp(current(), 1, count()), 1);
-    }
+    if (count() > 0) JdiNa(std::clamp(storedLine, 1, count()), 1);
     return true;
 }
 
@@ -599,7 +597,7 @@ void TfPozri::KlF1() {
     if (FileSizeOf(c_, ready) >= 3) {
         path = ready;
     } else {
-        if (RenderHelp(c_, kViewerHelpFile, kViewerHelpTopic, kViewerHelpPrint) < 0) return;
+        if (RenderHelp(c_, kViewerHelpFile, "Prohlížeč"_cz, kViewerHelpPrint) < 0) return;
         path = std::string(kViewerHelpPrint) + ".TXT";
         keep = true;
     }
