@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QFont>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPrintDialog>
@@ -44,7 +45,12 @@ public:
         font.setUnderline(f.underline != 0);
         font.setStrikeOut(f.strikeOut != 0);
         if (f.width > 0) {
-            const int natural = QFontMetrics(font, &printer_).averageCharWidth();
+            // The width is the character cell of a fixed-pitch face, the
+            // average width of a proportional one.
+            const QFontMetrics natural_metrics(font, &printer_);
+            const int natural = QFontInfo(font).fixedPitch()
+                                    ? natural_metrics.horizontalAdvance(QLatin1Char('0'))
+                                    : natural_metrics.averageCharWidth();
             if (natural > 0) font.setStretch(std::clamp(f.width * 100 / natural, 1, 4000));
         }
         painter_.setFont(font);
