@@ -270,6 +270,22 @@ TEST_F(ViewerTest, SemicolonSwitchToggledTwiceLeavesItEmpty) {
     EXPECT_EQ(Shown(1), "a;b");
 }
 
+TEST_F(ViewerTest, PrinterSetUpIsStoredOnlyWhenAPrinterWasChosen) {
+    Open("tiskarna.txt", PrintFile({"x"}, 1));
+    std::vector<std::string> answers = {"Kancelar HP", ""};
+    std::vector<std::string> offered;
+    v.printerSetup = [&](const std::string& current) {
+        offered.push_back(current);
+        const std::string a = answers.front();
+        answers.erase(answers.begin());
+        return a;
+    };
+    v.PopupChosen(2);
+    v.PopupChosen(2);  // cancelled: the choice stays
+    EXPECT_EQ(offered, (std::vector<std::string>{"", "Kancelar HP"}));
+    EXPECT_EQ(GetReg(s.c, kSysPar, "TiskDefault"), "Kancelar HP");
+}
+
 TEST_F(ViewerTest, F2AndF5StoreDensityAndRepeatCount) {
     Open("volby.txt", PrintFile({"x"}, 1));
     s.ui.choices.push_back(3);
