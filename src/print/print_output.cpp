@@ -52,7 +52,7 @@ bool PrintOutput::View(std::string_view path, bool fresh, bool keepStoredLine) {
             if (!GetJob(c_, "LPT").empty())
                 v->PrintOnPort();
             else
-                v->PrintOnPrinter(PrintTarget::Printer);
+                v->PrintOnPrinter(PrintTarget::Direct);
             key = key::kReturn;
         } else if (showViewer) {
             showViewer(*v);

@@ -57,8 +57,9 @@ std::string ShownLine(std::string_view line);
 // characters as a whole number; -1 when no marker is there.
 int PageNumberIn(const std::string* lines, int count);
 
-// Where a desktop print goes.
-enum class PrintTarget { Printer, Pdf };
+// Where a desktop print goes: the printer the user picks, a PDF file, or
+// straight to the default printer without a question (the direct print).
+enum class PrintTarget { Printer, Pdf, Direct };
 
 // One print job on a page printer. Finish ends the job (0 = printed).
 class PrintJob {
@@ -175,7 +176,6 @@ protected:
     void ExportDbf() override {}
 
 private:
-    struct Selection;
     ReportPrint PrintSettings();
     // The lines a print takes: the marked ones, else the current to the last.
     std::function<LineSource()> PrintLines();

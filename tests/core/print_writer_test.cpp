@@ -138,6 +138,21 @@ TEST_F(PrintWriterTest, DirectPrintSendsTheReportToThePortWithoutShowingIt) {
     EXPECT_TRUE(ShowPrintFile(s.c, "prime"));
     EXPECT_EQ(shown, 0);
     EXPECT_EQ(ReadHost(capture), "Prvni\r\nDruhy\r\n");
+    // Without a port: the desktop printer, with no dialog to answer.
+    SetJob(s.c, "LPT", "");
+    printtest::RecordingCanvas canvas;
+    int finished = 0;
+    std::vector<PrintTarget> targets;
+    out.prepareViewer = [&](TfPozri& v) {
+        v.openPrintJob = [&](PrintTarget target, const std::string&) {
+            targets.push_back(target);
+            return std::make_unique<printtest::RecordingJob>(canvas, &finished);
+        };
+    };
+    EXPECT_TRUE(ShowPrintFile(s.c, "prime"));
+    EXPECT_EQ(targets, std::vector<PrintTarget>{PrintTarget::Direct});
+    EXPECT_EQ(canvas.Texts(), (std::vector<std::string>{"Prvni", "Druhy"}));
+    EXPECT_EQ(shown, 0);
 }
 
 }  // namespace

@@ -126,6 +126,7 @@ std::unique_ptr<PrintJob> OpenPrintJob(PrintTarget target, const std::string& de
     }
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     Preselect(*printer, defaultPrinter);
+    if (target == PrintTarget::Direct) return StartPrintJob(std::move(printer));
     QPrintDialog dialog(printer.get(), parent);
     dialog.setWindowTitle(QStringLiteral("Tisk"));
     if (dialog.exec() != QDialog::Accepted) return nullptr;

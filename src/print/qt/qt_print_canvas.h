@@ -27,8 +27,9 @@ std::unique_ptr<PrintJob> StartPrintJob(std::unique_ptr<QPrinter> printer);
 std::unique_ptr<PrintJob> StartPdfJob(const QString& fileName);
 
 // The viewer's print: the printer dialog (it also offers printing to a PDF
-// file), preselecting `defaultPrinter`, or the file dialog "Tisk do PDF".
-// Null when the user cancelled.
+// file), preselecting `defaultPrinter`, or the file dialog "Tisk do PDF";
+// the direct print goes to `defaultPrinter` (or the system's default)
+// without a dialog. Null when the user cancelled.
 std::unique_ptr<PrintJob> OpenPrintJob(PrintTarget target, const std::string& defaultPrinter,
                                        const QString& suggestedPdf, QWidget* parent);
 // "Nastavení tiskárny": the printer chosen in the set-up dialog ("" when
