@@ -16,8 +16,12 @@
 #include "logbook/places.h"
 #include "logbook/purposes.h"
 #include "logbook/trip_record.h"
+#include "print/print_output.h"
+#include "print/qt/print_forms.h"
+#include "screens/calculator.h"
 #include "screens/qt/qt_dialogs.h"
 #include "services/common.h"
+#include "services/cp1250.h"
 #include "services/file_system.h"
 #include "services/params.h"
 #include "services/qt/lock_client_form.h"
@@ -27,10 +31,12 @@ namespace {
 
 void Usage() {
     std::fprintf(stderr,
-                 "Použití: knihy_jizd [--root ADRESÁŘ] [--grab SOUBOR.png]\n"
+                 "Použití: knihy_jizd [--root ADRESÁŘ] [--grab SOUBOR.png] [--view SESTAVA]\n"
                  "  --root  adresář, pod kterým leží cesty s diskem (\\X, C:\\X);\n"
                  "          jinak KJ_ROOT, jinak pracovní adresář\n"
-                 "  --grab  uloží obrázek hlavní nabídky a skončí\n");
+                 "  --grab  uloží obrázek hlavní nabídky a skončí\n"
+                 "  --view  ukáže tiskovou sestavu (cesta od pracovního adresáře)\n"
+                 "          v prohlížeči tisků a skončí\n");
 }
 
 bool HaveDisplay() {
@@ -46,12 +52,15 @@ bool HaveDisplay() {
 int main(int argc, char** argv) {
     std::string root;
     std::string grab;
+    std::string view;
     if (const char* env = std::getenv("KJ_ROOT")) root = env;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--root") == 0 && i + 1 < argc) {
             root = argv[++i];
         } else if (std::strcmp(argv[i], "--grab") == 0 && i + 1 < argc) {
             grab = argv[++i];
+        } else if (std::strcmp(argv[i], "--view") == 0 && i + 1 < argc) {
+            view = argv[++i];
         } else {
             Usage();
             return 2;
@@ -80,6 +89,17 @@ int main(int argc, char** argv) {
         return std::pair{r.width(), r.height()};
     };
     kj::InitCommon(c);
+    // The print viewer, its printing and the calculator on their forms; F9
+    // in the field and choice dialogs opens the calculator.
+    kj::InstallPrintForms(c, nullptr);
+    ui.calculator = [&c](double value) { return kj::Calculate(c, value); };
+    if (!view.empty()) {
+        std::string path = kj::Utf8ToCp1250(view);
+        for (char& ch : path)
+            if (ch == '/') ch = '\\';
+        kj::ViewPrintFile(c, path);
+        return 0;
+    }
     // The record layouts of the lists against their columns, once.
     for (const std::string& problem :
          {kj::CheckCarLayout(), kj::CheckPurposeLayout(), kj::CheckPlaceLayout(),

@@ -274,11 +274,14 @@ void RollingList::Prekresli() {
         g.marked = JeOznacen(read_);
         for (int k = 0; k < n; ++k) {
             std::string_view text = texts_[static_cast<std::size_t>(k)];
-            if (text.size() > kColumnTextMax) text = text.substr(0, kColumnTextMax);
+            // A text viewer's lines may be longer than a column keeps: the
+            // horizontal offset is applied first, so every character of a
+            // long line can be scrolled to.
             if (options.textViewer) {
                 const std::size_t from = static_cast<std::size_t>(offset_ - 1);
                 text = from < text.size() ? text.substr(from) : std::string_view();
             }
+            if (text.size() > kColumnTextMax) text = text.substr(0, kColumnTextMax);
             std::string& cell = g.cells[static_cast<std::size_t>(k)];
             cell.assign(text);
             if (n == 1 && options.semicolonsAsBlanks)

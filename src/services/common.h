@@ -6,6 +6,7 @@
 
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -15,6 +16,8 @@
 namespace kj {
 
 class LockServerLink;  // the lock-server connection (lock_client.h)
+class PrintOutput;     // the print writer and viewer (print/print_output.h)
+class TfKalk;          // the calculator (screens/calculator.h)
 
 // Start-up settings read once by InitCommon. Texts are Windows-1250.
 struct Settings {
@@ -79,6 +82,12 @@ public:
     int abandonCounter = 0;
     bool slotRemembered = false;
     std::string rememberedSlot;
+
+    // The station's one print writer with its viewer, and its calculator.
+    // Each is made on first use by its own module (PrintOutputOf,
+    // KalkulackaOf) and lives as long as the station.
+    std::shared_ptr<PrintOutput> printOutput;
+    std::shared_ptr<TfKalk> calculator;
 
     // Clock for protocol stamps and dates; tests set a fixed one.
     std::function<std::time_t()> now = [] { return std::time(nullptr); };

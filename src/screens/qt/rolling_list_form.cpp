@@ -430,6 +430,8 @@ void RollingListForm::ShowState() {
                      list_.counterRed() ? QColor(Qt::red) : palette().color(QPalette::WindowText));
     lKolik_->setPalette(counter);
     lHelp_->setText(ToQt(list_.helpText()));
+    // A help line longer than the form shows its beginning.
+    lHelp_->setCursorPosition(0);
     lHelp_->setVisible(list_.helpVisible());
 
     eHled_->setEnabled(list_.searchActive());

@@ -1,0 +1,18 @@
+#pragma once
+// Connects the station's print output to the Qt forms: the viewer is shown
+// as a PrintViewerForm, prints go through the printer dialog or to a PDF
+// file, lines are edited in the line editor, Ctrl+F2 opens "Vyber novou
+// sestavu", the pop-up menu reaches the printer set-up, the system
+// parameters, the print fonts and the calculator, which is itself shown as
+// a CalculatorForm whose tape prints through the viewer.
+
+class QWidget;
+
+namespace kj {
+
+class Common;
+
+// `parent` parents the forms (may be null).
+void InstallPrintForms(Common& c, QWidget* parent);
+
+}  // namespace kj

@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTableView>
+#include <QTest>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "host_files.h"
+#include "print/print_output.h"
+#include "print/qt/print_viewer_form.h"
+#include "print/qt/qt_print_canvas.h"
+#include "qt_app.h"
+#include "screens/qt/calculator_form.h"
+#include "services/cp1250.h"
+#include "services/file_system.h"
+#include "services/picture.h"
+#include "services/qt/qt_text.h"
+#include "services/scripted_dialogs.h"
+#include "test_dir.h"
+
+namespace kj {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Station {
+    explicit Station(const fs::path& root)
+        : files((root / "work").string(), root.string()), c(files, ui) {
+        TestApp();
+        fs::create_directories(root / "work");
+        c.dataDirCache = "C:\\WORK\\";
+        c.progDirCache = "C:\\PROG\\";
+        c.lock.lockingOff = true;
+        c.set.station = "03";
+    }
+    HostFileSystem files;
+    ScriptedDialogs ui;
+    Common c;
+};
+
+// Saves what a widget shows when KJ_PRINT_PNG_DIR names a directory.
+void Shot(QWidget& w, const char* name) {
+    if (const char* dir = std::getenv("KJ_PRINT_PNG_DIR"))
+        w.grab().save(QString::fromUtf8(dir) + QLatin1Char('/') + QLatin1String(name));
+}
+
+std::string Shell(const std::string& command) {
+    std::string out;
+    if (FILE* p = ::popen(command.c_str(), "r")) {
+        char buf[4096];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+        ::pclose(p);
+    }
+    return out;
+}
+
+// A logbook-like report: Czech text, a condensed part in the middle of a
+// line, a second page.
+void WriteReport(Common& c) {
+    OpenPrintFile(c, "kniha", 60);
+    WritePrintLine(c, "Kniha jízd vozidla 1AB 2345          List :   1"_cz);
+    WritePrintLine(c, "Žluťoučký kůň úpěl ďábelské ódy"_cz);
+    WritePrintLine(c, "Datum     Trasa                 \x0F" "poznámka drobně\x12 km"_cz);
+    WritePrintLine(c, "02.01.26  Praha - Brno - Praha     412");
+    WritePrintLine(c, "\fKniha jízd vozidla 1AB 2345          List :   2"_cz);
+    WritePrintLine(c, "Celkem                            1 204");
+    ClosePrintFile(c);
+}
+
+TEST(PrintForms, ReportPrintedToPdfKeepsCzechLettersAndSwitchesFonts) {
+    if (Shell("command -v pdftotext pdffonts").empty()) GTEST_SKIP() << "poppler-utils missing";
+    TestDir dir;
+    Station s(dir.path());
+    WriteHost(dir.path() / "work" / "norm.fnt", "Height : 42\r\nFaceName : Courier New\r\n");
+    WriteHost(dir.path() / "work" / "cond.fnt", "Height : 30\r\nFaceName : DejaVu Serif\r\n");
+    WriteReport(s.c);
+    TfPozri v(s.c);
+    ASSERT_TRUE(v.LoadPrintFile("kniha.TXT"));
+    const char* keep = std::getenv("KJ_PDF");
+    const QString pdf = keep ? QString::fromUtf8(keep)
+                             : QString::fromStdString((dir.path() / "kniha.pdf").string());
+    v.openPrintJob = [&](PrintTarget target, const std::string&) {
+        EXPECT_EQ(target, PrintTarget::Pdf);
+        return StartPdfJob(pdf);
+    };
+    v.PopupChosen(6);  // "Tisk do PDF"
+    ASSERT_TRUE(fs::exists(pdf.toStdString()));
+    const std::string text = Shell("pdftotext -layout '" + pdf.toStdString() + "' -");
+    EXPECT_NE(text.find("Žluťoučký kůň úpěl ďábelské ódy"), std::string::npos) << text;
+    EXPECT_NE(text.find("poznámka drobně"), std::string::npos) << text;
+    EXPECT_NE(text.find("Celkem"), std::string::npos);
+    EXPECT_EQ(text.find('\x0F'), std::string::npos);
+    // Two pages: the form feed started the second.
+    EXPECT_NE(text.find('\f'), text.rfind('\f'));
+    const std::string fonts = Shell("pdffonts '" + pdf.toStdString() + "'");
+    EXPECT_NE(fonts.find("DejaVuSansMono"), std::string::npos) << fonts;
+    EXPECT_NE(fonts.find("DejaVuSerif"), std::string::npos) << fonts;
+}
+
+TEST(PrintForms, ViewerFormShowsTheReportAndItsHelpOnLightRed) {
+    TestDir dir;
+    Station s(dir.path());
+    WriteReport(s.c);
+    WriteHost(dir.path() / "PROG" / "2" / "spool.hlp",
+              Utf8ToCp1250("$Prohlížeč tiskových sestav\r\n[F4] najde list sestavy.\r\n"));
+    TfPozri v(s.c);
+    ASSERT_TRUE(v.LoadPrintFile("kniha.TXT"));
+    PrintViewerForm form(v);
+    form.Sync();
+    form.show();
+    QApplication::processEvents();
+    const QTableView* grid = form.sgRol();
+    EXPECT_EQ(grid->model()->index(4, 0).data().toString().left(5), QStringLiteral("@Knih"));
+    EXPECT_EQ(grid->model()->index(2, 0).data().toString().mid(32, 1), QStringLiteral("~"));
+    EXPECT_FALSE(grid->showGrid());
+    Shot(form, "viewer.png");
+    const QColor paper = grid->palette().color(QPalette::Base);
+    QTest::keyClick(form.sgRol(), Qt::Key_F1);
+    EXPECT_TRUE(v.helpView());
+    EXPECT_EQ(grid->palette().color(QPalette::Base), QColor(255, 200, 200));
+    Shot(form, "viewer_help.png");
+    EXPECT_TRUE(v.ReturnFromHelp());
+    form.Sync();
+    EXPECT_EQ(grid->palette().color(QPalette::Base), paper);
+    form.close();
+}
+
+TEST(PrintForms, CalculatorFormTypesIntoTheTape) {
+    TestDir dir;
+    Station s(dir.path());
+    TfKalk k(s.c);
+    k.show = [](TfKalk& shown) {
+        CalculatorForm form(shown);
+        form.Sync();
+        form.show();
+        QTest::keyClicks(form.eOperand(), "25+4*");
+        EXPECT_EQ(form.mPaska()->toPlainText().count(QLatin1Char('\n')), 5);
+        EXPECT_EQ(form.eVysledek()->text().trimmed(), QStringLiteral("500.00"));
+        Shot(form, "calculator.png");
+        QTest::keyClick(form.eOperand(), Qt::Key_F2);
+    };
+    const std::optional<double> r = k.Calculate(100);
+    ASSERT_TRUE(r.has_value());
+    EXPECT_DOUBLE_EQ(*r, 500);
+    EXPECT_EQ(k.resultText(), "500.00");
+}
+
+}  // namespace
+}  // namespace kj
