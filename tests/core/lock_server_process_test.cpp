@@ -22,6 +22,7 @@
 #include <iterator>
 #include <memory>
 #include <random>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -189,13 +190,21 @@ class Station {
         return true;
     }
 
-    // Everything that arrives within `ms` of the first byte's wait; "" when
-    // nothing came.
+    // What arrives once the first byte came within `ms`, read until it ends
+    // with a line end, which is taken off; "" when nothing came, the text
+    // and "<no line end>" when the line end never came.
     std::string Reply(int ms = 2000) {
         std::string got;
         pollfd p{fd_, POLLIN, 0};
         if (::poll(&p, 1, ms) <= 0) return got;
-        Drain(&got);
+        auto until = Clock::now() + milliseconds(2000);
+        while (!got.ends_with("\r\n") && Clock::now() < until) {
+            if (!Drain(&got)) break;
+            if (!got.ends_with("\r\n")) ::poll(&p, 1, 20);
+        }
+        if (got.empty()) return got;  // the server closed
+        if (!got.ends_with("\r\n")) return got + "<no line end>";
+        got.resize(got.size() - 2);
         return got;
     }
 
@@ -241,6 +250,16 @@ bool GrantedWithin(Station& s, const std::string& message, int ms = 3000) {
         std::this_thread::sleep_for(milliseconds(2));
     }
     return false;
+}
+
+// True once the server's log holds `text` (it writes just after replying).
+bool LogShows(const ServerProcess& server, const std::string& text) {
+    auto until = Clock::now() + milliseconds(3000);
+    while (server.Log().find(text) == std::string::npos) {
+        if (Clock::now() >= until) return false;
+        std::this_thread::sleep_for(milliseconds(10));
+    }
+    return true;
 }
 
 #define REQUIRE_SERVER(server, ...)                                              \
@@ -400,6 +419,87 @@ TEST(LockServerProcess, SurvivesRandomAndOversizedMessages) {
     EXPECT_EQ(third.Request("Zamkni<" + std::string(300, 'X')).substr(0, 5), "CHYBA");
     EXPECT_EQ(probe.Request(Unlock("07  ")), "OK");
     EXPECT_EQ(second.Request(LockR("08  ")), "OK");
+    EXPECT_EQ(server.Stop(), 0);
+}
+
+// Half requests that never end, a full server and one connection taking
+// lock after lock: the other stations always get an answer and a lock.
+TEST(LockServerProcess, AbusiveConnectionsCannotShutStationsOut) {
+    ServerProcess server;
+    REQUIRE_SERVER(server, {"--max-clients", "3", "--request-timeout-ms", "600",
+                            "--max-locks", "10", "--max-locks-per-client", "5"});
+    std::vector<std::unique_ptr<Station>> half;
+    for (int i = 0; i < 3; ++i) {
+        half.push_back(std::make_unique<Station>(server.port()));
+        ASSERT_TRUE(half.back()->Send(LockR("0" + std::to_string(i) + "  ").substr(0, 12)));
+    }
+    std::this_thread::sleep_for(milliseconds(100));  // all three taken in
+
+    // Full: a station is told so at once and the connection closed.
+    auto connected = Clock::now();
+    Station refused(server.port());
+    EXPECT_EQ(refused.Reply(1000), "Server zámků je plně obsazen (3 spojení), zkuste to později"_cz);
+    EXPECT_LT(Clock::now() - connected, milliseconds(500));
+    EXPECT_EQ(refused.Reply(1000), "");
+    EXPECT_FALSE(refused.Drain());
+    EXPECT_TRUE(LogShows(server, "spojení odmítnuto, server má všech 3 spojení")) << server.Log();
+
+    // The half requests are given up after 600 ms, their connections closed.
+    for (auto& h : half) {
+        EXPECT_EQ(h->Reply(3000), "CHYBA požadavku: nedokončen do 600 ms"_cz);
+        EXPECT_EQ(h->Reply(1000), "");
+        EXPECT_FALSE(h->Drain());
+    }
+    EXPECT_TRUE(LogShows(server, "požadavek nedokončen do 600 ms, spojení se ukončuje"))
+        << server.Log();
+
+    // One connection gets 5 of the 10 locks; the next station still gets its own.
+    Station greedy(server.port()), other(server.port());
+    int granted = 0;
+    std::string last;
+    for (int i = 0; i < 10; ++i) {
+        last = greedy.Request(LockR("07  ", "SOUBOR" + std::to_string(i) + ".DTA "));
+        granted += last == "OK";
+    }
+    EXPECT_EQ(granted, 5);
+    EXPECT_EQ(last, "Stanice drží příliš mnoho zámků (5)"_cz);
+    EXPECT_EQ(other.Request(LockW("08  ")), "OK");
+    EXPECT_EQ(server.Stop(), 0);
+}
+
+// The systemd unit as shipped: its command line, run with the test's paths,
+// listens on the loopback address and nowhere else.
+TEST(LockServerProcess, ShippedUnitListensOnLoopbackOnly) {
+    if (!std::getenv("KJ_BUILD_DIR")) GTEST_SKIP() << "KJ_BUILD_DIR is not set";
+    const auto unit = std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "tools" /
+                      "kj-lockserver.service";
+    std::string text = ReadFile(unit);
+    ASSERT_FALSE(text.empty()) << unit;
+    // ExecStart with its continuation lines, comments left out.
+    std::string exec;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (exec.empty() && !line.starts_with("ExecStart=")) continue;
+        exec += line.substr(exec.empty() ? 10 : 0);
+        if (!exec.ends_with("\\")) break;
+        exec.pop_back();
+    }
+    std::istringstream words(exec);
+    std::vector<std::string> args;
+    for (std::string w; words >> w;) args.push_back(w);
+    ASSERT_GE(args.size(), 3u) << exec;
+    ServerProcess server;
+    args.erase(args.begin());  // the installed program; the built one runs here
+    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == "--port") args[i + 1] = "0";
+        if (args[i] == "--log") args[i + 1] = server.LogPath();
+        if (args[i] == "--names") args[i + 1] = server.dir().str();
+    }
+    ASSERT_GT(server.Spawn(args), 0);
+    auto until = Clock::now() + milliseconds(5000);
+    while (server.Log().find("naslouchá na") == std::string::npos && Clock::now() < until)
+        std::this_thread::sleep_for(milliseconds(10));
+    EXPECT_NE(server.Log().find("naslouchá na 127.0.0.1:"), std::string::npos) << server.Log();
     EXPECT_EQ(server.Stop(), 0);
 }
 
