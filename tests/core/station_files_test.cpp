@@ -115,7 +115,7 @@ TEST(SortWorkFiles, KilledSortsLeaveNoFilesForLater) {
 // no station's change may undo another's.
 TEST(JobTableStations, ChangesOfDifferentKeysAreNeverLost) {
     REQUIRE_PROGRAMS();
-    constexpr int kStations = 4, kCount = 400;
+    constexpr int kStations = 4, kCount = 5000;
     Installation inst(kStations);
     std::ofstream(inst.Data() / "master.job", std::ios::binary) << std::string(3600, '\0');
     std::vector<std::unique_ptr<Proc>> st;
