@@ -37,6 +37,9 @@ bool ParsePort(std::string_view text, int* port) {
     return true;
 }
 
+// The longest parting text of a server that is shown to the user.
+constexpr std::size_t kMaxFarewell = 200;
+
 std::string ErrText(int code) {
     return "Err " + std::to_string(code);
 }
@@ -241,7 +244,7 @@ int TcpLockServerLink::DropStaleBytes() {
     if (code == 0 && eof) {
         std::string_view text = stale;
         if (text.ends_with(kLockReplyEnd)) text.remove_suffix(kLockReplyEnd.size());
-        farewell_ = std::string(text);
+        farewell_ = std::string(text.substr(0, kMaxFarewell));
         return ECONNRESET;
     }
     return code;
