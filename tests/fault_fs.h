@@ -118,7 +118,8 @@ private:
     class FaultFile final : public File {
     public:
         FaultFile(FaultFs& fs, FaultPlan* plan, std::string path, std::unique_ptr<File> real)
-            : fs_(fs), plan_(plan ? *plan : none_), path_(std::move(path)), real_(std::move(real)) {}
+            : fs_(fs), plan_(plan ? *plan : none_), path_(std::move(path)),
+              real_(std::move(real)) {}
 
         int Read(void* buffer, std::size_t n, std::size_t* got) override {
             *got = 0;

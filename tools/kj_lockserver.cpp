@@ -276,7 +276,7 @@ struct Client {
     std::string peer;
     std::string out;
     bool done = false;
-    bool pending = false;           // an incomplete request is waiting
+    bool pending = false;            // an incomplete request is waiting
     Clock::time_point pendingSince;  // when its first byte came
 };
 
@@ -383,9 +383,9 @@ int main(int argc, char** argv) {
         int timeout = accepting ? -1 : 200;
         for (const Client& cl : clients) {
             if (!cl.pending) continue;
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                cl.pendingSince + requestTimeout - now)
-                                .count();
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(cl.pendingSince +
+                                                                              requestTimeout - now)
+                            .count();
             int ms = static_cast<int>(std::max<long long>(left, 0) + 1);
             if (timeout < 0 || ms < timeout) timeout = ms;
         }

@@ -318,7 +318,8 @@ int HostFileSystem::ReplaceFile(std::string_view from, std::string_view to) {
     std::string src = HostPath(from);
     std::string dst = HostPath(to);
     struct stat old, fresh;
-    if (::stat(dst.c_str(), &old) == 0 && S_ISREG(old.st_mode) && ::stat(src.c_str(), &fresh) == 0) {
+    if (::stat(dst.c_str(), &old) == 0 && S_ISREG(old.st_mode) &&
+        ::stat(src.c_str(), &fresh) == 0) {
         // The owner first: changing it may clear the set-id bits that the
         // mode then puts back. Only a privileged process may give a file
         // away; a member of the old group may still hand on the group.

@@ -42,7 +42,9 @@ std::string ReportText(Common& c, int code) {
     return "Uz: " + c.set.station + " Soub: " + "Master.job" + " err " + std::to_string(code);
 }
 
-void Report(Common& c, int code) { c.ui.BeepMessage(ReportText(c, code)); }
+void Report(Common& c, int code) {
+    c.ui.BeepMessage(ReportText(c, code));
+}
 
 // Every change of a table (read, change, write back) runs inside one
 // exclusive open of the file: stations changing different keys at the same

@@ -24,7 +24,6 @@
 // connection ends. One connection holds at most Options::maxLocksPerConnection
 // locks, so a runaway station cannot fill the table for everyone else.
 
-
 #include <cstddef>
 #include <cstdint>
 #include <functional>

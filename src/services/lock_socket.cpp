@@ -206,9 +206,9 @@ int TcpLockServerLink::Restore() {
             continue;
         }
         const std::size_t end = it->name.find_last_not_of(' ');
-        c_.ui.BeepMessage("Po novém spojení se serverem VELTOR se nepodařilo znovu zamknout soubor "_cz +
-                          it->directory + it->name.substr(0, end + 1) + " (" + it->mode + "): " +
-                          reply);
+        c_.ui.BeepMessage(
+            "Po novém spojení se serverem VELTOR se nepodařilo znovu zamknout soubor "_cz +
+            it->directory + it->name.substr(0, end + 1) + " (" + it->mode + "): " + reply);
         it = held_.erase(it);
     }
     return 0;
@@ -223,8 +223,7 @@ void TcpLockServerLink::Track(const std::string& message, const std::string& rep
     if (p.status != ParseStatus::Complete || p.length != message.size()) return;
     const LockServerRequest& r = p.request;
     if (r.command == LockCommand::Lock) {
-        held_.push_back(
-            Held{message, r.directory, r.name, r.station, r.mode.empty() ? 'R' : 'W'});
+        held_.push_back(Held{message, r.directory, r.name, r.station, r.mode.empty() ? 'R' : 'W'});
     } else if (r.command == LockCommand::Unlock) {
         auto it = std::find_if(held_.begin(), held_.end(), [&](const Held& h) {
             return h.directory == r.directory && h.name == r.name && h.station == r.station;

@@ -474,7 +474,8 @@ void RemoveStaleSortFiles(Common& c) {
         if (e.directory) continue;
         std::unique_ptr<File> f;
         // A sort at work holds its file: the open fails with 32 and the file stays.
-        if (c.fs.Open(e.name, Access::Read, Disposition::OpenExisting, Share::Exclusive, &f) != io::kOk)
+        if (c.fs.Open(e.name, Access::Read, Disposition::OpenExisting, Share::Exclusive, &f) !=
+            io::kOk)
             continue;
         (void)c.fs.Remove(e.name);
         (void)f->Close();

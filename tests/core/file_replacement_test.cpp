@@ -24,7 +24,9 @@ namespace {
 
 using namespace rectest;
 
-bool KeyLess(const char* a, const char* b) { return std::memcmp(a, b, 4) < 0; }
+bool KeyLess(const char* a, const char* b) {
+    return std::memcmp(a, b, 4) < 0;
+}
 
 // One way of rewriting a file: its path, the new file beside it, what it
 // holds before and after, and the run (0 when it reported no failure).
@@ -60,7 +62,7 @@ fs::path HostOf(const Station& s, const std::string& path) {
 }
 
 struct stat StatOf(const fs::path& p) {
-    struct stat st{};
+    struct stat st {};
     EXPECT_EQ(::stat(p.c_str(), &st), 0) << p;
     return st;
 }
@@ -108,10 +110,9 @@ TEST(FileReplacement, NewFileReachesTheDiskBeforeItReplacesTheOld) {
         ASSERT_EQ(r.run(s), 0) << r.what;
         EXPECT_EQ(ReadHost(host), r.after);
         // The new file's bytes, then the rename, then the directory entry.
-        EXPECT_EQ(s.fs.durability,
-                  (std::vector<std::string>{"sync " + r.newPath, "close " + r.newPath,
-                                            "replace " + r.newPath + " " + r.path,
-                                            "syncdir " + r.path}))
+        EXPECT_EQ(s.fs.durability, (std::vector<std::string>{
+                                       "sync " + r.newPath, "close " + r.newPath,
+                                       "replace " + r.newPath + " " + r.path, "syncdir " + r.path}))
             << r.what;
 
         // A new file that cannot be synced never replaces the old one.

@@ -108,7 +108,8 @@ private:
             return;
         }
         int one = 1;
-        for (int fd : {client, server}) ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        for (int fd : {client, server})
+            ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         pairs_.push_back(Pair{client, server, {}});
     }
 

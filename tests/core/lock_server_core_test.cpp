@@ -296,10 +296,12 @@ TEST(LockServerNames, HolderCarriesTheUserNameWhenKnown) {
         return st == 1 ? novak : st == 2 ? std::string(24, ' ') : std::string();
     });
     EXPECT_EQ(Bare(server.Receive(1, LockW("01  "))), "OK");
-    EXPECT_EQ(Bare(server.Receive(2, LockR("02  "))), "Soubor "_cz + kAuta + " W užívá 01   "_cz + novak);
+    EXPECT_EQ(Bare(server.Receive(2, LockR("02  "))),
+              "Soubor "_cz + kAuta + " W užívá 01   "_cz + novak);
     EXPECT_EQ(Bare(server.Receive(1, LockR("01  "))),
               "Přístup k souboru "_cz + kAuta + " W je blokován 01   "_cz + novak);
-    EXPECT_EQ(Bare(server.Receive(2, IfFree("02  "))), "W 01   NOVÁK JAN"_cz + std::string(15, ' '));
+    EXPECT_EQ(Bare(server.Receive(2, IfFree("02  "))),
+              "W 01   NOVÁK JAN"_cz + std::string(15, ' '));
     // A blank name gives the station alone.
     EXPECT_EQ(Bare(server.Receive(2, LockW("02  ", kCile))), "OK");
     EXPECT_EQ(Bare(server.Receive(1, IfFree("01  ", kCile))), "W 02  ");
@@ -323,7 +325,9 @@ TEST(LockServerLimits, OneConnectionCannotTakeEveryLock) {
     o.maxLocks = 10;
     o.maxLocksPerConnection = 4;
     LockServer server(o, [&](std::string_view l) { log.emplace_back(l); });
-    auto name = [](int i) { return "SOUBOR" + std::to_string(i) + ".DTA" + std::string(i < 10 ? 1 : 0, ' '); };
+    auto name = [](int i) {
+        return "SOUBOR" + std::to_string(i) + ".DTA" + std::string(i < 10 ? 1 : 0, ' ');
+    };
     std::vector<std::string> replies;
     for (int i = 0; i < 10; ++i) replies.push_back(Bare(server.Receive(1, LockR("01  ", name(i)))));
     EXPECT_EQ(std::count(replies.begin(), replies.end(), "OK"), 4);

@@ -425,8 +425,8 @@ TEST(LockServerProcess, SurvivesRandomAndOversizedMessages) {
 // lock after lock: the other stations always get an answer and a lock.
 TEST(LockServerProcess, AbusiveConnectionsCannotShutStationsOut) {
     ServerProcess server;
-    REQUIRE_SERVER(server, {"--max-clients", "3", "--request-timeout-ms", "600",
-                            "--max-locks", "10", "--max-locks-per-client", "5"});
+    REQUIRE_SERVER(server, {"--max-clients", "3", "--request-timeout-ms", "600", "--max-locks",
+                            "10", "--max-locks-per-client", "5"});
     std::vector<std::unique_ptr<Station>> half;
     for (int i = 0; i < 3; ++i) {
         half.push_back(std::make_unique<Station>(server.port()));
@@ -437,7 +437,8 @@ TEST(LockServerProcess, AbusiveConnectionsCannotShutStationsOut) {
     // Full: a station is told so at once and the connection closed.
     auto connected = Clock::now();
     Station refused(server.port());
-    EXPECT_EQ(refused.Reply(1000), "Server zámků je plně obsazen (3 spojení), zkuste to později"_cz);
+    EXPECT_EQ(refused.Reply(1000),
+              "Server zámků je plně obsazen (3 spojení), zkuste to později"_cz);
     EXPECT_LT(Clock::now() - connected, milliseconds(500));
     EXPECT_EQ(refused.Reply(1000), "");
     EXPECT_FALSE(refused.Drain());
@@ -470,12 +471,13 @@ TEST(LockServerProcess, AbusiveConnectionsCannotShutStationsOut) {
 // given to the built server, is the loopback address and nothing wider.
 TEST(LockServerProcess, ShippedUnitListensOnLoopbackOnly) {
     if (!std::getenv("KJ_BUILD_DIR")) GTEST_SKIP() << "KJ_BUILD_DIR is not set";
-    const std::string unit = ReadFile(std::filesystem::path(__FILE__).parent_path() / ".." /
-                                      ".." / "tools" / "kj-lockserver.service");
+    const std::string unit = ReadFile(std::filesystem::path(__FILE__).parent_path() / ".." / ".." /
+                                      "tools" / "kj-lockserver.service");
     const std::size_t exec = unit.find("\nExecStart=");
     const std::size_t listen = unit.find("--listen ", exec);
     ASSERT_NE(listen, std::string::npos) << unit;
-    std::string address = unit.substr(listen + 9, unit.find_first_of(" \\\n", listen + 9) - listen - 9);
+    std::string address =
+        unit.substr(listen + 9, unit.find_first_of(" \\\n", listen + 9) - listen - 9);
     ServerProcess server;
     ASSERT_TRUE(server.Start({"--listen", address})) << server.Log();
     EXPECT_NE(server.Log().find("naslouchá na 127.0.0.1:"), std::string::npos) << server.Log();

@@ -377,7 +377,8 @@ TEST(LockSocket, RepliesEndAtTheirLineEnd) {
     FakeServer server([&](int, const LockServerRequest& r) {
         Action a;
         if (r.command == LockCommand::KeepAlive) a.reply = "OK\r\n";
-        if (r.command == LockCommand::Lock) a = Action{"Soubor KJ_AUTA.DTA  W užívá 01\r\n"_cz, 0, false, false, 150};
+        if (r.command == LockCommand::Lock)
+            a = Action{"Soubor KJ_AUTA.DTA  W užívá 01\r\n"_cz, 0, false, false, 150};
         if (r.command == LockCommand::IfFree) a = Action{"OK", 0, false, false, 150};
         return a;
     });

@@ -66,8 +66,8 @@ TEST(SortWorkFiles, KilledSortsLeaveNoFilesForLater) {
     std::ofstream(table, std::ios::binary) << unsorted;
     std::ofstream(inst.Data() / "MALA.DTA", std::ios::binary) << sorted.substr(0, 10 * kLen);
     const fs::path work = inst.Station(1);
-    const std::string sortCommand = "sort TABULKA.DTA " + std::to_string(kLen) + " " +
-                                    std::to_string(kRun) + " pause";
+    const std::string sortCommand =
+        "sort TABULKA.DTA " + std::to_string(kLen) + " " + std::to_string(kRun) + " pause";
 
     // Killed in the merge again and again: each start finds the file of the
     // run before gone.
@@ -136,7 +136,8 @@ TEST(JobTableStations, ChangesOfDifferentKeysAreNeverLost) {
         const std::string key = "POCET" + std::to_string(n);
         std::string value = "missing";
         for (std::size_t at = 0; at + 18 <= job.size(); at += 18)
-            if (job.compare(at + 1, key.size(), key) == 0 && job[at] == static_cast<char>(key.size()))
+            if (job.compare(at + 1, key.size(), key) == 0 &&
+                job[at] == static_cast<char>(key.size()))
                 value = job.substr(at + 10, static_cast<unsigned char>(job[at + 9]));
         EXPECT_EQ(value, std::to_string(kCount)) << key;
     }

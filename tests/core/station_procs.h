@@ -212,8 +212,9 @@ public:
 
     // On `port`; 0 lets the server choose a free one.
     bool Start(const std::string& namesDir, int port = 0, std::vector<std::string> options = {}) {
-        std::vector<std::string> args = {Program("kj_lockserver"), "--listen", "127.0.0.1",
-                                         "--port", std::to_string(port), "--log", log_.string()};
+        std::vector<std::string> args = {
+            Program("kj_lockserver"), "--listen", "127.0.0.1",  "--port",
+            std::to_string(port),     "--log",    log_.string()};
         args.insert(args.end(), options.begin(), options.end());
         const std::size_t logged = ReadText(log_).size();  // a restart appends to the log
         if (!namesDir.empty()) {
