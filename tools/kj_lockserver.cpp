@@ -422,6 +422,7 @@ int main(int argc, char** argv) {
             short ev = fds[i + 2].revents;
             bool eof = false, failed = false;
             if (ev & (POLLIN | POLLHUP | POLLERR)) {
+                const std::size_t answered = cl.out.size();
                 char buf[kReadChunk];
                 for (int turn = 0; turn < kReadsPerTurn; ++turn) {
                     ssize_t n = ::recv(cl.fd, buf, sizeof buf, 0);
@@ -439,8 +440,10 @@ int main(int argc, char** argv) {
                     if (errno != EAGAIN && errno != EWOULDBLOCK) failed = true;
                     break;
                 }
+                // The wait for a request starts with its first byte; a
+                // connection that got answers meanwhile is making progress.
                 const bool pendingNow = server.Pending(cl.id) > 0;
-                if (pendingNow && !cl.pending) cl.pendingSince = now;
+                if (pendingNow && (!cl.pending || cl.out.size() > answered)) cl.pendingSince = now;
                 cl.pending = pendingNow;
             }
             // A request left half sent holds a connection for nothing: a
