@@ -305,6 +305,9 @@ TEST(LockServerNames, HolderCarriesTheUserNameWhenKnown) {
     // A blank name gives the station alone.
     EXPECT_EQ(Bare(server.Receive(2, LockW("02  ", kCile))), "OK");
     EXPECT_EQ(Bare(server.Receive(1, IfFree("01  ", kCile))), "W 02  ");
+    // A line end inside a name cannot end the reply early.
+    novak = "Jan\r\nNovák"_cz;
+    EXPECT_EQ(server.Receive(2, IfFree("02  ")), "W 01   JAN??NOVÁK\r\n"_cz);
 }
 
 TEST(LockServerLimits, FullTableRefusesUntilAnEntryIsFreed) {
