@@ -245,6 +245,8 @@ std::string LockServer::Holder(const Entry& e) const {
         char d0 = e.station[0], d1 = e.station[1];
         if (d0 >= '0' && d0 <= '9' && d1 >= '0' && d1 <= '9') {
             std::string user = names_((d0 - '0') * 10 + (d1 - '0'));
+            // A line end in a name would end the reply early.
+            std::replace_if(user.begin(), user.end(), IsControl, '?');
             if (!IsBlank(user)) text += " " + user;
         }
     }
