@@ -21,11 +21,6 @@ namespace {
 
 using namespace procs;
 
-#define REQUIRE_PROGRAMS()                                                       \
-    if (!std::getenv("KJ_BUILD_DIR")) GTEST_SKIP() << "KJ_BUILD_DIR is not set"; \
-    for (const char* prog : {"kj_station", "kj_lockserver"})                     \
-        ASSERT_TRUE(std::filesystem::exists(Program(prog))) << prog;
-
 // The sort work files in a directory.
 std::set<std::string> WorkFiles(const fs::path& dir) {
     static const std::regex name("SORT[0-9]{4}\\.WRK");
@@ -40,7 +35,7 @@ std::set<std::string> WorkFiles(const fs::path& dir) {
 // sort of the station, and its next start, remove every such file that no
 // sort holds, and never the file of a sort at work.
 TEST(SortWorkFiles, KilledSortsLeaveNoFilesForLater) {
-    REQUIRE_PROGRAMS();
+    KJ_REQUIRE_PROGRAMS("kj_station", "kj_lockserver");
     Installation inst(1);
     // The stations are killed while they hold the table's write lock; the
     // lock server frees it with the connection.
@@ -114,7 +109,7 @@ TEST(SortWorkFiles, KilledSortsLeaveNoFilesForLater) {
 // Stations counting up different keys of the shared job table at once:
 // no station's change may undo another's.
 TEST(JobTableStations, ChangesOfDifferentKeysAreNeverLost) {
-    REQUIRE_PROGRAMS();
+    KJ_REQUIRE_PROGRAMS("kj_station", "kj_lockserver");
     constexpr int kStations = 4, kCount = 5000;
     Installation inst(kStations);
     std::ofstream(inst.Data() / "master.job", std::ios::binary) << std::string(3600, '\0');

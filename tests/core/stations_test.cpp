@@ -89,13 +89,8 @@ struct Stations : ::testing::TestWithParam<bool> {
     std::unique_ptr<LockServerProc> lockServer;
 };
 
-#define REQUIRE_PROGRAMS()                                                            \
-    if (!std::getenv("KJ_BUILD_DIR")) GTEST_SKIP() << "KJ_BUILD_DIR is not set";      \
-    for (const char* prog : {"kj_station", "kj_lockserver", "kj_admin"})              \
-        ASSERT_TRUE(std::filesystem::exists(Program(prog))) << prog;
-
 TEST_P(Stations, AppendLoopsKeepEveryRecordOnceAndWhole) {
-    REQUIRE_PROGRAMS();
+    KJ_REQUIRE_PROGRAMS("kj_station", "kj_lockserver", "kj_admin");
     constexpr int kStations = 3;
     const int count = 400;
     Setup(kStations);
@@ -126,7 +121,7 @@ TEST_P(Stations, AppendLoopsKeepEveryRecordOnceAndWhole) {
 }
 
 TEST_P(Stations, ReadLocksCoexistAndAWriteLockWaitsForBoth) {
-    REQUIRE_PROGRAMS();
+    KJ_REQUIRE_PROGRAMS("kj_station", "kj_lockserver", "kj_admin");
     Setup(3);
     auto a = Start(1), b = Start(2), w = Start(3);
     a->Send("lock " + kFile + " R");
@@ -158,7 +153,7 @@ TEST_P(Stations, ReadLocksCoexistAndAWriteLockWaitsForBoth) {
 }
 
 TEST_P(Stations, OwnReadLockBlocksOwnWriteLock) {
-    REQUIRE_PROGRAMS();
+    KJ_REQUIRE_PROGRAMS("kj_station", "kj_lockserver", "kj_admin");
     Setup(1);
     // The station never gets past its own lock: it gives up after 6 messages.
     auto a = Start(1, {"--note-ms", "5", "--max-messages", "6"});
@@ -181,7 +176,7 @@ TEST_P(Stations, OwnReadLockBlocksOwnWriteLock) {
 }
 
 TEST_P(Stations, KilledStationsLock) {
-    REQUIRE_PROGRAMS();
+    KJ_REQUIRE_PROGRAMS("kj_station", "kj_lockserver", "kj_admin");
     Setup(2);
     auto a = Start(1), b = Start(2);
     a->Send("lock " + kFile + " W");
