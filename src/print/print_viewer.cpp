@@ -639,6 +639,11 @@ bool TfPozri::TakeMenuRequest() {
     return r;
 }
 
+void TfPozri::MenuChosen(int item) {
+    PolozkaMenu(item);
+    Prekresli();
+}
+
 void TfPozri::PolozkaMenu(int item) {
     switch (item) {
         case 1: PrintOnPrinter(PrintTarget::Printer); break;

@@ -15,6 +15,7 @@ namespace kj {
 namespace {
 
 using rectest::TempStation;
+namespace fs = std::filesystem;
 
 std::vector<std::string> Pairs(int n, const std::string& initial = "x") {
     std::vector<std::string> items;
@@ -58,7 +59,7 @@ TEST(DialogPosition, StoredValuesReplaceTheComputedOnesAndAreClamped) {
         {925, 669, {0, 0}, {0, 0}, {924, 668}},
     };
     for (const auto& k : cases)
-        EXPECT_EQ(PlaceDialog(k.left, k.top, k.form, k.stored, work), k.placed) << k.stored.left;
+        EXPECT_EQ(PlaceDialog(k.left, k.top, k.form, k.stored, work), k.placed) << k.stored.x;
 }
 
 // ---- keys of every dialog ----

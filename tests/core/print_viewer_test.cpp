@@ -261,10 +261,10 @@ TEST_F(ViewerTest, PrintTakesDensityTopMarginDiacriticsSemicolonsAndCopiesFromTh
 
 TEST_F(ViewerTest, SemicolonSwitchToggledTwiceLeavesItEmpty) {
     Open("stredniky.txt", PrintFile({"a;b"}, 3));
-    v.PopupChosen(7);
+    v.MenuChosen(7);
     EXPECT_EQ(GetReg(s.c, kSysPar, "stredniky"), "Ano");
     EXPECT_EQ(Shown(1), "a b");
-    v.PopupChosen(7);
+    v.MenuChosen(7);
     EXPECT_EQ(GetReg(s.c, kSysPar, "stredniky"), "");
     EXPECT_EQ(ReadHost(s.Work("par/sys.par")).find("Ano"), std::string::npos);
     EXPECT_EQ(Shown(1), "a;b");
@@ -280,8 +280,8 @@ TEST_F(ViewerTest, PrinterSetUpIsStoredOnlyWhenAPrinterWasChosen) {
         answers.erase(answers.begin());
         return a;
     };
-    v.PopupChosen(2);
-    v.PopupChosen(2);  // cancelled: the choice stays
+    v.MenuChosen(2);
+    v.MenuChosen(2);  // cancelled: the choice stays
     EXPECT_EQ(offered, (std::vector<std::string>{"", "Kancelar HP"}));
     EXPECT_EQ(GetReg(s.c, kSysPar, "TiskDefault"), "Kancelar HP");
 }
@@ -357,11 +357,11 @@ TEST_F(ViewerTest, SpaceEditsTheLineInPlaceAndAltF9CopiesLinesIntoDoklad) {
 TEST_F(ViewerTest, RecodingConvertsEveryLineInPlaceBothWays) {
     const std::string win = PrintFile({"Čeština řádek"_cz, "žluť"_cz}, 16);
     Open("kody.txt", win);
-    v.PopupChosen(9);  // to DOS
+    v.MenuChosen(9);  // to DOS
     const std::string dos = ReadHost(s.Work("kody.txt"));
     EXPECT_EQ(dos.size(), win.size());
     EXPECT_EQ(dos, PrintFile({WinToDos("Čeština řádek"_cz), WinToDos("žluť"_cz)}, 16));
-    v.PopupChosen(8);  // back to Windows
+    v.MenuChosen(8);  // back to Windows
     EXPECT_EQ(ReadHost(s.Work("kody.txt")), win);
     EXPECT_EQ(Shown(1), "Čeština řádek"_cz);
 }

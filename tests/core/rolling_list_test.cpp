@@ -12,6 +12,7 @@
 namespace kj {
 namespace {
 
+namespace fs = std::filesystem;
 using key::Mod;
 
 // Every hook an operation reaches writes its name down.
@@ -428,7 +429,9 @@ TEST_F(RollingListTest, BlockMarks) {
     for (const auto& k : steps) {
         list.JdiNa(k.row, 0);
         Press(list, k.vk, k.mods);
-        if (k.start) EXPECT_EQ(list.blockStart(), k.start) << k.row;
+        if (k.start) {
+            EXPECT_EQ(list.blockStart(), k.start) << k.row;
+        }
         EXPECT_EQ(list.blockEnd(), k.end) << k.row;
         EXPECT_EQ(list.current(), k.current) << k.row;
         EXPECT_EQ(Marked(list), k.marked) << k.row;
@@ -454,7 +457,9 @@ TEST_F(RollingListTest, TypedNumbersFollowTheFiftyMillisecondRule) {
         else if (k.digit == 'H') Press(list, key::kHome);
         else Type(list, k.digit);
         EXPECT_EQ(list.current(), k.current) << k.digit;
-        if (k.digit == 0) EXPECT_EQ(list.typedDigits(), "");
+        if (k.digit == 0) {
+            EXPECT_EQ(list.typedDigits(), "");
+        }
     }
     EXPECT_EQ(list.typedDigits(), "35");
     list.options.rowOffset = 100;
