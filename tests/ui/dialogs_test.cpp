@@ -44,37 +44,6 @@ void Snap(QWidget& w, const std::string& name) {
     if (dir && *dir) w.grab().save(QString::fromStdString(std::string(dir) + "/" + name + ".png"));
 }
 
-// Every visible label, button and field of the dialog lies inside it and
-// shows its text whole.
-void ExpectWhole(QWidget& d) {
-    int checked = 0;
-    for (QWidget* w : d.findChildren<QWidget*>()) {
-        if (!w->isVisibleTo(&d)) continue;
-        int need = 0;
-        QString text;
-        if (auto* l = qobject_cast<QLabel*>(w)) {
-            text = l->text();
-            need = l->sizeHint().width();
-        } else if (auto* r = qobject_cast<QRadioButton*>(w)) {
-            text = r->text();
-            need = r->sizeHint().width();
-        } else if (auto* b = qobject_cast<QPushButton*>(w)) {
-            text = b->text().remove('&');
-            need = b->fontMetrics().horizontalAdvance(text);
-        } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
-            text = e->text();
-            need = e->fontMetrics().horizontalAdvance(text) + 6;
-        } else {
-            continue;
-        }
-        ++checked;
-        EXPECT_TRUE(d.rect().contains(QRect(w->mapTo(&d, QPoint(0, 0)), w->size())))
-            << "outside the dialog: " << text.toStdString();
-        EXPECT_LE(need, w->width()) << "cut: " << text.toStdString();
-    }
-    EXPECT_GT(checked, 0);
-}
-
 // Runs `fn` on the modal dialog once one other than `skip` is open; fails
 // the test when none appears within three seconds.
 void WhenModal(std::function<void(QWidget&)> fn, QWidget* skip = nullptr, int left = 300) {

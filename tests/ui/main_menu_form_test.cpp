@@ -1,41 +1,42 @@
 #include <gtest/gtest.h>
 
-#include <QPushButton>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
 #include <csignal>
-#include <filesystem>
-#include <fstream>
 
-#include "host_files.h"
+#include "core/rec_station.h"
 #include "logbook/car_list.h"
 #include "qt_app.h"
 #include "screens/qt/table_browser_form.h"
 #include "services/cp1250.h"
 #include "services/params.h"
-#include "services/scripted_dialogs.h"
 #include "shell/qt/main_menu_form.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {
 
-namespace fs = std::filesystem;
+// Station 03 of an installation with `cars` cars.
+struct MenuStation : rectest::TempStation {
+    explicit MenuStation(int cars = 0) {
+        TestApp();
+        Install({{"UZIVATEL", "03"}});
+        if (cars == 0) return;
+        TfKJ_auta list(c);
+        list.showEditor = [n = 0](RecordEditor& e) mutable {
+            e.FormShow();
+            e.SetText(1, "1A" + std::to_string(++n) + " 0001");
+            e.KeyDown(key::kF2);
+        };
+        list.Otevri();
+        for (int i = 0; i < cars; ++i) list.KeyDown(key::kF4, key::Mod::None);
+        list.Zavri();
+    }
+    std::string Protocol() const { return ReadHost(Data("PROTOKOL.PRT")); }
+};
 
-TEST(MainMenuForm, LayoutCaptionsAndEscEndsWithProtocolLine) {
-    TestApp();
-    TestDir dir;
-    WriteHost(dir.path() / "work" / "data.adr", "\\data\\\r\n");
-    WriteHost(dir.path() / "work" / "prog.adr", "\\prog\\\r\n");
-    fs::create_directories(dir.path() / "data");
-    HostFileSystem files((dir.path() / "work").string(), dir.str());
-    ScriptedDialogs ui;
-    Common c(files, ui);
-    SetJobIn(c, "", "UZIVATEL", "03");
-    InitCommon(c);
-
-    MainMenuForm form(c);
+TEST(MainMenuForm, CaptionsAndEscEndsWithProtocolLine) {
+    MenuStation s;
+    MainMenuForm form(s.c);
     form.show();
     form.FormActivate();
     EXPECT_EQ(form.windowTitle(), QString("VELTOR 03"));
@@ -47,66 +48,33 @@ TEST(MainMenuForm, LayoutCaptionsAndEscEndsWithProtocolLine) {
                                      QString::fromUtf8("Cestovní příkaz"),
                                      QString::fromUtf8("Tabulka cílů"), "Tisky", "F1-help",
                                      QString::fromUtf8("Ctrl+F1-průvodce")}));
-    EXPECT_EQ(buttons[0]->geometry(), QRect(80, 56, 97, 25));
-    EXPECT_EQ(buttons[3]->geometry(), QRect(88, 162, 75, 25));
+    ExpectWhole(form);
 
     // Esc on a focused button reaches the form first and ends the program.
     buttons[1]->setFocus();
     QTest::keyClick(buttons[1], Qt::Key_Escape);
     EXPECT_FALSE(form.isVisible());
-    std::string prot = ReadHost(dir.path() / "data" / "PROTOKOL.PRT");
+    const std::string prot = s.Protocol();
     ASSERT_EQ(prot.size(), 160u);
-    std::string record = prot.substr(81, static_cast<unsigned char>(prot[80]));
-    EXPECT_NE(record.find("* KONEC Knihy jízd, n=   "_cz), std::string::npos);
+    EXPECT_NE(prot.substr(81, static_cast<unsigned char>(prot[80])).find("* KONEC Knihy jízd, n=   "_cz),
+              std::string::npos);
 }
 
 TEST(MainMenuForm, CtrlF1OpensTheGuideAndIsConsumed) {
-    TestApp();
-    TestDir dir;
-    HostFileSystem files(dir.str(), dir.str());
-    ScriptedDialogs ui;
-    Common c(files, ui);
-    MainMenuForm form(c);
+    MenuStation s;
+    MainMenuForm form(s.c);
     form.show();
-    auto* first = form.findChildren<QPushButton*>().front();
-    QTest::keyClick(first, Qt::Key_F1, Qt::ControlModifier);
-    ASSERT_EQ(ui.Count("guide"), 1);
-    EXPECT_EQ(ui.Last("guide"), "KJ");
-    EXPECT_EQ(ui.shown.back().items.front(), "NAVODY\\");
+    QTest::keyClick(form.findChildren<QPushButton*>().front(), Qt::Key_F1, Qt::ControlModifier);
+    ASSERT_EQ(s.ui.Count("guide"), 1);
+    EXPECT_EQ(s.ui.Last("guide"), "KJ");
+    EXPECT_EQ(s.ui.shown.back().items.front(), "C:\\PROG\\NAVODY\\");
     EXPECT_TRUE(form.isVisible());
 }
-
-// A station over an installation with two cars, for the menu's own loops.
-struct MenuStation {
-    MenuStation() : files((dir.path() / "work").string(), dir.str()), c(files, ui) {
-        TestApp();
-        WriteHost(dir.path() / "work" / "data.adr", "\\data\\\r\n");
-        WriteHost(dir.path() / "work" / "prog.adr", "\\prog\\\r\n");
-        fs::create_directories(dir.path() / "data");
-        SetJobIn(c, "", "UZIVATEL", "03");
-        InitCommon(c);
-        TfKJ_auta cars(c);
-        cars.showEditor = [](RecordEditor& e) {
-            static int n = 0;
-            e.FormShow();
-            e.SetText(1, "1A" + std::to_string(++n) + " 0001");
-            e.KeyDown(key::kF2);
-        };
-        cars.Otevri();
-        for (int i = 0; i < 2; ++i) cars.KeyDown(key::kF4, key::Mod::None);
-        cars.Zavri();
-    }
-    std::string Protocol() const { return ReadHost(dir.path() / "data" / "PROTOKOL.PRT"); }
-    TestDir dir;
-    HostFileSystem files;
-    ScriptedDialogs ui;
-    Common c;
-};
 
 // Enter presses the focused button; the buttons of screens not built yet,
 // and Enter on a car, say that the function is being prepared.
 TEST(MainMenuForm, EnterPressesTheFocusedButton) {
-    MenuStation s;
+    MenuStation s(2);
     MainMenuForm form(s.c);
     form.show();
     form.activateWindow();
@@ -164,7 +132,7 @@ TEST(MainMenuForm, EnterPressesTheFocusedButton) {
 TEST(MainMenuForm, TermAndHangUpSignalsEndLikeEsc) {
     for (int signal : {SIGTERM, SIGHUP}) {
         SCOPED_TRACE(signal);
-        MenuStation s;
+        MenuStation s(2);
         MainMenuForm form(s.c);
         form.EndOnSignals();
         form.show();
