@@ -1,32 +1,21 @@
 #include <gtest/gtest.h>
 
-#include <deque>
-#include <functional>
-
+#include "editor_scripts.h"
 #include "logbook/destinations.h"
 #include "rec_station.h"
-#include "screens/key_codes.h"
 #include "services/cp1250.h"
 #include "services/field_codec.h"
-#include "services/params.h"
 #include "services/picture.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {
 
-using rectest::ReadHost;
-using rectest::WriteHost;
-namespace fs = std::filesystem;
+using namespace rectest;
 using key::Mod;
-using Script = std::function<void(RecordEditor&)>;
 
-struct Station : rectest::Station {
-    explicit Station(const fs::path& root) : rectest::Station(root, "03") {
-        fs::create_directories(root / "DATA");
-        c.dataDirCache = "C:\\DATA\\";
-    }
-    std::string File(const std::string& name) const { return ReadHost(root / "DATA" / name); }
+struct Station : TempStation {
+    Station() { UseDataDir(); }
+    std::string File(const std::string& name) const { return ReadHost(Data(name)); }
 };
 
 std::string Place(const std::string& name, double km) {
@@ -38,14 +27,9 @@ std::string Place(const std::string& name, double km) {
     return r;
 }
 
-struct Cile : TfKJCile {
-    explicit Cile(Common& c) : TfKJCile(c) {
-        showEditor = [this](RecordEditor& e) {
-            if (scripts.empty()) return;
-            Script s = std::move(scripts.front());
-            scripts.pop_front();
-            s(e);
-        };
+// The destinations; the pick lists opened from the editor play the queued keys.
+struct Cile : Scripted<TfKJCile> {
+    explicit Cile(Common& c) : Scripted<TfKJCile>(c) {
         showPickList = [this](TfSoub& list) {
             ++picks;
             if (pickKeys.empty()) return;
@@ -53,23 +37,13 @@ struct Cile : TfKJCile {
             pickKeys.pop_front();
         };
     }
-    void Key(int vk) { KeyDown(vk, Mod::None); }
-    std::deque<Script> scripts;
     std::deque<std::vector<int>> pickKeys;
     int picks = 0;
 };
 
 // Types a destination without the pick lists: place, purpose, km, F2.
 Script Typed(const std::string& place, const std::string& purpose, const std::string& km) {
-    return [=](RecordEditor& e) {
-        e.FormShow();
-        e.SetText(1, place);
-        e.KeyDown(key::kDown);
-        e.SetText(2, purpose);
-        e.KeyDown(key::kDown);
-        e.SetText(3, km);
-        e.KeyDown(key::kF2);
-    };
+    return Fill({{1, place}, {2, purpose}, {3, km}});
 }
 
 TEST(Destinations, LayoutAndPickFromThePlaces) {
@@ -77,9 +51,8 @@ TEST(Destinations, LayoutAndPickFromThePlaces) {
     EXPECT_EQ(ColumnOffset(DeclareColumns(cile::kColumns), 3), 82);
     EXPECT_EQ(ColumnOffset(DeclareColumns(cile::kColumns), 4), 88);
 
-    TestDir dir;
-    Station s(dir.path());
-    WriteHost(s.root / "DATA" / "kjmista.dta", Place("Brno", 12.5) + Place("Olomouc", 80));
+    Station s;
+    WriteHost(s.Data("kjmista.dta"), Place("Brno", 12.5) + Place("Olomouc", 80));
     Cile b(s.c);
     ASSERT_EQ(b.Otevri(), 0);
     EXPECT_EQ(b.caption(), " Místo                                    Účel "_cz);
@@ -122,8 +95,7 @@ TEST(Destinations, LayoutAndPickFromThePlaces) {
 }
 
 TEST(Destinations, SamePlaceStandsTogetherAfterTheSortAndSearchFindsAPurpose) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     Cile b(s.c);
     ASSERT_EQ(b.Otevri(), 0);
     b.scripts.push_back(Typed("Zlín"_cz, "porada vedení"_cz, "98"));
