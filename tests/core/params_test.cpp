@@ -7,7 +7,6 @@
 #include "services/cp1250.h"
 #include "services/io_codes.h"
 #include "services/params.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {
@@ -15,8 +14,7 @@ namespace {
 using namespace rectest;
 
 TEST(SetReg, InPlaceRewritingByTheBytes) {
-    TestDir dir;
-    Station s(dir.path());
+    TempStation s;
     const std::string file = "par\\okna.par";
     const fs::path host = s.work / "par" / "okna.par";
     auto bytes = [&] { return ReadHost(host); };
@@ -65,8 +63,7 @@ TEST(SetReg, InPlaceRewritingByTheBytes) {
 }
 
 TEST(SetReg, OddFilesLimitsAndUnsafeValues) {
-    TestDir dir;
-    Station s(dir.path());
+    TempStation s;
 
     // LF line ends: every write lands on its own line.
     WriteHost(s.work / "lf.par", "A : 1\nB : 2\n");
@@ -112,8 +109,7 @@ TEST(SetReg, OddFilesLimitsAndUnsafeValues) {
 }
 
 TEST(ParamFiles, FailuresAreShownWithTheirTexts) {
-    TestDir dir;
-    Station s(dir.path());
+    TempStation s;
     EXPECT_EQ(GetReg(s.c, "none.par", "A"), "");
     EXPECT_EQ(GetReg(s.c, "nodir\\none.par", "A"), "");
     EXPECT_TRUE(s.ui.shown.empty());
