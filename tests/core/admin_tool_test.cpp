@@ -1,14 +1,10 @@
 // The administrator's tool kj_admin run as a process on an installation made
 // with the program's own services. Needs KJ_BUILD_DIR (set by ctest).
 
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <sstream>
-#include <string>
-#include <vector>
 
-#include "services/field_codec.h"
-#include "services/io_codes.h"
 #include "services/lock_table.h"
 #include "services/protocol.h"
 #include "station_procs.h"

@@ -1,11 +1,7 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
-#include "rec_station.h"
 #include "screens/char_window.h"
 #include "screens/font_map.h"
-#include "screens/key_codes.h"
-#include "services/cp1250.h"
-#include "services/field_codec.h"
 
 namespace kj {
 namespace {

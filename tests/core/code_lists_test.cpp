@@ -1,4 +1,4 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include "editor_scripts.h"
 #include "logbook/car_list.h"
@@ -7,11 +7,7 @@
 #include "logbook/places.h"
 #include "logbook/purposes.h"
 #include "logbook/trip_record.h"
-#include "rec_station.h"
-#include "services/cp1250.h"
-#include "services/field_codec.h"
 #include "services/locks.h"
-#include "services/picture.h"
 #include "services/table_writeback.h"
 #include "shell/main_menu.h"
 

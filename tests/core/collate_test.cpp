@@ -1,11 +1,8 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <algorithm>
-#include <string>
-#include <vector>
 
 #include "services/collate.h"
-#include "services/cp1250.h"
 
 namespace kj {
 namespace {

@@ -1,9 +1,6 @@
-#include <gtest/gtest.h>
-
-#include <string>
+#include "kj_test.h"
 
 #include "screens/column.h"
-#include "services/cp1250.h"
 
 namespace kj {
 namespace {

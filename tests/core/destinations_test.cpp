@@ -1,11 +1,7 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include "editor_scripts.h"
 #include "logbook/destinations.h"
-#include "rec_station.h"
-#include "services/cp1250.h"
-#include "services/field_codec.h"
-#include "services/picture.h"
 
 namespace kj {
 namespace {

@@ -3,13 +3,8 @@
 // the results, the guide's file. What the dialogs look like on screen is
 // checked on the Qt forms (tests/ui/dialogs_test.cpp).
 
+#include "kj_test.h"
 #include "screens/dialog_layout.h"
-
-#include <gtest/gtest.h>
-
-#include "rec_station.h"
-#include "services/cp1250.h"
-#include "services/params.h"
 
 namespace kj {
 namespace {

@@ -1,12 +1,8 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <array>
 #include <cmath>
 #include <limits>
-#include <string>
-
-#include "services/cp1250.h"
-#include "services/field_codec.h"
 
 namespace kj {
 namespace {

@@ -1,13 +1,7 @@
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <string>
-#include <vector>
+#include "kj_test.h"
 
 #include "screens/field_walker.h"
-#include "screens/key_codes.h"
 #include "screens/pen_code.h"
-#include "services/cp1250.h"
 
 namespace kj {
 namespace {

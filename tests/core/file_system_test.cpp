@@ -1,13 +1,6 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
-#include <filesystem>
 #include <fstream>
-
-#include "host_files.h"
-#include "services/cp1250.h"
-#include "services/file_system.h"
-#include "services/io_codes.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {

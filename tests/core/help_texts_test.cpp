@@ -3,20 +3,10 @@
 // convert without loss, fit the 80-column help print, and every help topic
 // and guide the screens ask for is found where the program looks for it.
 
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
-#include <filesystem>
-#include <string>
-#include <vector>
-
-#include "host_files.h"
 #include "screens/dialog_layout.h"
-#include "services/common.h"
-#include "services/cp1250.h"
-#include "services/file_system.h"
-#include "services/picture.h"
 #include "services/record_file.h"
-#include "services/scripted_dialogs.h"
 
 namespace fs = std::filesystem;
 

@@ -1,14 +1,7 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <deque>
 #include <sstream>
-#include <string>
-#include <vector>
-
-#include "rec_station.h"
-#include "services/cp1250.h"
-#include "services/io_codes.h"
-#include "services/params.h"
 
 namespace kj {
 namespace {

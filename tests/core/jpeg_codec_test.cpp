@@ -1,9 +1,7 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <cstdlib>
-#include <string>
 
-#include "services/field_codec.h"
 #include "services/jpeg_codec.h"
 
 namespace kj {

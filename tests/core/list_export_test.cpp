@@ -1,19 +1,11 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
 #include <fstream>
 
-#include "host_files.h"
-#include "fault_fs.h"
 #include "screens/column.h"
 #include "screens/list_export.h"
-#include "services/cp1250.h"
-#include "services/field_codec.h"
-#include "services/io_codes.h"
-#include "services/scripted_dialogs.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {

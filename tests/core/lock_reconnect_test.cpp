@@ -3,11 +3,9 @@
 // middle of a session, and a network that hands every reply over one byte
 // at a time. Needs KJ_BUILD_DIR (set by ctest).
 
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "loopback.h"
 #include "station_procs.h"

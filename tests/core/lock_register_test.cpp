@@ -1,19 +1,11 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <deque>
-#include <filesystem>
 #include <fstream>
 #include <memory>
-#include <vector>
 
-#include "host_files.h"
-#include "fault_fs.h"
-#include "services/cp1250.h"
-#include "services/io_codes.h"
 #include "services/lock_client.h"
 #include "services/locks.h"
-#include "services/scripted_dialogs.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {

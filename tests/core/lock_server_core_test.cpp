@@ -1,11 +1,8 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <algorithm>
 #include <random>
-#include <string>
-#include <vector>
 
-#include "services/cp1250.h"
 #include "services/lock_server_core.h"
 
 namespace kj {

@@ -2,16 +2,13 @@
 // port of its own choosing, spoken to over TCP. Needs KJ_BUILD_DIR (set by
 // ctest) to find the program; skipped without it.
 
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <cerrno>
 #include <memory>
 #include <random>
-#include <string>
-#include <vector>
 
 #include "loopback.h"
-#include "services/cp1250.h"
 #include "station_procs.h"
 
 namespace kj {

@@ -2,22 +2,15 @@
 // 127.0.0.1: exact wire bytes, the bounded wait for a reply, dead
 // connections, connecting at start-up and the keep-alive.
 
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "loopback.h"
-#include "services/common.h"
-#include "services/cp1250.h"
-#include "services/file_system.h"
 #include "services/lock_client.h"
 #include "services/lock_socket.h"
 #include "services/locks.h"
-#include "services/scripted_dialogs.h"
 #include "shell/main_menu.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {

@@ -1,14 +1,8 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
-#include <filesystem>
 #include <fstream>
 
-#include "host_files.h"
-#include "services/cp1250.h"
-#include "services/params.h"
-#include "services/scripted_dialogs.h"
 #include "shell/main_menu.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {

@@ -1,12 +1,4 @@
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
-#include "rec_station.h"
-#include "services/cp1250.h"
-#include "services/io_codes.h"
-#include "services/params.h"
+#include "kj_test.h"
 
 namespace kj {
 namespace {

@@ -1,11 +1,8 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <cmath>
 #include <cstdio>
 #include <limits>
-
-#include "services/cp1250.h"
-#include "services/picture.h"
 
 namespace kj {
 namespace {

@@ -1,12 +1,8 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include "print/port_printer.h"
 #include "print/print_viewer.h"
 #include "print_station.h"
-#include "services/cp1250.h"
-#include "services/params.h"
-#include "services/picture.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {

@@ -1,10 +1,7 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include "print/print_fonts.h"
 #include "print_station.h"
-#include "services/cp1250.h"
-#include "services/params.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {

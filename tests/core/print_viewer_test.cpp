@@ -1,15 +1,9 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include "print/print_output.h"
 #include "print/print_viewer.h"
 #include "print_station.h"
-#include "screens/key_codes.h"
-#include "services/cp1250.h"
-#include "services/io_codes.h"
-#include "services/params.h"
-#include "services/picture.h"
 #include "services/protocol.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {

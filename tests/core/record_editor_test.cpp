@@ -1,14 +1,10 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <cstring>
 
-#include "rec_station.h"
-#include "screens/key_codes.h"
 #include "screens/record_editor.h"
 #include "screens/table_browser.h"
-#include "services/cp1250.h"
 #include "services/locks.h"
-#include "services/picture.h"
 
 namespace kj {
 namespace {

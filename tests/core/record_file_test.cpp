@@ -1,9 +1,5 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
-#include "rec_station.h"
-#include "services/cp1250.h"
-#include "services/field_codec.h"
-#include "services/io_codes.h"
 #include "services/record_file.h"
 
 namespace kj {

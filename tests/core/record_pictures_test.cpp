@@ -1,17 +1,9 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
-#include <filesystem>
 #include <fstream>
 
-#include "host_files.h"
-#include "fault_fs.h"
 #include "screens/record_pictures.h"
-#include "services/cp1250.h"
-#include "services/field_codec.h"
-#include "services/io_codes.h"
 #include "services/protocol.h"
-#include "services/scripted_dialogs.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {

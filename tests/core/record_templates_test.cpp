@@ -1,15 +1,10 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
-#include <filesystem>
 #include <fstream>
 
-#include "host_files.h"
 #include "screens/column.h"
 #include "screens/record_checksum.h"
 #include "screens/record_templates.h"
-#include "services/cp1250.h"
-#include "services/scripted_dialogs.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {

@@ -1,13 +1,9 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <random>
 
-#include "rec_station.h"
-#include "screens/key_codes.h"
 #include "screens/rolling_list.h"
-#include "services/cp1250.h"
 #include "services/jpeg_codec.h"
-#include "services/params.h"
 
 namespace kj {
 namespace {

@@ -1,16 +1,11 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 #include <random>
 #include <regex>
-#include <string>
 #include <tuple>
-#include <vector>
 
-#include "rec_station.h"
-#include "services/io_codes.h"
 #include "services/sort_file.h"
 
 namespace kj {

@@ -3,7 +3,7 @@
 // "master.job" of the data directory. kj_station processes, killed with
 // SIGKILL where a crash is the point. Needs KJ_BUILD_DIR (set by ctest).
 
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,8 +11,6 @@
 #include <random>
 #include <regex>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "station_procs.h"
 

@@ -3,13 +3,11 @@
 // through the register "FOT.tab" or through the lock server (kj_lockserver
 // on 127.0.0.1). Needs KJ_BUILD_DIR (set by ctest) to find the programs.
 
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <csignal>
 #include <map>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "station_procs.h"
 

@@ -1,10 +1,6 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
-#include "rec_station.h"
-#include "screens/key_codes.h"
 #include "screens/sys_params.h"
-#include "services/cp1250.h"
-#include "services/picture.h"
 
 namespace kj {
 namespace {

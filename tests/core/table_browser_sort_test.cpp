@@ -1,15 +1,11 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <cstring>
 
 #include "editor_scripts.h"
-#include "rec_station.h"
 #include "screens/column_sort.h"
-#include "services/cp1250.h"
-#include "services/field_codec.h"
 #include "services/jpeg_codec.h"
 #include "services/locks.h"
-#include "services/picture.h"
 
 namespace kj {
 namespace {

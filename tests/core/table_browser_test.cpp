@@ -1,15 +1,10 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <cstring>
 
 #include "editor_scripts.h"
-#include "rec_station.h"
 #include "screens/record_templates.h"
-#include "services/cp1250.h"
-#include "services/field_codec.h"
-#include "services/io_codes.h"
 #include "services/locks.h"
-#include "services/picture.h"
 
 namespace kj {
 namespace {

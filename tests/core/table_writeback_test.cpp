@@ -5,7 +5,7 @@
 // directory, and reaches the disk in an order that a power loss cannot turn
 // into an empty file.
 
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <signal.h>
 #include <sys/stat.h>
@@ -15,15 +15,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <functional>
 #include <random>
-#include <string>
 #include <thread>
-#include <vector>
 
-#include "rec_station.h"
-#include "services/io_codes.h"
-#include "services/params.h"
 #include "services/table_writeback.h"
 
 namespace kj {

@@ -1,8 +1,5 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 #include <iconv.h>
-
-#include "services/cp1250.h"
-#include "services/picture.h"
 
 namespace kj {
 namespace {

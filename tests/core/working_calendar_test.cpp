@@ -1,17 +1,10 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <array>
-#include <functional>
 #include <ostream>
-#include <string>
-#include <vector>
 
 #include "logbook/working_calendar.h"
-#include "rec_station.h"
-#include "screens/key_codes.h"
-#include "services/cp1250.h"
 #include "services/dates.h"
-#include "test_dir.h"
 
 namespace kj {
 

@@ -1,10 +1,9 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <QComboBox>
 #include <QTableWidget>
 #include <QTest>
 
-#include "core/rec_station.h"
 #include "logbook/qt/calendar_form.h"
 #include "qt_app.h"
 #include "services/dates.h"

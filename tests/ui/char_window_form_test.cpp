@@ -3,19 +3,16 @@
 // core/char_window_test.cpp); here: the form shows it whole and forwards
 // every key. With KJ_SHOTS set to a directory, pictures are saved there.
 
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <QColorDialog>
 #include <QFontDialog>
 #include <QTest>
 
-#include "core/rec_station.h"
 #include "qt_app.h"
 #include "screens/char_window.h"
 #include "screens/qt/char_window_form.h"
 #include "screens/qt/sys_params_form.h"
-#include "services/cp1250.h"
-#include "services/params.h"
 
 namespace kj {
 namespace {

@@ -1,4 +1,4 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <QHeaderView>
 #include <QMenu>
@@ -7,7 +7,6 @@
 #include <QTableView>
 #include <QTest>
 
-#include "core/rec_station.h"
 #include "logbook/car_list.h"
 #include "logbook/destinations.h"
 #include "qt_app.h"
@@ -15,8 +14,6 @@
 #include "screens/qt/record_editor_form.h"
 #include "screens/qt/table_browser_form.h"
 #include "screens/qt/yes_no_dialog.h"
-#include "services/cp1250.h"
-#include "services/picture.h"
 #include "shell/qt/main_menu_form.h"
 
 namespace kj {

@@ -3,7 +3,7 @@
 // it and its text shown whole. With KJ_DIALOG_PNG_DIR set, every dialog is
 // also saved as a picture there.
 
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <QDir>
 #include <QLabel>
@@ -15,9 +15,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
-#include <filesystem>
 
-#include "host_files.h"
 #include "qt_app.h"
 #include "screens/qt/busy_notice.h"
 #include "screens/qt/choice_dialog.h"
@@ -27,10 +25,7 @@
 #include "screens/qt/qt_dialogs.h"
 #include "screens/qt/wait_note.h"
 #include "screens/qt/yes_no_dialog.h"
-#include "services/cp1250.h"
-#include "services/params.h"
 #include "services/qt/qt_text.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {

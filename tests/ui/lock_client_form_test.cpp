@@ -1,16 +1,13 @@
 // TfClient: its keep-alive timer follows the connection, and the main menu
 // closes it when it closes.
 
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include "core/loopback.h"
 #include "qt_app.h"
-#include "services/cp1250.h"
 #include "services/lock_client.h"
 #include "services/qt/lock_client_form.h"
-#include "services/scripted_dialogs.h"
 #include "shell/qt/main_menu_form.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {

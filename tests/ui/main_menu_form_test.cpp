@@ -1,15 +1,12 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <QTableView>
 #include <QTest>
 #include <csignal>
 
-#include "core/rec_station.h"
 #include "logbook/car_list.h"
 #include "qt_app.h"
 #include "screens/qt/table_browser_form.h"
-#include "services/cp1250.h"
-#include "services/params.h"
 #include "shell/qt/main_menu_form.h"
 
 namespace kj {

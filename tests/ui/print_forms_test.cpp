@@ -1,4 +1,4 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -8,7 +8,6 @@
 #include <QTest>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 
 #include "core/print_station.h"
 #include "print/print_output.h"
@@ -16,8 +15,6 @@
 #include "print/qt/qt_print_canvas.h"
 #include "qt_app.h"
 #include "screens/qt/calculator_form.h"
-#include "services/cp1250.h"
-#include "services/picture.h"
 #include "services/qt/qt_text.h"
 
 namespace kj {

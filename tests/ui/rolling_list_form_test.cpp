@@ -1,19 +1,15 @@
 // The rolling list on its Qt form, driven by real key and mouse events.
 // With KJ_LIST_PNG set to a file name, the form is also saved as a picture.
 
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 
-#include "core/rec_station.h"
 #include "qt_app.h"
 #include "screens/qt/rolling_list_form.h"
-#include "services/cp1250.h"
-#include "services/params.h"
-#include "services/picture.h"
 #include "services/qt/qt_text.h"
 
 namespace kj {

@@ -3,17 +3,15 @@
 // opened from a button. With KJ_BROWSER_PNG_DIR set, both windows are saved
 // there as pictures.
 
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <QLabel>
 #include <QTest>
 #include <cstring>
 
-#include "core/rec_station.h"
 #include "qt_app.h"
 #include "screens/qt/record_editor_form.h"
 #include "screens/qt/table_browser_form.h"
-#include "services/cp1250.h"
 #include "services/jpeg_codec.h"
 #include "services/locks.h"
 #include "services/record_file.h"
