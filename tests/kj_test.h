@@ -18,3 +18,7 @@
 #include "services/io_codes.h"
 #include "services/params.h"
 #include "services/picture.h"
+
+namespace kj {
+namespace fs = std::filesystem;
+}  // namespace kj

@@ -6,8 +6,6 @@
 namespace kj {
 namespace {
 
-namespace fs = std::filesystem;
-
 // Station 07 on computer "PC01".
 struct Station : rectest::TempStation {
     Station() { Install({{"UZIVATEL", "07"}, {"POCITAC", "PC01"}}); }

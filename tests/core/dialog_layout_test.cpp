@@ -10,7 +10,6 @@ namespace kj {
 namespace {
 
 using rectest::TempStation;
-namespace fs = std::filesystem;
 
 std::vector<std::string> Pairs(int n, const std::string& initial = "x") {
     std::vector<std::string> items;

@@ -8,8 +8,6 @@
 #include "screens/dialog_layout.h"
 #include "services/record_file.h"
 
-namespace fs = std::filesystem;
-
 namespace kj {
 namespace {
 

@@ -10,8 +10,6 @@
 namespace kj {
 namespace {
 
-namespace fs = std::filesystem;
-
 // One FOT.tab entry as it lies on disk.
 std::string Entry(const std::string& name12, const std::string& station4, const std::string& mode) {
     EXPECT_EQ(name12.size(), 12u);

@@ -9,17 +9,7 @@
 namespace kj {
 namespace {
 
-namespace fs = std::filesystem;
-
-struct Station {
-    explicit Station(const fs::path& root) : host(root.string(), root.string()), fs(host), c(fs, ui) {
-        c.workAreaSize = [] { return std::pair{1024, 768}; };
-    }
-    HostFileSystem host;
-    FaultFs fs;
-    ScriptedDialogs ui;
-    Common c;
-};
+using Station = rectest::TempStation;
 
 // The colour of content row y of the fake window: one grey level per band of
 // 100 rows, so a row of a capture tells where it came from.
@@ -66,8 +56,7 @@ public:
 };
 
 TEST(ScreenShot, WindowWithinOnePageIsOneCapture) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     FakeWindow w;
     w.height = 900;  // higher than the work area (768) less 20
     w.clientHeight = 800;
@@ -78,7 +67,7 @@ TEST(ScreenShot, WindowWithinOnePageIsOneCapture) {
     EXPECT_EQ(w.top, 0);
 
     // a.bmp is the client area (640 x 648 after the height change).
-    const std::string bmp = ReadHost(dir.path() / "a.bmp");
+    const std::string bmp = ReadHost(s.work / "a.bmp");
     ASSERT_GE(bmp.size(), 54u);
     const auto* p = reinterpret_cast<const unsigned char*>(bmp.data());
     EXPECT_EQ(bmp.substr(0, 2), "BM");
@@ -87,13 +76,13 @@ TEST(ScreenShot, WindowWithinOnePageIsOneCapture) {
     EXPECT_EQ(bmp.size(), 54u + 640u * 3u * 648u);
 
     RgbImage shot;
-    ASSERT_EQ(DecodeJpeg(ReadHost(dir.path() / "shot.jpg"), &shot), "");
+    ASSERT_EQ(DecodeJpeg(ReadHost(s.work / "shot.jpg"), &shot), "");
     EXPECT_EQ(shot.width, 640);
     EXPECT_EQ(shot.height, 648);
     EXPECT_NEAR(shot.Pixel(10, 50)[0], BandGrey(50), 3);
     EXPECT_NEAR(shot.Pixel(10, 550)[0], BandGrey(550), 3);
     EXPECT_EQ(s.ui.Texts("beep"), (std::vector<std::string>{"Snímek je hotov"_cz}));
-    EXPECT_FALSE(fs::exists(dir.path() / "b.bmp"));
+    EXPECT_FALSE(fs::exists(s.work / "b.bmp"));
 
     // Mode 1 makes a low window 600 high; a lower one stays as it is in mode 0.
     FakeWindow low;
@@ -109,8 +98,7 @@ TEST(ScreenShot, WindowWithinOnePageIsOneCapture) {
 }
 
 TEST(ScreenShot, TallWindowIsTwoCapturesComposed) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     FakeWindow w;  // 600 rows visible of 1,000; controls down to 990
     w.contentHeight = 1000;
     w.controlsBottom = 990;
@@ -122,11 +110,11 @@ TEST(ScreenShot, TallWindowIsTwoCapturesComposed) {
     EXPECT_EQ(w.scroll, 0);
     EXPECT_EQ(s.ui.Texts("beep"),
               (std::vector<std::string>{"Klikněte prosím a čekejte na zpracování obrázku"_cz}));
-    EXPECT_TRUE(fs::exists(dir.path() / "a.bmp"));
-    EXPECT_TRUE(fs::exists(dir.path() / "b.bmp"));
+    EXPECT_TRUE(fs::exists(s.work / "a.bmp"));
+    EXPECT_TRUE(fs::exists(s.work / "b.bmp"));
 
     RgbImage shot;
-    ASSERT_EQ(DecodeJpeg(ReadHost(dir.path() / "tall.jpg"), &shot), "");
+    ASSERT_EQ(DecodeJpeg(ReadHost(s.work / "tall.jpg"), &shot), "");
     EXPECT_EQ(shot.width, 800);
     EXPECT_EQ(shot.height, 1150);
     // Content row y lies at picture row y; below the content the picture is white.
@@ -154,8 +142,7 @@ TEST(ScreenShot, ComposeCutsAndOverlaysExactly) {
 }
 
 TEST(ScreenShot, PersonalDataScramblesAndFaultsAreShown) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     s.c.set.personalData = true;
     FakeWindow w;
     ASSERT_TRUE(ScreenShot(s.c, w, "secret.jpg", 0));
@@ -170,7 +157,7 @@ TEST(ScreenShot, PersonalDataScramblesAndFaultsAreShown) {
     broken.captureWorks = false;
     EXPECT_FALSE(ScreenShot(s.c, broken, "x.jpg", 0));
     EXPECT_EQ(SaveFormImage(s.c, broken, "x.bmp"), io::kInvalidParameter);
-    EXPECT_FALSE(fs::exists(dir.path() / "x.jpg"));
+    EXPECT_FALSE(fs::exists(s.work / "x.jpg"));
 
     s.fs.Plan("out.jpg").writeCode = io::kDiskWriteError;
     EXPECT_FALSE(ScreenShot(s.c, w, "out.jpg", 0));

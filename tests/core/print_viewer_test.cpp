@@ -8,7 +8,6 @@
 namespace kj {
 namespace {
 
-namespace fs = std::filesystem;
 using printtest::PrintFile;
 using printtest::RecordingCanvas;
 using printtest::RecordingJob;

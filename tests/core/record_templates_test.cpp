@@ -1,7 +1,5 @@
 #include "kj_test.h"
 
-#include <fstream>
-
 #include "screens/column.h"
 #include "screens/record_checksum.h"
 #include "screens/record_templates.h"
@@ -9,14 +7,7 @@
 namespace kj {
 namespace {
 
-namespace fs = std::filesystem;
-
-struct Station {
-    explicit Station(const fs::path& root) : host(root.string(), root.string()), c(host, ui) {}
-    HostFileSystem host;
-    ScriptedDialogs ui;
-    Common c;
-};
+using Station = rectest::TempStation;
 
 SloupecPopis Column(std::string_view title, std::string_view mask, int width) {
     SloupecPopis s;
@@ -34,14 +25,13 @@ TEST(RecordTemplates, FileNameKeysAndStoredLines) {
     EXPECT_EQ(TemplateKey(1), "  1");
     EXPECT_EQ(TemplateKey(12), " 12");
 
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     Sloupce cols = Trip();
     cols[0].value = "01.02.24";
     cols[1].value = "Brno";
     cols[2].value = "  12.5";
     StoreTemplate(s.c, "par\\Auta.F12", cols);
-    EXPECT_EQ(ReadHost(dir.path() / "par" / "Auta.F12"),
+    EXPECT_EQ(ReadHost(s.work / "par" / "Auta.F12"),
               "  1 : 01.02.24\r\n  2 : Brno\r\n  3 :   12.5\r\n");
 
     // Ctrl+F12 then F4 and Shift+F12: the editable fields take the stored
@@ -65,8 +55,7 @@ TEST(RecordTemplates, FileNameKeysAndStoredLines) {
 }
 
 TEST(RecordTemplates, ListRepeatRewritesTheRecordOnlyOnYes) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     Sloupce cols = Trip();
     const std::string file = TemplateFile("Jizdy");
 
@@ -78,7 +67,7 @@ TEST(RecordTemplates, ListRepeatRewritesTheRecordOnlyOnYes) {
     SlozVetu(cols, source.data());
     Sloupce work = Trip();
     StoreTemplateFromRecord(s.c, file, work, source.data());
-    EXPECT_EQ(ReadHost(dir.path() / "par" / "Jizdy.F12"),
+    EXPECT_EQ(ReadHost(s.work / "par" / "Jizdy.F12"),
               "  1 : 01.02.24\r\n  2 : Praha     \r\n  3 :  100.0\r\n");
 
     cols[0].value = "150324";
@@ -109,8 +98,7 @@ TEST(RecordChecksum, SumAndStampDetectChanges) {
     EXPECT_EQ(RecordChecksum(rec, 4), 0x180u);
     EXPECT_EQ(RecordChecksum(rec, 0), 0u);
 
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     std::string record = "ABCDEF";
     const RecordStamp stamp = RecordStamp::Of(record.data(), record.size());
     EXPECT_EQ(stamp.sum, RecordChecksum(record.data(), record.size()));

@@ -8,7 +8,6 @@
 namespace kj {
 namespace {
 
-namespace fs = std::filesystem;
 using key::Mod;
 
 // Every hook an operation reaches writes its name down.

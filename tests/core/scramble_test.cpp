@@ -1,17 +1,9 @@
 #include "kj_test.h"
 
-#include <fstream>
-
 #include "services/protocol.h"
 
 namespace kj {
 namespace {
-
-namespace fs = std::filesystem;
-
-void WriteHost(const fs::path& p, const std::string& bytes) {
-    std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 TEST(Scramble, KeyCyclesAndRotationsRunOneToSeven) {
     // Zero bytes show the key byte of each position rotated right by 1..7:
@@ -39,27 +31,25 @@ TEST(Scramble, RoundTripAndEmptyInputs) {
 }
 
 TEST(Scramble, FileInBlocksOf250) {
-    TestDir dir;
-    HostFileSystem files(dir.str(), dir.str());
-    ScriptedDialogs ui;
-    Common c(files, ui);
+    rectest::TempStation s;
+    Common& c = s.c;
 
     std::string data;
     for (int i = 0; i < 600; ++i) data += static_cast<char>(i * 7 + 3);
-    WriteHost(dir.path() / "a.jpg", data);
+    WriteHost(s.work / "a.jpg", data);
     ASSERT_EQ(ScrambleFile(c, "a.jpg"), io::kOk);
     const std::string& k = SystemKey();
-    std::string scrambled = ReadHost(dir.path() / "a.jpg");
+    std::string scrambled = ReadHost(s.work / "a.jpg");
     EXPECT_EQ(scrambled, Scramble(data.substr(0, 250), k) + Scramble(data.substr(250, 250), k) +
                              Scramble(data.substr(500), k));
     EXPECT_NE(scrambled, Scramble(data, k));  // each block starts the key afresh
     ASSERT_EQ(UnscrambleFile(c, "a.jpg"), io::kOk);
-    EXPECT_EQ(ReadHost(dir.path() / "a.jpg"), data);
+    EXPECT_EQ(ReadHost(s.work / "a.jpg"), data);
 
     // One byte is left alone; a missing file is reported.
-    WriteHost(dir.path() / "b.jpg", "x");
+    WriteHost(s.work / "b.jpg", "x");
     EXPECT_EQ(ScrambleFile(c, "b.jpg"), io::kOk);
-    EXPECT_EQ(ReadHost(dir.path() / "b.jpg"), "x");
+    EXPECT_EQ(ReadHost(s.work / "b.jpg"), "x");
     EXPECT_EQ(ScrambleFile(c, "c.jpg"), io::kFileNotFound);
 }
 

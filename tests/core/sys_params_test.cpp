@@ -5,7 +5,6 @@
 namespace kj {
 namespace {
 
-namespace fs = std::filesystem;
 using Entries = std::vector<std::pair<std::string, std::string>>;
 
 // Station 07 working in root/work with its own "master.job".

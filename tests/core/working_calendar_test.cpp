@@ -15,7 +15,6 @@ void PrintTo(const TfKalendar::Pocty& p, std::ostream* os) {
 
 namespace {
 
-namespace fs = std::filesystem;
 using namespace key;
 
 struct Station : rectest::Station {

@@ -19,8 +19,6 @@
 namespace kj {
 namespace {
 
-namespace fs = std::filesystem;
-
 struct Station : rectest::TempStation {
     Station() {
         TestApp();

@@ -30,8 +30,6 @@
 namespace kj {
 namespace {
 
-namespace fs = std::filesystem;
-
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 void Snap(QWidget& w, const std::string& name) {

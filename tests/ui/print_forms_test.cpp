@@ -20,8 +20,6 @@
 namespace kj {
 namespace {
 
-namespace fs = std::filesystem;
-
 struct Station : rectest::OwnDir, printtest::Station {
     Station() : printtest::Station(dir.path()) { TestApp(); }
 };
