@@ -22,3 +22,7 @@
 namespace kj {
 namespace fs = std::filesystem;
 }  // namespace kj
+
+// In a test double: an override that writes its own name down in `calls`.
+#define KJ_RECORD_CALL(name) \
+    void name() override { calls.push_back(#name); }

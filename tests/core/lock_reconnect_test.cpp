@@ -156,10 +156,7 @@ TEST(LockReconnect, LocksAreTakenAgainAfterTheServerRestarted) {
     // What could be had back is held: station 1's read lock of C.
     ASSERT_TRUE(Ask(*two, "free C.DTA", "HELD R 01   JAN NOVÁK")) << two->output();
     ASSERT_TRUE(Ask(*one, "free A.DTA", "HELD W 02   EVA MALÁ")) << one->output();
-    for (auto* p : {one.get(), two.get()}) {
-        p->Send("quit");
-        EXPECT_EQ(p->ExitCode(), 0) << p->output();
-    }
+    for (auto* p : {one.get(), two.get()}) EXPECT_EQ(p->Quit(), 0) << p->output();
 }
 
 // Every reply reaches the stations one byte per segment: each is read whole,
@@ -190,8 +187,7 @@ TEST(LockReconnect, RepliesSplitByteByByteAreReadWhole) {
     EXPECT_EQ(grants, kLocks) << log;
     for (auto* p : {one.get(), two.get()}) {
         EXPECT_EQ(p->output().find("BEEP"), std::string::npos) << p->output();
-        p->Send("quit");
-        EXPECT_EQ(p->ExitCode(), 0) << p->output();
+        EXPECT_EQ(p->Quit(), 0) << p->output();
     }
 }
 

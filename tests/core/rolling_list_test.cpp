@@ -10,9 +10,6 @@ namespace {
 
 using key::Mod;
 
-// Every hook an operation reaches writes its name down.
-#define KJ_CALL(name) \
-    void name() override { calls.push_back(#name); }
 
 // A list of synthetic rows with two columns. An optional index shows the
 // stored records in reverse order. Every hook is recorded.
@@ -43,11 +40,11 @@ protected:
         Text(1) = std::to_string(record_);
         Text(2) = name(record_);
     }
-    KJ_CALL(PredZavrenim) KJ_CALL(Novy) KJ_CALL(KlF5) KJ_CALL(KlF12) KJ_CALL(KlDel)
-    KJ_CALL(KlCtrlMezera) KJ_CALL(KlAltMezera) KJ_CALL(Setrid1) KJ_CALL(BezTrideni)
-    KJ_CALL(KlAltF12) KJ_CALL(KlCtrlF9) KJ_CALL(UlozOpakovani) KJ_CALL(VlozOpakovani)
-    KJ_CALL(KlShiftF4) KJ_CALL(KlPlus) KJ_CALL(KlMinus) KJ_CALL(KlKrat) KJ_CALL(ExportExcel)
-    KJ_CALL(ExportDbf) KJ_CALL(KlikMysi) KJ_CALL(PoOznaceni)
+    KJ_RECORD_CALL(PredZavrenim) KJ_RECORD_CALL(Novy) KJ_RECORD_CALL(KlF5) KJ_RECORD_CALL(KlF12) KJ_RECORD_CALL(KlDel)
+    KJ_RECORD_CALL(KlCtrlMezera) KJ_RECORD_CALL(KlAltMezera) KJ_RECORD_CALL(Setrid1) KJ_RECORD_CALL(BezTrideni)
+    KJ_RECORD_CALL(KlAltF12) KJ_RECORD_CALL(KlCtrlF9) KJ_RECORD_CALL(UlozOpakovani) KJ_RECORD_CALL(VlozOpakovani)
+    KJ_RECORD_CALL(KlShiftF4) KJ_RECORD_CALL(KlPlus) KJ_RECORD_CALL(KlMinus) KJ_RECORD_CALL(KlKrat) KJ_RECORD_CALL(ExportExcel)
+    KJ_RECORD_CALL(ExportDbf) KJ_RECORD_CALL(KlikMysi) KJ_RECORD_CALL(PoOznaceni)
     void NactenKod() override { calls.push_back("NactenKod " + penCode()); }
     void Oprav() override { calls.push_back("Oprav " + std::to_string(current())); }
     void Zrus(int row) override { calls.push_back("Zrus " + std::to_string(row)); }

@@ -97,6 +97,16 @@ public:
             // The process has gone; its output tells why.
         }
     }
+    // Sends a command and waits for the text that answers it.
+    bool Ask(const std::string& command, const std::string& answer, int ms = 5000) {
+        Send(command);
+        return WaitFor(answer, ms);
+    }
+    // Tells a station to end; its exit code.
+    int Quit() {
+        Send("quit");
+        return ExitCode();
+    }
     void CloseInput() {
         if (in_ >= 0) ::close(in_);
         in_ = -1;
