@@ -29,11 +29,6 @@ QTableWidgetItem* Cell(CalendarForm& f, TfKalendar& k, int day) {
 
 QColor Colour(int bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, bgr >> 16); }
 
-// With KJ_SHOTS set to a directory the form's pictures are saved there.
-void Save(QWidget& w, const char* name) {
-    if (const char* dir = std::getenv("KJ_SHOTS")) w.grab().save(QString::fromUtf8(dir) + "/" + name);
-}
-
 TEST(CalendarForm, KeysMouseChoosersAndButtons) {
     Station s;
     TfKalendar k(s.c);
@@ -46,7 +41,7 @@ TEST(CalendarForm, KeysMouseChoosersAndButtons) {
         EXPECT_EQ(f.sgKalendar()->item(0, 2)->text(), "1");  // a Wednesday
         EXPECT_EQ(Cell(f, k, 31)->background().color(), Colour(kalendar::kChosenColour));
         EXPECT_EQ(Cell(f, k, 1)->background().color(), Colour(kalendar::kMarkedColour));
-        Save(f, "kalendar.png");
+        Shot(f, "kalendar");
         Press(f, Qt::Key_Right);  // 1 February 2025, a Saturday
         EXPECT_EQ(f.lMesic()->text(), QString::fromUtf8("únor"));
         EXPECT_EQ(f.cbMesic()->currentText(), "2");
@@ -55,7 +50,7 @@ TEST(CalendarForm, KeysMouseChoosersAndButtons) {
         Press(f, Qt::Key_Down);
         EXPECT_EQ(Cell(f, k, 1)->background().color(),
                   QApplication::palette().color(QPalette::Window));
-        Save(f, "kalendar-f5.png");
+        Shot(f, "kalendar-f5");
         Press(f, Qt::Key_Up);
         Press(f, Qt::Key_Left);  // back into January
         Press(f, Qt::Key_Return);

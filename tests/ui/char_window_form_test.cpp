@@ -1,7 +1,7 @@
 // The character window on its Qt form with real keys and the mouse. What
 // the window stores and how it lays out its cells is the core's (tests in
 // core/char_window_test.cpp); here: the form shows it whole and forwards
-// every key. With KJ_SHOTS set to a directory, pictures are saved there.
+// every key.
 
 #include "kj_test.h"
 
@@ -24,10 +24,6 @@ struct Station : rectest::TempStation {
         Install({{"UZIVATEL", "07"}});
     }
 };
-
-void Shot(QWidget& w, const char* name) {
-    if (const char* dir = std::getenv("KJ_SHOTS")) w.grab().save(QString::fromUtf8(dir) + "/" + name);
-}
 
 class FakePickers : public AppearancePickers {
 public:
@@ -102,7 +98,7 @@ TEST(CharWindowForm, ControlsShowTheFieldsWholeInTheirAppearance) {
     EXPECT_EQ(f.windowTitle(), QString("Test "));
     EXPECT_EQ(f.pos(), QPoint(30, 40));
     ExpectWhole(f);
-    Shot(f, "okno.png");
+    Shot(f, "okno");
     for (int i = 1; i <= 6; ++i)
         EXPECT_EQ(f.edit(i)->maxLength(), t.window.layout().fields[i - 1].maxLength) << i;
     EXPECT_EQ(f.label(2)->text(), QString::fromUtf8("Částka"));
@@ -380,7 +376,7 @@ TEST(SysParamsForm, EditsAndStoresWithRealKeys) {
     EXPECT_EQ(f.windowTitle(), QString::fromUtf8(" Parametry systému PC01"));
     EXPECT_EQ(f.edit(SysParams::kDan2)->text(), QString(" 12.00"));
     ExpectWhole(f);
-    Shot(f, "parsys.png");
+    Shot(f, "parsys");
 
     Press(Qt::Key_Down);
     Press(Qt::Key_Down);

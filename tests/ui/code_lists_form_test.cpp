@@ -26,11 +26,6 @@ struct Station : rectest::TempStation {
     }
 };
 
-void Save(QWidget& w, const char* name) {
-    if (const char* dir = std::getenv("KJ_CODELIST_PNG_DIR"))
-        w.grab().save(QString::fromUtf8(dir) + "/" + name);
-}
-
 TEST(CodeListForms, RegistrationTypedWithKeysIsUpperCasedAndDuplicatesRefused) {
     Station s;
     TfKJ_auta b(s.c);
@@ -241,7 +236,7 @@ TEST(CodeListForms, MainMenuOpensTheCarListAndTheDestinations) {
         int shown = -1;
         WhenOpen<TableBrowserForm>([&](TableBrowserForm& f) {
             shown = f.browser().count();
-            Save(f, (std::string(file) + ".png").c_str());
+            Shot(f, file);
             QTest::keyClick(f.sgRol(), Qt::Key_Escape);
         });
         button->click();

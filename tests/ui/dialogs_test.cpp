@@ -1,7 +1,6 @@
 // The standard dialogs on their Qt forms, driven by real key events. Each
 // dialog is checked once on screen: every label, button and field inside
-// it and its text shown whole. With KJ_DIALOG_PNG_DIR set, every dialog is
-// also saved as a picture there.
+// it and its text shown whole.
 
 #include "kj_test.h"
 
@@ -31,11 +30,6 @@ namespace kj {
 namespace {
 
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
-void Snap(QWidget& w, const std::string& name) {
-    const char* dir = std::getenv("KJ_DIALOG_PNG_DIR");
-    if (dir && *dir) w.grab().save(QString::fromStdString(std::string(dir) + "/" + name + ".png"));
-}
 
 // Runs `fn` on the modal dialog once one other than `skip` is open; fails
 // the test when none appears within three seconds.
@@ -113,7 +107,7 @@ TEST_F(Dialogs, YesNoRemembersTheAnswerTheFocusAndThePlace) {
         EXPECT_EQ(d.palette().color(QPalette::Window), QColor(255, 200, 200));
         ExpectWhole(d);
         expectFocusOn(d, form.noButton(), form.yesButton());  // nothing remembered
-        Snap(d, "yes_no");
+        Shot(d, "yes_no");
         QTest::keyClicks(Focus(d), "a");
     });
     EXPECT_TRUE(ui.AskYesNo(10, 10, q));
@@ -180,7 +174,7 @@ TEST_F(Dialogs, FieldsEnterAcceptsEverythingAndUpDownSkipHeadings) {
         EXPECT_EQ(form.label(2)->text(), U("Tisknout také:"));
         EXPECT_FALSE(form.field(2)->isVisible());
         EXPECT_EQ(d.focusWidget(), form.field(1));
-        Snap(d, "fields");
+        Shot(d, "fields");
         QTest::keyClicks(form.field(1), "150123");
         for (auto [key, field] : {std::pair{Qt::Key_Down, 3}, {Qt::Key_Down, 4},
                                   {Qt::Key_Down, 1}, {Qt::Key_Up, 4}, {Qt::Key_Up, 3}}) {
@@ -230,7 +224,7 @@ TEST_F(Dialogs, FieldsOfTheSystemFitTheirPlaces) {
             for (std::size_t k = 1; k <= ask.items.size() / 2; ++k)
                 EXPECT_LE(form.label(static_cast<int>(k))->geometry().right(),
                           form.field(static_cast<int>(k))->x());
-            Snap(d, "fields_system_" + std::to_string(++n));
+            Shot(d, "fields_system_" + std::to_string(++n));
             Key(d, Qt::Key_Escape);
         });
         ui.AskFields(10, 10, {}, ask.items, ask.title);
@@ -267,7 +261,7 @@ TEST_F(Dialogs, Fields120StringsOpenInTwoColumns122AreRefused) {
         ExpectWhole(d);
         Key(d, Qt::Key_Up);  // from field 1 round to field 60
         EXPECT_EQ(d.focusWidget(), form.field(60));
-        Snap(d, "fields_two_columns");
+        Shot(d, "fields_two_columns");
         Key(d, Qt::Key_Escape);
     });
     EXPECT_FALSE(ui.AskFields(1, 1, {}, items, "Šedesát polí"_cz));
@@ -280,7 +274,7 @@ TEST_F(Dialogs, Fields120StringsOpenInTwoColumns122AreRefused) {
         auto* box = qobject_cast<QMessageBox*>(&d);
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(box->text(), U("Šedesát polí - příliš mnoho parametrů"));
-        Snap(d, "beep_message");
+        Shot(d, "beep_message");
         Key(d, Qt::Key_Return);
     });
     EXPECT_FALSE(ui.AskFields(1, 1, {}, items, "Šedesát polí"_cz));
@@ -360,7 +354,7 @@ TEST_F(Dialogs, ChoiceStartsOnTheRememberedItemAndSkipsDisabledOnes) {
         // Item 2 is remembered but disabled: the choice starts on item 3.
         EXPECT_EQ(d.focusWidget(), form.item(3));
         EXPECT_TRUE(form.item(3)->isChecked());
-        Snap(d, "choice");
+        Shot(d, "choice");
         for (auto [key, item] : {std::pair{Qt::Key_Down, 4}, {Qt::Key_Down, 1},
                                  {Qt::Key_Down, 3}, {Qt::Key_Up, 1}, {Qt::Key_Up, 4}}) {
             Key(d, key);
@@ -430,7 +424,7 @@ TEST_F(Dialogs, ChoiceRememberedBeyondTheItemsDoubleClickOkButtonAndTwoColumns) 
         ExpectWhole(d);
         Key(d, Qt::Key_Up);
         EXPECT_EQ(form.current(), 40);
-        Snap(d, "choice_two_columns");
+        Shot(d, "choice_two_columns");
         Key(d, Qt::Key_Return);
     });
     EXPECT_EQ(ui.ChooseItem(1, 1, {}, items, "Výběr"_cz), 40);
@@ -449,7 +443,7 @@ TEST_F(Dialogs, BusyRunsWithoutBlockingAndRemembersItsTop) {
     EXPECT_EQ(busy.textLabel()->text(), busy.windowTitle());
     ExpectWhole(busy);
     EXPECT_EQ(busy.timer().interval(), 300);
-    Snap(busy, "busy");
+    Shot(busy, "busy");
     for (int i = 0; i < 9; ++i) busy.Tick();
     EXPECT_EQ(busy.bar()->value(), 10);
     busy.Tick();
@@ -488,7 +482,7 @@ TEST_F(Dialogs, NoteExpiresOrAClickStopsTheWaiting) {
         WhenModal([&](QWidget& n) {
             EXPECT_EQ(&n, &note);
             ExpectWhole(n);
-            Snap(n, "note");
+            Shot(n, "note");
             WhenModal(
                 [&](QWidget& q) {
                     EXPECT_EQ(q.windowTitle(),
@@ -523,7 +517,7 @@ TEST_F(Dialogs, HelpBoxShowsTheNonEmptyLinesInAFixedFont) {
                   U(" v samostatném zápise s datumem nižším než je datum"));
         EXPECT_TRUE(QFontInfo(box.labels()[0]->font()).fixedPitch());
         ExpectWhole(d);
-        Snap(d, "help_box");
+        Shot(d, "help_box");
         Key(d, Qt::Key_Return);  // only Esc closes the box
         EXPECT_TRUE(d.isVisible());
         Key(d, Qt::Key_Escape);
@@ -541,7 +535,7 @@ TEST_F(Dialogs, GuideShowsTheFileAndSavesItAfterF2) {
         EXPECT_EQ(d.windowTitle(), U("Knihy jízd_ nápověda : NAVODY\\"));
         EXPECT_EQ(w.text()->toPlainText(), U("Průvodce knihou jízd\nF4 přidá jízdu"));
         EXPECT_TRUE(w.text()->isReadOnly());
-        Snap(d, "guide");
+        Shot(d, "guide");
         QTest::keyClicks(w.text(), "x");
         EXPECT_EQ(w.text()->toPlainText(), U("Průvodce knihou jízd\nF4 přidá jízdu"));
         QTest::keyClick(w.text(), Qt::Key_F2);

@@ -10,7 +10,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <cstdlib>
 #include <functional>
+#include <string>
 
 namespace kj {
 
@@ -38,6 +40,13 @@ void WhenOpen(std::function<void(W&)> act, int tries = 300) {
             ADD_FAILURE() << "no window appeared";
         }
     });
+}
+
+// With KJ_SHOTS set to a directory, the widget is saved there as a picture
+// `name`.png, for a look at what the tests show.
+inline void Shot(QWidget& w, const std::string& name) {
+    if (const char* dir = std::getenv("KJ_SHOTS"); dir && *dir)
+        w.grab().save(QString::fromStdString(std::string(dir) + "/" + name + ".png"));
 }
 
 // Every visible label, button and field of the window lies inside it and

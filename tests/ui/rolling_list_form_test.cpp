@@ -1,5 +1,4 @@
 // The rolling list on its Qt form, driven by real key and mouse events.
-// With KJ_LIST_PNG set to a file name, the form is also saved as a picture.
 
 #include "kj_test.h"
 
@@ -217,18 +216,16 @@ TEST_F(RollingListFormTest, CzechPenKeysGuideAndAppearanceMenu) {
     EXPECT_EQ(grid->height(), list.layout().grid.height);
 }
 
-// Space edits from the form; with KJ_LIST_PNG set to a file name the form
-// is saved there with marks and the search box in use.
+// Space edits from the form; before it, the form is saved with marks and
+// the search box in use (KJ_SHOTS).
 TEST_F(RollingListFormTest, SpaceEditsAndThePicture) {
     list.options.enterEdits = true;
     Open(40);
-    if (const char* png = std::getenv("KJ_LIST_PNG")) {
-        for (int k : {Qt::Key_PageDown, Qt::Key_Down, Qt::Key_Down, Qt::Key_Insert, Qt::Key_Insert,
-                      Qt::Key_F3})
-            Key(k);
-        form.eHled()->setText("Tatra");
-        form.grab().save(QString::fromUtf8(png));
-    }
+    for (int k : {Qt::Key_PageDown, Qt::Key_Down, Qt::Key_Down, Qt::Key_Insert, Qt::Key_Insert,
+                  Qt::Key_F3})
+        Key(k);
+    form.eHled()->setText("Tatra");
+    Shot(form, "list");
     Key(Qt::Key_Space);
     EXPECT_EQ(list.calls.back(), "Oprav " + std::to_string(list.current()));
 }

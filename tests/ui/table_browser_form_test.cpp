@@ -49,10 +49,6 @@ public:
     }
 };
 
-void Save(QWidget& w, const char* name) {
-    if (const char* dir = std::getenv("KJ_BROWSER_PNG_DIR")) w.grab().save(QString(dir) + "/" + name);
-}
-
 TEST(TableBrowserForm, ShowsButtonsLinesPictureAndEditsThroughTheEditorForm) {
     TestApp();
     rectest::TempStation s;
@@ -102,14 +98,14 @@ TEST(TableBrowserForm, ShowsButtonsLinesPictureAndEditsThroughTheEditorForm) {
     ASSERT_NE(shown, nullptr);
     ASSERT_FALSE(shown->pixmap().isNull());
     EXPECT_EQ(shown->pixmap().width(), 160);
-    Save(form, "browser.png");
+    Shot(form, "browser");
 
     // The editor opens over the current record; Esc in it writes nothing.
     WhenOpen<RecordEditorForm>([&](RecordEditorForm& e) {
         QApplication::processEvents();
         EXPECT_EQ(e.edit(1)->text().trimmed(), QStringLiteral("Brno"));
         ExpectWhole(e);
-        Save(e, "editor.png");
+        Shot(e, "editor");
         e.edit(1)->setText(QStringLiteral("Praha"));
         QTest::keyClick(e.edit(1), Qt::Key_Escape);
     });
