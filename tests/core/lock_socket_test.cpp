@@ -10,7 +10,6 @@
 #include "services/lock_client.h"
 #include "services/lock_socket.h"
 #include "services/locks.h"
-#include "shell/main_menu.h"
 
 namespace kj {
 namespace {
@@ -235,31 +234,6 @@ TEST(LockSocket, ConnectingAtStartUp) {
                   std::vector<std::string>{"Server VELTOR není spuštěn, obraťte se na správce sítě."_cz});
         EXPECT_EQ(s.c.lock.server, nullptr);
         EXPECT_FALSE(s.link.keepAliveRunning());
-    }
-    // The main menu's activation ends the program when the server is away,
-    // and goes on when it is there.
-    {
-        Station s("127.0.0.1:" + std::to_string(ClosedPort()));
-        MainMenu menu(s.c);
-        menu.connectLockServer = [&] { return ConnectLockServer(s.c, s.link); };
-        EXPECT_FALSE(menu.Activate());
-        EXPECT_EQ(s.ui.Count("beep"), 1);
-        EXPECT_EQ(menu.caption(), "");
-    }
-    {
-        FakeServer server([](int, const LockServerRequest&) { return Action{}; });
-        Station s(server.address());
-        MainMenu menu(s.c);
-        menu.connectLockServer = [&] { return ConnectLockServer(s.c, s.link); };
-        EXPECT_TRUE(menu.Activate());
-        EXPECT_TRUE(menu.Activate());  // every activation; still one connection
-        EXPECT_EQ(s.c.lock.server, &s.link);
-        EXPECT_FALSE(menu.timerEnabled());
-        EXPECT_EQ(menu.caption(), "VELTOR 03");
-        s.link.KeepAliveTick();  // the server has taken the connection once it answers
-        EXPECT_EQ(s.c.lock.lastReply, "OK");
-        EXPECT_EQ(s.ui.Count("beep"), 0);
-        EXPECT_EQ(server.connections(), 1);
     }
 }
 
