@@ -8,6 +8,10 @@
 #include <QPushButton>
 #include <QSocketNotifier>
 
+#include "logbook/qt/calendar_form.h"
+#include "logbook/qt/logbook_forms.h"
+#include "logbook/trip_logbook.h"
+#include "logbook/working_calendar.h"
 #include "screens/qt/focus_return.h"
 #include "screens/qt/table_browser_form.h"
 #include "services/cp1250.h"
@@ -72,6 +76,11 @@ MainMenuForm::MainMenuForm(Common& c, QWidget* parent) : QWidget(parent), c_(c),
         c_.ui.ShowGuide(ProgPath(c_, "\\NAVODY\\"), "KJ");
         bKnihy_jizd_->setFocus();
     });
+
+    // TfKalendar and the logbook are made once; the calendar's form is its
+    // view for the whole run.
+    calendar_ = new CalendarForm(menu_.kalendar(), this);
+    WireLogbook(menu_.kniha(), this);
 
     timer1_.setInterval(1000);
     connect(&timer1_, &QTimer::timeout, this, &MainMenuForm::Timer1Timer);

@@ -17,6 +17,8 @@ class QSocketNotifier;
 
 namespace kj {
 
+class CalendarForm;
+
 class MainMenuForm final : public QWidget {
     Q_OBJECT
 public:
@@ -72,6 +74,7 @@ public:
 private:
     QPushButton* bhelp_ = nullptr;
     QPushButton* bpruvodce_ = nullptr;
+    CalendarForm* calendar_ = nullptr;
     QTimer timer1_;
     bool closing_ = false;
     std::unique_ptr<EndSignals> endSignals_;
