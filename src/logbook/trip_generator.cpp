@@ -235,7 +235,7 @@ void TfKJ_jizdy::Generator() {
 
     // 4-5. The km.
     std::string answer = Spaces(13);
-    if (!AskOneField(c_.ui, 25, 20, " Kolik KM požadujete vygenerovat ", answer)) return;
+    if (!AskOneField(c_.ui, 25, 20, " Kolik KM požadujete vygenerovat "_cz, answer)) return;
     z.km = StrToFloatLoose(answer);
     if (z.km <= 0) return;
     vygenerovaneKm = 0;

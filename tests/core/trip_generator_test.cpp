@@ -164,6 +164,8 @@ TEST(TripGenerator, PeriodAndKmDialogs) {
     ASSERT_EQ(asked.size(), 4u);
     EXPECT_EQ(asked[0], (std::vector<std::string>{"010326", "010326"}));  // the book's first and last dates
     EXPECT_EQ(r.s.ui.shown[0].text, " Období (F1-vysviť kalendář)"_cz);
+    EXPECT_EQ(r.s.ui.shown.back().items,
+              (std::vector<std::string>{" Kolik KM požadujete vygenerovat "_cz, Spaces(13)}));
     EXPECT_EQ(r.b.obdobiOd, "020326");
     EXPECT_EQ(r.b.obdobiDo, "090326");
     EXPECT_TRUE(r.b.picked.empty());  // the km question was left with Esc

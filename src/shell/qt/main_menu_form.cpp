@@ -79,7 +79,7 @@ MainMenuForm::MainMenuForm(Common& c, QWidget* parent) : QWidget(parent), c_(c),
 
     // TfKalendar and the logbook are made once; the calendar's form is its
     // view for the whole run.
-    calendar_ = new CalendarForm(menu_.kalendar(), this);
+    calendar_ = std::make_unique<CalendarForm>(menu_.kalendar());
     WireLogbook(menu_.kniha(), this);
 
     timer1_.setInterval(1000);
@@ -87,6 +87,8 @@ MainMenuForm::MainMenuForm(Common& c, QWidget* parent) : QWidget(parent), c_(c),
     timer1_.start();
     bKnihy_jizd_->setFocus();
 }
+
+MainMenuForm::~MainMenuForm() = default;
 
 ShowList MainMenuForm::ShowModal() {
     return [this](TfSoub& list) {
