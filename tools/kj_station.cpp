@@ -23,6 +23,12 @@
 //   free NAME          IfVolny                         -> FREE | HELD text
 //   append NAME COUNT  COUNT times: write lock, append one record, unlock
 //                      -> APPENDED COUNT notes N nolock K
+//   trip SPZ DATE KM [HOLDMS]
+//                      the logbook SPZ.dta of a private car: F4, the date and
+//                      the business km typed, the editor held open HOLDMS ms
+//                      (after printing EDITING), F2, then the logbook closed
+//                      (its sort asks the odometer question, answered Esc)
+//                      -> TRIP SPZ count N odometer R
 //   quit
 // Messages of the core appear as "BEEP text" and "NOTE text". Start-up ends
 // with "READY station register" or "READY station server address"; an
@@ -58,6 +64,10 @@
 #include "services/lock_socket.h"
 #include "services/locks.h"
 #include "services/params.h"
+#include "logbook/car_list.h"
+#include "logbook/trip_logbook.h"
+#include "screens/key_codes.h"
+#include "services/picture.h"
 #include "services/record_file.h"
 
 namespace {
@@ -156,12 +166,42 @@ int AppendOnce(Common& c, const std::string& path, const std::string& record) {
     return rc != io::kOk ? rc : closed;
 }
 
+// One trip added through the logbook as a user adds it; the result line.
+std::string AddTrip(Common& c, const std::string& spz, const std::string& date,
+                    const std::string& km, int holdMs) {
+    VetaAuta car;
+    car.SetText(auta::kSpz, spz);
+    car.SetText(auta::kDruh, "SOUKROME");
+    AktualniVozidlo() = car;
+    TfKJ_jizdy book(c);
+    book.showEditor = [&](RecordEditor& e) {
+        PrintLine("EDITING " + spz);
+        e.FormShow();
+        e.SetText(jizdy::kFieldDatum, date);
+        while (e.Current() < jizdy::kFieldKmSluzebni) e.KeyDown(key::kDown);
+        e.SetText(jizdy::kFieldKmSluzebni, km);
+        e.KeyDown(key::kDown);
+        if (holdMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
+        e.KeyDown(key::kF2);
+    };
+    if (book.Otevri(car.SouborKnihy()) != io::kOk) return "ERROR open " + spz;
+    book.KeyDown(key::kF4, key::Mod::None);
+    const int n = book.count();
+    std::string odometer = "?";
+    if (n >= 1) {
+        book.CtiVetu(n);
+        odometer = StripLeft(FormatPic("##########", codec::GetReal(book.Veta(), jizdy::kStavTachometru)));
+    }
+    book.Zavri();
+    return "TRIP " + spz + " count " + std::to_string(n) + " odometer " + odometer;
+}
+
 void Usage() {
     std::fputs(
         "použití: kj_station [--root ADRESÁŘ] [--note-ms N] [--quiet] [--max-messages N]\n"
         "                    [--deadline-ms N] PRACOVNÍ_ADRESÁŘ\n"
         "příkazy na standardním vstupu: lock JMÉNO [W|R], unlock JMÉNO, free JMÉNO,\n"
-        "                               append JMÉNO POČET, quit\n",
+        "                               append JMÉNO POČET, trip SPZ DATUM KM [MS], quit\n",
         stderr);
 }
 
@@ -256,6 +296,10 @@ int main(int argc, char** argv) {
             PrintLine("APPENDED " + std::to_string(count) + " notes " +
                       std::to_string(ui.notes - notesBefore) + " nolock " +
                       std::to_string(nolock));
+        } else if (cmd == "trip" && !name.empty()) {
+            std::string km, hold;
+            in >> km >> hold;
+            PrintLine(AddTrip(c, name, arg, km, hold.empty() ? 0 : std::atoi(hold.c_str())));
         } else if (!cmd.empty()) {
             PrintLine("ERROR unknown command " + cmd);
         }
