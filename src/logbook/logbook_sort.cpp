@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "logbook/code_list_sort.h"
@@ -20,6 +21,57 @@ namespace {
 constexpr std::size_t kBlockRecords = 4096;
 
 enum class Druh { Kniha, Opis };
+
+// A key kept beside its record: at most 2 + 6 + 5 + 6 characters. The
+// first eight characters also as a number, most significant first, so that
+// most comparisons end in one step.
+struct Klic {
+    std::uint64_t prefix = 0;
+    char text[23];
+    std::uint8_t length = 0;
+
+    void Append(std::string_view part) {
+        const std::size_t n = std::min(part.size(), sizeof text - length);
+        std::memcpy(text + length, part.data(), n);
+        length = static_cast<std::uint8_t>(length + n);
+    }
+    void Finish() {
+        prefix = 0;
+        for (std::size_t i = 0; i < 8; ++i)
+            prefix = (prefix << 8) | (i < length ? static_cast<unsigned char>(text[i]) : 0u);
+    }
+    // Compared as the texts they hold.
+    bool operator<(const Klic& o) const {
+        if (prefix != o.prefix) return prefix < o.prefix;
+        const int c = std::memcmp(text, o.text, std::min(length, o.length));
+        return c != 0 ? c < 0 : length < o.length;
+    }
+};
+
+// The departure hour as "@@.@@". A book holds few distinct hours, so each
+// stored value is formatted once.
+class Hodiny {
+public:
+    const std::string& Text(const char* stored) {
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, stored, codec::kReal48Size);
+        auto it = cache_.find(bits);
+        if (it == cache_.end())
+            it = cache_.emplace(bits, FormatPic("@@.@@", codec::GetReal48(stored))).first;
+        return it->second;
+    }
+
+private:
+    std::unordered_map<std::uint64_t, std::string> cache_;
+};
+
+// The record number as "@@@@@@": its last six digits, as the picture drops
+// the digits that do not fit.
+void PridejCislo(Klic& key, std::uint64_t number) {
+    char digits[6];
+    for (int i = 5; i >= 0; --i, number /= 10) digits[i] = static_cast<char>('0' + number % 10);
+    key.Append(std::string_view(digits, 6));
+}
 
 // The book (or its listing) fed to the sort. Every key is built once, when
 // its record is fed, and kept by record number: the comparisons then only
@@ -40,7 +92,7 @@ public:
         if (rc != io::kOk) return rc;
         const auto len = static_cast<std::size_t>(jizdy::kLength);
         const std::uint64_t total = static_cast<std::uint64_t>(size) / len;  // a torn tail is left out
-        keys_.assign(static_cast<std::size_t>(total), std::string());
+        keys_.assign(static_cast<std::size_t>(total), Klic{});
         std::vector<char> block(kBlockRecords * len);
         char fed[trideni::kDelkaVety];
         std::uint64_t number = 0;
@@ -54,13 +106,15 @@ public:
                 const char* rec = block.data() + i * len;
                 ++number;
                 if (IsDeletedRecord(rec)) continue;
-                std::string key = DateSortKey(codec::GetText(rec, jizdy::kDatum));
-                if (druh_ == Druh::Opis && (key < od_ || key > do_)) continue;
+                const std::string date = DateSortKey(codec::GetText(rec, jizdy::kDatum));
+                if (druh_ == Druh::Opis && (date < od_ || date > do_)) continue;
+                Klic& key = keys_[static_cast<std::size_t>(number - 1)];
                 if (druh_ == Druh::Opis)
-                    key.insert(0, UpperCz(codec::GetText(rec, jizdy::kPoznamka1).substr(0, 2)));
-                key += FormatPic("@@.@@", codec::GetReal(rec, jizdy::kCasOdjezdu));
-                key += FormatPic("@@@@@@", static_cast<double>(number));
-                keys_[static_cast<std::size_t>(number - 1)] = std::move(key);
+                    key.Append(UpperCz(codec::GetText(rec, jizdy::kPoznamka1).substr(0, 2)));
+                key.Append(date);
+                key.Append(hodiny_.Text(rec + jizdy::kCasOdjezdu.offset));
+                PridejCislo(key, number);
+                key.Finish();
                 std::memcpy(fed, rec, len);
                 codec::PutU32(fed + trideni::kCisloVety, static_cast<std::uint32_t>(number));
                 sort.SortPut(fed);
@@ -100,7 +154,7 @@ public:
     }
 
 private:
-    const std::string& Key(const char* rec) const {
+    const Klic& Key(const char* rec) const {
         return keys_[codec::GetU32(rec + trideni::kCisloVety) - 1];
     }
 
@@ -110,7 +164,8 @@ private:
     StavTachometru tachometr_;
     std::string od_, do_;
     std::string vystup_;
-    std::vector<std::string> keys_;
+    std::vector<Klic> keys_;
+    Hodiny hodiny_;
 };
 
 }  // namespace
