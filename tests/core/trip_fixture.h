@@ -142,6 +142,23 @@ inline std::function<void(TfSoub&)> PickRow(int row) {
     };
 }
 
+// The editor shown and its cursor walked down with Down to `field`.
+inline void WalkTo(RecordEditor& e, int field) {
+    e.FormShow();
+    while (e.Current() < field && e.Current() != 0) e.KeyDown(key::kDown);
+}
+
+// A field's text typed, then the field left with Down.
+inline void Type(RecordEditor& e, int field, const std::string& text) {
+    e.SetText(field, text);
+    e.KeyDown(key::kDown);
+}
+
+// A box's text without its blanks at either end.
+inline std::string Shown(const RecordEditor& e, int field) {
+    return StripLeft(StripRight(e.Text(field)));
+}
+
 // Walks the editor from field 1 with Down, typing the given texts into
 // their fields, and ends with `last` in the last field walked to.
 inline Script Fill(std::map<int, std::string> texts, int last = key::kF2) {
