@@ -168,7 +168,8 @@ public:
     ListOptions options;
     // The clock of the typed-number rule.
     MsClock clock = SteadyMsClock();
-    // Ctrl+F2: the print spool form. Empty until the spool exists.
+    // Ctrl+F2: the print spool form; the station's (Common::showPrintSpool)
+    // unless the owner sets another.
     std::function<void()> showPrintSpool;
     // Item 1 of the appearance menu: the system-parameter window. Empty
     // until that window exists; the item then does nothing.
@@ -180,7 +181,7 @@ public:
     void SetPickers(AppearancePickers* pickers) { pickers_ = pickers; }
     AppearancePickers* pickers() const { return pickers_; }
     // Shows pop-up menu item 1..11 with its caption, greyed when not
-    // enabled.
+    // enabled; the caption "-" makes it a separator line.
     void SetPopupItem(int item, std::string caption, bool enabled = true);
 
     // Prepares the list before it is shown: caption, rows, layout, marks,
@@ -395,6 +396,9 @@ protected:
     void RequestClose() { requests_.close = true; }
     // The help line's text.
     void SetHelpText(std::string_view help);
+    // F1 help: the topic of a help file, shown through the station
+    // (Common::showHelp).
+    void UkazNapovedu(std::string_view helpFile, std::string_view topic);
     // Loads the picture of the current row into picture().
     // The picture files changed behind the list: decode the shown one anew.
     void ForgetPicture() { picture_.path.clear(); }

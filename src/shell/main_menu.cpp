@@ -2,6 +2,9 @@
 
 #include "logbook/car_list.h"
 #include "logbook/destinations.h"
+#include "print/help_text.h"
+#include "print/print_output.h"
+#include "print/print_spool.h"
 #include "screens/key_codes.h"
 #include "services/cp1250.h"
 #include "services/params.h"
@@ -53,6 +56,30 @@ void MainMenu::RunDestinations(const ShowList& show) {
     list.Zavri();
 }
 
+void MainMenu::RunPrintSpool() {
+    TfSpool& spool = PrintSpoolOf(c_);
+    if (spool.showing()) return;
+    spool.Otevri();
+    while (spool.Ukaz() && spool.key() == key::kReturn && spool.current() >= 1) {
+        // The report where it lies, also in a directory of "_sestavy.kde".
+        ShowPrintFile(c_, spool.ReportPath(spool.current()));
+    }
+    spool.Zavri();
+}
+
+void MainMenu::ButtonHelp(MenuButton button) {
+    if (!c_.showHelp) return;
+    switch (button) {
+        case MenuButton::KnihyJizd: c_.showHelp("\\kj\\kj", "KNIHY JÍZD"_cz); break;
+        case MenuButton::Cestprik:
+            c_.showHelp("\\kj\\kj", "Cestovní příkaz a vyúčtování prac.cest"_cz);
+            break;
+        case MenuButton::TabCilu: c_.showHelp("\\kj\\kj", "Tabulka cílů"_cz); break;
+        case MenuButton::Tisky: c_.showHelp("\\2\\spool", "Tisky"); break;
+        case MenuButton::Help: c_.showHelp("\\kj\\kj", "knihy jízd"_cz); break;
+    }
+}
+
 bool MainMenu::Activate() {
     if (!c_.set.lockServer.empty()) {
         timerEnabled_ = false;  // the watchdog never runs beside a lock server
@@ -96,6 +123,13 @@ void MainMenu::NotBuiltYet(std::string_view function) {
 
 std::string LogbookFileName(const std::string& registration) {
     return KlicKnihy(registration) + ".dta";
+}
+
+void ConnectStationScreens(Common& c) {
+    c.showHelp = [&c](std::string_view helpFile, std::string_view topic) {
+        ShowHelp(c, helpFile, topic);
+    };
+    c.showPrintSpool = [&c] { ShowPrintSpool(c); };
 }
 
 }  // namespace kj

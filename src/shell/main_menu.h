@@ -19,6 +19,9 @@ class TfKJCile;
 // Shows a list modally until it closes (the view runs its form).
 using ShowList = std::function<void(TfSoub&)>;
 
+// The buttons of the main menu that have a help topic.
+enum class MenuButton { KnihyJizd, Cestprik, TabCilu, Tisky, Help };
+
 class MainMenu {
 public:
     explicit MainMenu(Common& c);
@@ -42,6 +45,13 @@ public:
     // bTab_ciluClick: the destinations over "kjcile.dta"; its pick lists
     // are shown the same way.
     void RunDestinations(const ShowList& show);
+    // bTiskyClick: the print spool until it is left with Esc; a report
+    // chosen with Enter is shown in the viewer and the spool comes back.
+    void RunPrintSpool();
+    // F1 or a right click on a button, and bhelpClick: the button's topic
+    // (Common::showHelp).
+    void ButtonHelp(MenuButton button);
+
     // The logbook of the chosen car (its file name); until the logbook
     // exists, a note that it is being prepared.
     std::function<void(const std::string&)> openLogbook;
@@ -76,5 +86,9 @@ private:
 // The logbook file of a car: its registration without blanks, upper-cased,
 // with ".dta".
 std::string LogbookFileName(const std::string& registration);
+
+// Fills the station's hooks that the lists, editors and dialogs below the
+// shell call: F1 help (ShowHelp) and Ctrl+F2 the print spool.
+void ConnectStationScreens(Common& c);
 
 }  // namespace kj
