@@ -19,6 +19,8 @@ constexpr std::size_t kStageBytes = 1 << 20;
 constexpr std::size_t kMinMergeBlock = 64 * 1024;
 // Names tried for the work file before giving up.
 constexpr int kWorkNameAttempts = 20;
+// Every name WorkName gives.
+constexpr std::string_view kWorkMask = "SORT????.WRK";
 
 // "SORT" + the number with the picture "@@@@" + ".WRK".
 std::string WorkName(int number) {
@@ -95,6 +97,7 @@ int SortEngine::SortFile(std::int32_t recLen, SortTable& table) {
     }
     sorted_ = idxA_.get();
 
+    RemoveStaleSortFiles(c_);
     table_ = &table;
     running_ = true;
     // Memory and the work file go away however the sort ends.
@@ -462,6 +465,21 @@ void SortEngine::Release() {
     idxB_.reset();
     stage_.reset();
     sorted_ = nullptr;
+}
+
+void RemoveStaleSortFiles(Common& c) {
+    std::vector<DirEntry> found;
+    if (c.fs.List(kWorkMask, &found) != io::kOk) return;
+    for (const DirEntry& e : found) {
+        if (e.directory) continue;
+        std::unique_ptr<File> f;
+        // A sort at work holds its file: the open fails with 32 and the file stays.
+        if (c.fs.Open(e.name, Access::Read, Disposition::OpenExisting, Share::Exclusive, &f) !=
+            io::kOk)
+            continue;
+        (void)c.fs.Remove(e.name);
+        (void)f->Close();
+    }
 }
 
 int SortFile(Common& c, std::int32_t recLen, const std::function<int(SortEngine&)>& feed,
