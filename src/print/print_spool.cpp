@@ -30,7 +30,7 @@ constexpr std::size_t kCopyBlock = 1 << 20;
 constexpr int kModes = 5;
 constexpr int kMenuRepair = 7;
 constexpr char kDeletedName[] = "########";
-constexpr char kWorkName[] = "xxx";
+constexpr char kWorkExtension[] = ".tx$";
 
 // Text padded with blanks and cut to the width, leading blanks kept.
 std::string Fit(std::string_view text, std::size_t width) {
@@ -352,9 +352,10 @@ bool TfSpool::SpravDelkuVet() {
     if (veta_.Deleted()) return false;
     const std::string report = veta_.where + veta_.file + ".txt";
     // The work file lies beside the report, so that it replaces the report
-    // in one rename; a report named like the work file gets another one.
-    std::string work = veta_.where + kWorkName + ".txt";
-    if (FoldName(veta_.file) == FoldName(kWorkName)) work = veta_.where + kWorkName + ".wrk";
+    // in one rename. It is named after the report, which this station holds
+    // locked, and is no ".txt": it can be no other report, nor another
+    // station's work file.
+    const std::string work = veta_.where + veta_.file + kWorkExtension;
     if (!Zamkni(c_, report, "W")) return false;
 
     std::unique_ptr<File> in;
@@ -389,14 +390,18 @@ bool TfSpool::SpravDelkuVet() {
     }
     if (rc == io::kOk && !pending.empty()) line(pending);
     if (rc == io::kOk && !buffer.empty()) rc = out->Write(buffer.data(), buffer.size());
-    if (out) {
-        const int closed = out->Close();
-        if (rc == io::kOk) rc = closed;
-    }
     if (in) (void)in->Close();
-    if (rc == io::kOk) rc = c_.fs.ReplaceFile(work, report);
+    if (rc == io::kOk) {
+        // Synced, then renamed over the report and the directory synced: a
+        // crash leaves either the old report or the whole new one.
+        rc = CommitNewFile(c_.fs, out, work, report);
+    } else if (out) {
+        (void)out->Close();
+    }
     if (rc != io::kOk) {
-        if (out) (void)c_.fs.Remove(work);
+        // A work file that did not take the report's place goes.
+        DirEntry left;
+        if (c_.fs.Stat(work, &left) == io::kOk) (void)c_.fs.Remove(work);
         Odemkni(c_, report);
         c_.ui.BeepMessage("Chyba " + std::to_string(rc) + " při úpravě délky vět sestavy "_cz + report);
         return false;

@@ -281,16 +281,20 @@ TEST_F(SpoolTest, RepairSetsEveryLineTo140CharactersInOneReplacement) {
     };
     struct Case {
         const char* file;
+        const char* work;
         bool failingWrite;
     };
-    // "xxx" is the work file's own name.
-    for (const Case& k : {Case{"sestava.txt", false}, Case{"xxx.txt", false},
-                          Case{"sestava.txt", true}}) {
+    // Another report beside it is left alone, also one named "xxx".
+    const std::string other = "jiná sestava\r\n"_cz;
+    for (const Case& k : {Case{"sestava.txt", "sestava.tx$", false}, Case{"xxx.txt", "xxx.tx$", false},
+                          Case{"sestava.txt", "sestava.tx$", true}}) {
         SCOPED_TRACE(std::string(k.file) + (k.failingWrite ? " failing" : ""));
         Report(s.Work(k.file), report);
+        const std::string neighbour = std::string(k.file) == "xxx.txt" ? "yyy.txt" : "xxx.txt";
+        Report(s.Work(neighbour), other);
         if (k.failingWrite) {
-            s.fs.Plan("xxx.txt").writeCode = 101;
-            s.fs.Plan("xxx.txt").writeFrom = 300;
+            s.fs.Plan(k.work).writeCode = 101;
+            s.fs.Plan(k.work).writeFrom = 300;
         }
         spool.Otevri();
         spool.JdiNa(RowOf(StripRight(SpoolName(k.file))), 0);
@@ -304,13 +308,12 @@ TEST_F(SpoolTest, RepairSetsEveryLineTo140CharactersInOneReplacement) {
             EXPECT_EQ(spool.entries()[static_cast<std::size_t>(spool.current() - 1)].size,
                       5 * 142 / 1000 + 1);
         }
-        EXPECT_FALSE(fs::exists(s.Work("xxx.wrk")));
-        if (std::string(k.file) != "xxx.txt") {
-            EXPECT_FALSE(fs::exists(s.Work("xxx.txt")));
-        }
+        EXPECT_FALSE(fs::exists(s.Work(k.work)));
+        EXPECT_EQ(ReadHost(s.Work(neighbour)), other);
         spool.Zavri();
         fs::remove(s.Work(k.file));
-        s.fs.Plan("xxx.txt") = FaultPlan{};
+        fs::remove(s.Work(neighbour));
+        s.fs.Plan(k.work) = FaultPlan{};
     }
 }
 
