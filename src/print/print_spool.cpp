@@ -1,7 +1,6 @@
 #include "print/print_spool.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <ctime>
 
@@ -47,10 +46,8 @@ std::string_view Part(std::string_view text, std::size_t from, std::size_t lengt
 std::string DateOf(std::time_t when) {
     std::tm local{};
     localtime_r(&when, &local);
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d%02d%02d", local.tm_mday, local.tm_mon + 1,
-                  (local.tm_year + 1900) % 100);
-    return text;
+    return FormatPic("@@", local.tm_mday) + FormatPic("@@", local.tm_mon + 1) +
+           FormatPic("@@", (local.tm_year + 1900) % 100);
 }
 
 // The lines of a text, without their line ends.
