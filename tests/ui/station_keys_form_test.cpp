@@ -21,6 +21,7 @@
 #include "screens/qt/table_browser_form.h"
 #include "services/cp1250.h"
 #include "services/params.h"
+#include "services/picture.h"
 #include "shell/qt/main_menu_form.h"
 #include "shell/qt/station_forms.h"
 #include "test_dir.h"
