@@ -482,8 +482,9 @@ void RollingListForm::ShowPopup() {
     const auto& items = list_.popupItems();
     for (int i = 0; i < kPopupItems && i < actions.size(); ++i) {
         // A caption "-" is a separator line.
-        actions[i]->setSeparator(items[static_cast<std::size_t>(i)].caption == "-");
-        actions[i]->setText(ToQt(items[static_cast<std::size_t>(i)].caption));
+        const std::string& caption = items[static_cast<std::size_t>(i)].caption;
+        actions[i]->setSeparator(caption == "-");
+        actions[i]->setText(caption == "-" ? QString() : ToQt(caption));
         actions[i]->setVisible(items[static_cast<std::size_t>(i)].visible);
         actions[i]->setEnabled(items[static_cast<std::size_t>(i)].enabled);
     }
