@@ -1,19 +1,22 @@
-// The print spool: what it lists and how (names, sizes, titles of
-// "listw.tab"), its five sorts with the date direction, F8 deleting under
-// the report's write lock, "Sprav délku vět", and its opening from a list
-// and from the main menu.
+// The print spool: what it lists (names, sizes, titles of "listw.tab"),
+// its sorts with the date direction, F8 under the report's write lock, and
+// "Sprav délku vět". How the lists and their editors reach the station's
+// screens: F1 and Alt+F1 its help, Ctrl+F2 its spool, Ctrl+F9 its
+// calculator, and the connected help hook opening the viewer at the topic.
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <ctime>
 #include <functional>
+#include <memory>
 
+#include "logbook/car_list.h"
+#include "logbook/destinations.h"
 #include "logbook/places.h"
 #include "print/print_output.h"
 #include "print/print_spool.h"
 #include "print_station.h"
-#include "screens/key_codes.h"
+#include "screens/calculator.h"
 #include "services/cp1250.h"
 #include "services/locks.h"
 #include "services/picture.h"
@@ -24,332 +27,251 @@ namespace kj {
 namespace {
 
 namespace fs = std::filesystem;
-using key::Mod;
-using printtest::Station;
+using Names = std::vector<std::string>;
+using Asked = std::pair<std::string, std::string>;  // help file, topic
+constexpr int kAltF1 = key::kF1 + key::kAltOffset;
 
-// Local noon of a day, so that no time zone moves the date.
-std::time_t Noon(int year, int month, int day) {
-    std::tm t{};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = 12;
-    t.tm_isdst = -1;
-    return std::mktime(&t);
-}
-
+// A station whose help and spool hooks record what reaches them.
 struct SpoolTest : ::testing::Test {
-    // A report of `bytes` bytes in a host directory under the root.
-    void Report(const fs::path& at, const std::string& bytes, std::time_t when = 0) {
-        WriteHost(at, bytes);
-        if (when != 0)
-            fs::last_write_time(at, std::chrono::file_clock::from_sys(
-                                        std::chrono::system_clock::from_time_t(when)));
+    SpoolTest() {
+        s.c.showHelp = [this](std::string_view f, std::string_view t) { asked.emplace_back(f, t); };
+        s.c.showPrintSpool = [this] { ++spools; };
     }
-    // The listed names in order, without their blanks.
-    std::vector<std::string> Names() const {
-        std::vector<std::string> out;
+    // A report dated at local noon of a day (no time zone moves the date).
+    void Report(const fs::path& at, const std::string& bytes, int y = 0, int m = 1, int d = 1) {
+        WriteHost(at, bytes);
+        std::tm t{};
+        t.tm_year = y - 1900, t.tm_mon = m - 1, t.tm_mday = d, t.tm_hour = 12, t.tm_isdst = -1;
+        if (y > 0)
+            fs::last_write_time(at, std::chrono::file_clock::from_sys(
+                                        std::chrono::system_clock::from_time_t(std::mktime(&t))));
+    }
+    Names Listed() const {
+        Names out;
         for (const SpoolEntry& e : spool.entries()) out.push_back(StripRight(e.name));
         return out;
     }
-    int RowOf(const std::string& name, const std::string& directory = "") const {
-        const auto& t = spool.entries();
-        for (std::size_t i = 0; i < t.size(); ++i)
-            if (StripRight(t[i].name) == name && (directory.empty() || t[i].directory == directory))
-                return static_cast<int>(i) + 1;
-        return 0;
+    const SpoolEntry& Current() const { return spool.entries().at(spool.current() - 1u); }
+    void GoTo(const std::string& name, const std::string& directory = "") {
+        for (std::size_t i = 0; i < spool.entries().size(); ++i)
+            if (StripRight(spool.entries()[i].name) == name &&
+                (directory.empty() || spool.entries()[i].directory == directory))
+                spool.JdiNa(static_cast<int>(i) + 1, 0);
     }
-    // The viewer records the reports shown and is left with Esc.
-    void RecordViewer() {
-        PrintOutputOf(s.c).showViewer = [this](TfPozri& v) {
-            viewed.push_back(v.printPath());
-            v.KeyDown(key::kEscape, Mod::None);
-        };
-    }
+    void Key(int vk) { spool.KeyDown(vk, key::Mod::None); }
 
     TestDir dir;
-    Station s{dir.path()};
+    printtest::Station s{dir.path()};
     TfSpool spool{s.c};
-    std::vector<std::string> viewed;
+    std::vector<Asked> asked;
+    int spools = 0;
 };
 
-TEST(SpoolRules, TitleLinesMatchByPatternAndTakeTheirColumns) {
-    struct Case {
-        const char* line;
-        const char* name;
-        bool matches;
-        const char* title;  // trailing blanks removed
-    };
-    const Case cases[] = {
-        {"CESTAKY  Opis jízd", "CESTAKY", true, "Opis jízd"},
-        {"ZAK*****         |Zakázky", "ZAK12", true, "Zakázky"},
-        {"ZAK*****         |Zakázky", "ZAKAZKY_2024", true, "Zakázky"},
-        {"ZAK*****         |Zakázky", "ZA", false, ""},
-        // Without "|" in column 18 the title starts in column 10.
-        {"ZAK*****ignored  xZakázky", "ZAK1", true, "gnored  xZakázky"},
-        // A pattern shorter than 8 characters never matches.
-        {"ZAK", "ZAK", false, ""},
-        // The entry name is compared upper-cased ("ARl" reads "ARL").
-        {"FARL1    Farmy", "FARl1", true, "Farmy"},
-        // A "*" in the name matches any pattern character.
-        {"ABCDEFGH Vše", "A*", false, ""},
-        {"A*CDEFGH Vše", "ABCDEFGH", true, "Vše"},
-        // Blanks of a short name are compared like any character.
-        {"AB       Krátké", "AB", true, "Krátké"},
-        {"ABC      Krátké", "AB", false, ""},
-    };
-    for (const Case& k : cases) {
-        SCOPED_TRACE(std::string(k.line) + " / " + k.name);
-        std::string title = "unchanged";
-        const std::string name = Utf8ToCp1250(std::string(k.name) + std::string(30, ' ')).substr(0, 30);
-        EXPECT_EQ(SpoolTitleRule(Utf8ToCp1250(k.line), name, &title), k.matches);
-        if (k.matches) {
-            EXPECT_EQ(title.size(), 45u);
-            EXPECT_EQ(StripRight(title), Utf8ToCp1250(k.title));
-        }
-    }
-}
-
 TEST_F(SpoolTest, ListsReportsWithNamesSizesAndTheLastMatchingTitle) {
-    Report(s.Work("farl1.txt"), "x");
-    Report(s.Work("Kniha.TXT"), std::string(1000, 'k'));
-    Report(s.Work("farm.txt"), std::string(999, 'f'));
-    Report(s.Work("prazdna.txt"), "");
-    Report(s.Work("zak12.txt"), "z");
-    Report(s.Work("jine.dat"), "d");
+    for (auto [name, size] : {std::pair{"farl1.txt", 1}, {"Kniha.TXT", 1000}, {"farm.txt", 999},
+                              {"prazdna.txt", 0}, {"zak12.txt", 1}, {"jine.dat", 1}})
+        Report(s.Work(name), std::string(static_cast<std::size_t>(size), 'x'));
     fs::create_directories(s.Work("slozka.txt"));
-    WriteHost(s.Prog("listw.tab"),
-              Utf8ToCp1250("ZAK12    Stará zakázka\r\n"
-                           "ZAK*****         |Zakázky od sloupce 19\r\n"
-                           "KNIHA*** Kniha jízd\r\n"
-                           "NIC***** Nic\r\n"));
+    // Later lines win; "|" in column 18 moves the title to column 19; the
+    // name is compared upper-cased; a pattern shorter than 8 never matches.
+    WriteHost(s.Prog("listw.tab"), Utf8ToCp1250("ZAK12    Stará\r\nZAK*****         |Zakázky\r\n"
+                                                "KNIHA*** Kniha jízd\r\nFARL1    Farmy\r\n"
+                                                "FARM     Statek\r\nFARM\r\n"));
     spool.Otevri();
-    // Byte order of the names: "FARM" before "FARl1" ("l" is above "M").
-    EXPECT_EQ(Names(), (std::vector<std::string>{"FARM", "FARl1", "KNIHA", "ZAK12"}));
+    ASSERT_EQ(Listed(), (Names{"FARM", "FARl1", "KNIHA", "ZAK12"}));  // byte order
     const auto& t = spool.entries();
-    EXPECT_EQ(t[0].size, 1);  // 999 bytes
-    EXPECT_EQ(t[1].size, 1);  // 1 byte
-    EXPECT_EQ(t[2].size, 2);  // 1000 bytes
-    EXPECT_EQ(t[1].name.size(), 30u);
-    EXPECT_EQ(StripRight(t[3].title), "Zakázky od sloupce 19"_cz);
-    EXPECT_EQ(StripRight(t[2].title), "Kniha jízd"_cz);
-    EXPECT_EQ(StripRight(t[0].title), "");
+    EXPECT_EQ((std::vector<int>{t[0].size, t[1].size, t[2].size}), (std::vector<int>{1, 1, 2}));
+    EXPECT_EQ((Names{StripRight(t[0].title), StripRight(t[1].title), StripRight(t[3].title)}),
+              (Names{"Statek", "Farmy", "Zakázky"_cz}));
     EXPECT_EQ(t[0].directory, "C:\\work\\");
-    EXPECT_EQ(spool.count(), 4);
-    // The list shows the row number in front of the name, the size, the
-    // date, the title and the directory.
-    ASSERT_GE(spool.gridRows().size(), 3u);
-    const std::vector<std::string>& row = spool.gridRows()[2].cells;
-    EXPECT_EQ(row[0], "   3 KNIHA" + std::string(25, ' '));
-    EXPECT_EQ(row[1], "        2");
-    EXPECT_EQ(StripRight(row[3]), "Kniha jízd"_cz);
+    const Names& row = spool.gridRows().at(2).cells;
+    EXPECT_EQ((Names{row[0], row[1], StripRight(row[3])}),
+              (Names{"   3 KNIHA" + std::string(25, ' '), "        2", "Kniha jízd"_cz}));
+    Key(key::kF1);
+    EXPECT_EQ(asked, (std::vector<Asked>{{"\\2\\spool", "Seznam"}}));
     spool.Zavri();
     EXPECT_TRUE(spool.entries().empty());
 }
 
-TEST_F(SpoolTest, FiveSortsKeepTheCursorAndFlipTheDateDirection) {
-    // Two spool directories; sizes, dates and titles all differ in order.
+TEST_F(SpoolTest, SortsKeepTheCursorAndEachDateSortReversesTheLast) {
     WriteHost(s.Work(kSpoolDirList), "C:\\B\\\r\nC:\\A\r\n");
-    Report(dir.path() / "B" / "ALFA.txt", std::string(3500, 'a'), Noon(2024, 3, 5));
-    Report(dir.path() / "A" / "BETA.txt", std::string(10, 'b'), Noon(2023, 12, 31));
-    Report(dir.path() / "B" / "GAMA.txt", std::string(1999, 'g'), Noon(2024, 1, 2));
-    Report(dir.path() / "A" / "DELTA.txt", std::string(1000, 'd'), Noon(2022, 6, 1));
+    Report(dir.path() / "B" / "ALFA.txt", std::string(3500, 'a'), 2024, 3, 5);
+    Report(dir.path() / "A" / "BETA.txt", std::string(10, 'b'), 2023, 12, 31);
+    Report(dir.path() / "B" / "GAMA.txt", std::string(1999, 'g'), 2024, 1, 2);
+    Report(dir.path() / "A" / "DELTA.txt", std::string(1000, 'd'), 2022, 6, 1);
     WriteHost(s.Prog("listw.tab"), "ALFA     Zzz\r\nBETA     Aaa\r\nGAMA     Mmm\r\nDELTA    Bbb\r\n");
     spool.Otevri();
-    ASSERT_EQ(Names(), (std::vector<std::string>{"ALFA", "BETA", "DELTA", "GAMA"}));
-    EXPECT_EQ(spool.entries()[3].date, "020124");
-    EXPECT_EQ(spool.entries()[1].directory, "C:\\A\\");
-    spool.JdiNa(RowOf("GAMA"), 0);
-
-    using Order = std::vector<std::string>;
-    const std::function<void()> ctrlRightClick = [&] {
-        spool.MouseDown(ListMouse::Right, true, 1, 1);
-    };
-    struct Step {
-        const char* what;
-        std::function<void()> act;
-        Order order;
-    };
-    const Step steps[] = {
-        {"Dle velikosti", [&] { spool.PopupChosen(2); }, {"BETA", "DELTA", "GAMA", "ALFA"}},
-        {"Dle data", [&] { spool.PopupChosen(3); }, {"DELTA", "BETA", "GAMA", "ALFA"}},
-        {"Dle data again", [&] { spool.PopupChosen(3); }, {"ALFA", "GAMA", "BETA", "DELTA"}},
-        {"Dle názvu", [&] { spool.PopupChosen(4); }, {"BETA", "DELTA", "GAMA", "ALFA"}},
-        // Equal directories keep the order they had (by title).
-        {"Dle umístění", [&] { spool.PopupChosen(5); }, {"BETA", "DELTA", "GAMA", "ALFA"}},
-        {"date title click", [&] { spool.MouseDown(ListMouse::Left, false, 0, 3); },
-         {"DELTA", "BETA", "GAMA", "ALFA"}},
-        // "Dle souboru" starts disabled; a Ctrl + right click enables it.
-        {"Dle souboru disabled", [&] { spool.PopupChosen(1); }, {"DELTA", "BETA", "GAMA", "ALFA"}},
-        {"Dle souboru", [&] { ctrlRightClick(); spool.PopupChosen(1); },
+    GoTo("GAMA");
+    const Names byDate{"DELTA", "BETA", "GAMA", "ALFA"}, byTitle{"BETA", "DELTA", "GAMA", "ALFA"};
+    const std::pair<std::function<void()>, Names> steps[] = {
+        {[&] { spool.PopupChosen(2); }, {"BETA", "DELTA", "GAMA", "ALFA"}},  // size
+        {[&] { spool.PopupChosen(3); }, byDate},
+        {[&] { spool.PopupChosen(3); }, {"ALFA", "GAMA", "BETA", "DELTA"}},
+        {[&] { spool.PopupChosen(4); }, byTitle},
+        {[&] { spool.PopupChosen(5); }, byTitle},  // equal directories keep their order
+        {[&] { spool.MouseDown(ListMouse::Left, false, 0, 3); }, byDate},  // the date title
+        {[&] { spool.PopupChosen(1); }, byDate},  // "Dle souboru" starts disabled
+        {[&] { spool.MouseDown(ListMouse::Right, true, 1, 1), spool.PopupChosen(1); },
          {"ALFA", "BETA", "DELTA", "GAMA"}},
     };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.what);
-        step.act();
-        EXPECT_EQ(Names(), step.order);
-        EXPECT_EQ(StripRight(spool.entries()[static_cast<std::size_t>(spool.current() - 1)].name),
-                  "GAMA");
-        // The row numbers in front follow the new order.
-        EXPECT_EQ(spool.gridRows()[0].cells[0].substr(0, 5), "   1 ");
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        SCOPED_TRACE(i);
+        steps[i].first();
+        EXPECT_EQ(Listed(), steps[i].second);
+        EXPECT_EQ(StripRight(Current().name), "GAMA");
     }
-    // The direction lives on when the spool is opened again.
-    spool.Zavri();
+    spool.Zavri();  // the direction lives on
     spool.Otevri();
     spool.PopupChosen(3);
-    EXPECT_EQ(Names(), (Order{"ALFA", "GAMA", "BETA", "DELTA"}));
+    EXPECT_EQ(Listed(), (Names{"ALFA", "GAMA", "BETA", "DELTA"}));
 }
 
+// The second directory is longer than its column, the name longer than the
+// name column: the report is still viewed and deleted where it lies.
 TEST_F(SpoolTest, F8DeletesTheReportWhereItLiesUnderItsWriteLock) {
-    Station other{dir.path()};
-    s.c.lock.lockingOff = false;
-    other.c.lock.lockingOff = false;
+    printtest::Station other{dir.path()};
     other.c.set.station = "07";
-    WriteHost(s.Work(kSpoolDirList), "C:\\A\\\r\nC:\\B\\\r\n");
-    Report(dir.path() / "A" / "KNIHA.txt", "jedna");
-    Report(dir.path() / "B" / "KNIHA.txt", "dva");
-    Report(dir.path() / "B" / "KNIHA.txz", "dva z");
-    Report(dir.path() / "B" / "POSLEDNI.txt", "tri");
-    RecordViewer();
+    s.c.lock.lockingOff = other.c.lock.lockingOff = false;
+    const std::string deep = "C:\\archiv\\sestavy_knihy_jizd_vozidel\\rok_2024\\mesicni\\";
+    const std::string name = "vyuctovani_pracovnich_cest_za_rok_2024", report = deep + name + ".txt";
+    const fs::path b = dir.path() / "archiv" / "sestavy_knihy_jizd_vozidel" / "rok_2024" / "mesicni";
+    WriteHost(s.Work(kSpoolDirList), "C:\\A\\\r\n" + deep + "\r\n");
+    Report(dir.path() / "A" / (name + ".txt"), "jedna");
+    Report(b / (name + ".txt"), "dva");
+    Report(b / (name + ".txz"), "dva z");
+    Names viewed;
+    PrintOutputOf(s.c).showViewer = [&](TfPozri& v) {
+        viewed.push_back(v.printPath());
+        v.KeyDown(key::kEscape, key::Mod::None);
+    };
     spool.Otevri();
-    const int row = RowOf("KNIHA", "C:\\B\\");
-    ASSERT_GT(row, 0);
-    spool.JdiNa(row, 0);
-
+    GoTo("VYUCTOVANI_PRACOVNICH_CEST_ZA_", deep);
+    EXPECT_EQ(spool.gridRows().at(spool.current() - 1u).cells[4], deep.substr(0, 50));
+    Key(key::kSpace);
+    EXPECT_EQ(viewed, Names{report});
     // Another station views the report: F8 waits until it lets go.
-    ASSERT_TRUE(Zamkni(other.c, "C:\\B\\KNIHA.txt", ""));
+    ASSERT_TRUE(Zamkni(other.c, report, ""));
     int waits = 0;
     s.ui.onNote = [&](const ScriptedDialogs::Shown&) {
-        ++waits;
-        EXPECT_TRUE(fs::exists(dir.path() / "B" / "KNIHA.txt"));
-        Odemkni(other.c, "C:\\B\\KNIHA.txt");
+        EXPECT_TRUE(fs::exists(b / (name + ".txt")));
+        if (++waits == 2) Odemkni(other.c, report);
     };
-    spool.KeyDown(key::kF8, Mod::None);
-    EXPECT_GE(waits, 1);
-    EXPECT_FALSE(fs::exists(dir.path() / "B" / "KNIHA.txt"));
-    EXPECT_FALSE(fs::exists(dir.path() / "B" / "KNIHA.txz"));
-    EXPECT_EQ(ReadHost(dir.path() / "A" / "KNIHA.txt"), "jedna");
-    EXPECT_TRUE(fs::exists(dir.path() / "B" / "POSLEDNI.txt"));
-    // The lock is given back.
-    EXPECT_EQ(IfVolny(other.c, "C:\\B\\KNIHA.txt"), "");
-    // The row stays, marked deleted; F8 and Enter on it do nothing.
-    const SpoolEntry& gone = spool.entries()[static_cast<std::size_t>(row - 1)];
-    EXPECT_EQ(gone.name, "########" + std::string(22, ' '));
-    spool.KeyDown(key::kF8, Mod::None);
-    spool.KeyDown(key::kReturn, Mod::None);
-    EXPECT_TRUE(viewed.empty());
-    EXPECT_TRUE(fs::exists(dir.path() / "A" / "KNIHA.txt"));
-
-    // Enter on the other KNIHA shows it from its own directory.
-    spool.JdiNa(RowOf("KNIHA", "C:\\A\\"), 0);
-    spool.KeyDown(key::kReturn, Mod::None);
-    EXPECT_EQ(viewed, std::vector<std::string>{"C:\\A\\KNIHA.txt"});
-}
-
-// A report's name longer than the name column, in a directory longer than
-// the directory column, is viewed and deleted under its own name.
-TEST_F(SpoolTest, LongNamesAndDirectoriesReachTheirFile) {
-    const std::string deep = "C:\\archiv\\sestavy_knihy_jizd_vozidel\\rok_2024\\mesicni\\";
-    ASSERT_GT(deep.size(), 50u);
-    WriteHost(s.Work(kSpoolDirList), deep + "\r\n");
-    const fs::path file =
-        dir.path() / "archiv" / "sestavy_knihy_jizd_vozidel" / "rok_2024" / "mesicni" /
-        "vyuctovani_pracovnich_cest_za_rok_2024.txt";
-    Report(file, "obsah\r\n");
-    RecordViewer();
-    spool.Otevri();
-    ASSERT_EQ(Names(), std::vector<std::string>{"VYUCTOVANI_PRACOVNICH_CEST_ZA_"});
-    EXPECT_EQ(spool.gridRows()[0].cells[4], deep.substr(0, 50));
-    spool.KeyDown(key::kSpace, Mod::None);
-    EXPECT_EQ(viewed, std::vector<std::string>{deep + "vyuctovani_pracovnich_cest_za_rok_2024.txt"});
-    EXPECT_EQ(s.ui.Count("beep"), 0) << s.ui.Last("beep");
-    spool.KeyDown(key::kF8, Mod::None);
-    EXPECT_FALSE(fs::exists(file));
+    Key(key::kF8);
+    EXPECT_EQ(waits, 2);
+    EXPECT_FALSE(fs::exists(b / (name + ".txt")) || fs::exists(b / (name + ".txz")));
+    EXPECT_EQ(IfVolny(other.c, report), "");
+    EXPECT_EQ(Current().name, "########" + std::string(22, ' '));
+    Key(key::kF8);  // nothing more happens on the deleted row
+    Key(key::kReturn);
+    EXPECT_EQ(viewed.size(), 1u);
+    EXPECT_EQ(ReadHost(dir.path() / "A" / (name + ".txt")), "jedna");
 }
 
 TEST_F(SpoolTest, RepairSetsEveryLineTo140CharactersInOneReplacement) {
-    const std::string longLine(150, 'x');
-    const std::string report = "ab\r\n   odsazeno\r\n" + longLine + "\r\n\x0C" + "List 2\nkonec";
-    auto expected = [&] {
-        std::string out;
-        for (std::string line : {std::string("ab"), std::string("   odsazeno"), longLine,
-                                 std::string("\x0C") + "List 2", std::string("konec")}) {
-            line.resize(140, ' ');
-            out += line + "\r\n";
-        }
-        return out;
-    };
-    struct Case {
-        const char* file;
-        const char* work;
-        bool failingWrite;
-    };
-    // Another report beside it is left alone, also one named "xxx".
-    const std::string other = "jiná sestava\r\n"_cz;
-    for (const Case& k : {Case{"sestava.txt", "sestava.tx$", false}, Case{"xxx.txt", "xxx.tx$", false},
-                          Case{"sestava.txt", "sestava.tx$", true}}) {
-        SCOPED_TRACE(std::string(k.file) + (k.failingWrite ? " failing" : ""));
-        Report(s.Work(k.file), report);
-        const std::string neighbour = std::string(k.file) == "xxx.txt" ? "yyy.txt" : "xxx.txt";
-        Report(s.Work(neighbour), other);
-        if (k.failingWrite) {
-            s.fs.Plan(k.work).writeCode = 101;
-            s.fs.Plan(k.work).writeFrom = 300;
-        }
+    const Names lines{"ab", "   odsazeno", std::string(150, 'x'), "\x0CList 2", "konec"};
+    const std::string report = "ab\r\n   odsazeno\r\n" + lines[2] + "\r\n\x0CList 2\nkonec";
+    std::string repaired;
+    for (const std::string& line : lines) repaired += (line + std::string(140, ' ')).substr(0, 140) + "\r\n";
+    // Another report beside it, also one named "xxx", is left alone.
+    for (const std::string file : {"sestava", "xxx", "failing"}) {
+        SCOPED_TRACE(file);
+        const std::string neighbour = file == "xxx" ? "yyy.txt" : "xxx.txt";
+        Report(s.Work(file + ".txt"), report);
+        Report(s.Work(neighbour), "jiná\r\n");
+        s.fs.Plan(file + ".tx$").writeCode = file == "failing" ? 101 : 0;
+        s.fs.Plan(file + ".tx$").writeFrom = 300;
         spool.Otevri();
-        spool.JdiNa(RowOf(StripRight(SpoolName(k.file))), 0);
+        GoTo(StripRight(SpoolName(file + ".txt")));
         spool.PopupChosen(7);
-        if (k.failingWrite) {
-            // The report is left as it was; the work file is gone.
-            EXPECT_EQ(ReadHost(s.Work(k.file)), report);
-            EXPECT_NE(s.ui.Last("beep").find("101"), std::string::npos);
-        } else {
-            EXPECT_EQ(ReadHost(s.Work(k.file)), expected());
-            EXPECT_EQ(spool.entries()[static_cast<std::size_t>(spool.current() - 1)].size,
-                      5 * 142 / 1000 + 1);
-        }
-        EXPECT_FALSE(fs::exists(s.Work(k.work)));
-        EXPECT_EQ(ReadHost(s.Work(neighbour)), other);
+        EXPECT_EQ(ReadHost(s.Work(file + ".txt")), file == "failing" ? report : repaired);
+        EXPECT_EQ(s.ui.Count("beep"), file == "failing" ? 1 : 0);
+        EXPECT_FALSE(fs::exists(s.Work(file + ".tx$")));
+        EXPECT_EQ(ReadHost(s.Work(neighbour)), "jiná\r\n");
         spool.Zavri();
-        fs::remove(s.Work(k.file));
         fs::remove(s.Work(neighbour));
-        s.fs.Plan(k.work) = FaultPlan{};
     }
 }
 
-// Ctrl+F2 in a list opens the station's spool (once: not again from inside
-// it); Enter shows a report in the viewer; the table is released after.
-TEST_F(SpoolTest, CtrlF2InAListAndTheMainMenuLoopShowTheSpool) {
-    ConnectStationScreens(s.c);
-    Report(s.Work("KNIHA.txt"), "kniha\r\n");
-    Report(s.Work("PARAGON.txt"), "paragon\r\n");
-    RecordViewer();
-    TfSpool& station = PrintSpoolOf(s.c);
-    std::vector<std::vector<std::string>> shown;
-    station.show = [&](TfSpool& sp) {
-        std::vector<std::string> names;
-        for (const SpoolEntry& e : sp.entries()) names.push_back(StripRight(e.name));
-        shown.push_back(names);
-        sp.KeyDown(key::kF2, Mod::Ctrl);
-        sp.JdiNa(2, 0);
-        sp.KeyDown(key::kReturn, Mod::None);
-        sp.KeyDown(key::kEscape, Mod::None);
+// ---- the keys that reach the station's screens ----
+
+
+TEST_F(SpoolTest, F1AndAltF1OfTheListsAndTheirEditorsAskForTheirTopic) {
+    const Asked knihy{"\\kj\\kj", "knihy jízd"_cz};
+    using Make = std::function<std::unique_ptr<TfKJSeznam>(Common&)>;
+    const Make cars = [](Common& c) { return std::make_unique<TfKJ_auta>(c); };
+    const Make places = [](Common& c) { return std::make_unique<TfKJlMista>(c); };
+    const struct {
+        Make make;
+        int key;
+        bool inEditor;
+        std::vector<Asked> expected;
+    } cases[] = {
+        {cars, key::kF1, false, {knihy}},
+        {cars, kAltF1, false, {{"\\kj\\kj_ovl", "Funkční klávesy v rolovacím"_cz}}},
+        {cars, kAltF1, true, {{"\\kj\\kj_ovl", "Funkční klávesy v aktualizačním"_cz}}},
+        {places, key::kF1, true, {knihy}},
+        {places, kAltF1, false, {}},  // the first sort index of the other lists
+        {[](Common& c) { return std::make_unique<TfKJCile>(c); }, key::kF1, true,
+         {{"\\kj\\kj", "Tabulka cílů"_cz}}},
+    };
+    for (const auto& k : cases) {
+        std::unique_ptr<TfKJSeznam> list = k.make(s.c);
+        SCOPED_TRACE(list->windowName() + (k.inEditor ? " editor " : " list ") + std::to_string(k.key));
+        asked.clear();
+        list->showEditor = [&k](RecordEditor& e) {
+            e.FormShow();
+            e.KeyDown(k.key);
+            e.KeyDown(key::kEscape);
+        };
+        ASSERT_EQ(list->Otevri(), 0);
+        if (k.inEditor) list->KeyDown(key::kF4, key::Mod::None);
+        else list->KeyDown(key::kF1, k.key == kAltF1 ? key::Mod::Alt : key::Mod::None);
+        list->Zavri();
+        EXPECT_EQ(asked, k.expected);
+    }
+}
+
+TEST_F(SpoolTest, CtrlF2AndCtrlF9OfAListAndItsEditor) {
+    Names started;  // the calculator adds 2 to its start and is taken over
+    KalkulackaOf(s.c).show = [&](TfKalk& k) {
+        started.push_back(RemoveSpaces(k.result()));
+        k.KeyChar('2'), k.KeyChar('+'), k.KeyDown(key::kReturn);
     };
     TfKJlMista places(s.c);
+    places.showEditor = [](RecordEditor& e) {
+        e.FormShow();
+        e.SetText(1, "Brno");
+        e.KeyDown(key::kF2 + key::kCtrlOffset);
+        e.KeyDown(key::kDown);
+        e.SetText(2, "12.5");
+        e.KeyDown(key::kF9 + key::kCtrlOffset);
+        EXPECT_EQ(e.Text(2), "14.50");
+        e.KeyDown(key::kF2);
+    };
     ASSERT_EQ(places.Otevri(), 0);
-    places.KeyDown(key::kF2, Mod::Ctrl);
+    places.KeyDown(key::kF2, key::Mod::Ctrl);
+    places.KeyDown(key::kF4, key::Mod::None);
+    places.KeyDown(key::kF9, key::Mod::Ctrl);
     places.Zavri();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0], (std::vector<std::string>{"KNIHA", "PARAGON"}));
-    EXPECT_EQ(viewed, std::vector<std::string>{"PARAGON.txt"});
-    EXPECT_TRUE(station.entries().empty());
+    EXPECT_EQ(spools, 2);
+    EXPECT_EQ(started, (Names{"12.50", ""}));  // a list has no field: it starts empty
+    EXPECT_NE(ReadHost(s.Work("kjmista.dta")).find("Brno"), std::string::npos);
+}
 
-    // The main menu's "Tisky" runs the same spool until Esc.
-    MainMenu menu(s.c);
-    menu.RunPrintSpool();
-    EXPECT_EQ(shown.size(), 2u);
-    EXPECT_EQ(viewed.size(), 2u);
-    EXPECT_TRUE(station.entries().empty());
+TEST_F(SpoolTest, ConnectedHelpOpensTheViewerAtTheTopic) {
+    WriteHost(s.Prog("kj/kj_ovl.hlp"), "$FUNKCNI KLAVESY\r\nx\r\n$Funkční klávesy v rolovacím seznamu\r\n"_cz);
+    ConnectStationScreens(s.c);
+    std::string path, line;
+    PrintOutputOf(s.c).showViewer = [&](TfPozri& v) {
+        path = v.printPath(), line = v.Line(v.current());
+        v.KeyDown(key::kEscape, key::Mod::None);
+    };
+    TfKJ_auta cars(s.c);
+    ASSERT_EQ(cars.Otevri(), 0);
+    cars.KeyDown(key::kF1, key::Mod::Alt);
+    cars.Zavri();
+    EXPECT_EQ(path, "help.TXT");
+    EXPECT_EQ(StripRight(line), "Funkční klávesy v rolovacím seznamu"_cz);
 }
 
 }  // namespace
