@@ -50,10 +50,7 @@ void TripBrowser::PrevezmiSablonu() {
 void TripBrowser::NactiStravne() { stravne_ = NactiTabulkuStravneho(c_); }
 
 void TripBrowser::Pomoc(const std::string& file, const std::string& topic) {
-    if (showHelp)
-        showHelp(file, topic);
-    else
-        c_.ui.BeepMessage("Nápověda: funkce se připravuje."_cz);
+    if (c_.showHelp) c_.showHelp(file, topic);
 }
 
 void TripBrowser::KlicHledani(int row, std::string& text) {

@@ -51,9 +51,6 @@ public:
     std::function<void(TfSoub&)> showPickList;
     // The calendar of the date field (its form attached); none: no calendar.
     TfKalendar* kalendar = nullptr;
-    // F1 help: help file and topic. Empty: the user is told that help is
-    // being prepared.
-    std::function<void(const std::string& file, const std::string& topic)> showHelp;
 
     // ---- state ----
     // The car kind ("SOU", "SLU", "STR"; anything else behaves as "SOU").

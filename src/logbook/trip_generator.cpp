@@ -316,7 +316,6 @@ int TfKJ_jgener::Otevri() {
     PrevezmiSablonu();
     showPickList = kniha_.showPickList;
     kalendar = kniha_.kalendar;
-    showHelp = kniha_.showHelp;
     const std::string heading =
         druh() == kDruhSluzebni
             ? " Datum  Místo"_cz + Spaces(36) + "Účel"_cz + Spaces(38) +

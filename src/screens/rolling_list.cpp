@@ -59,6 +59,9 @@ RollingList::RollingList(Common& c, std::string windowName, ScreenMetrics& metri
     : c_(c), metrics_(metrics), windowName_(std::move(windowName)) {
     for (std::size_t i = 0; i < popup_.size(); ++i)
         popup_[i].caption = std::string(1, static_cast<char>('a' + i));
+    showPrintSpool = [&c] {
+        if (c.showPrintSpool) c.showPrintSpool();
+    };
 }
 
 void RollingList::SetColumns(Sloupce columns) {
@@ -832,6 +835,10 @@ void RollingList::Navod() { c_.ui.ShowGuide(ProgPath(c_, "\\NAVODY\\"), caption_
 
 void RollingList::UkazTisky() {
     if (showPrintSpool) showPrintSpool();
+}
+
+void RollingList::UkazNapovedu(std::string_view helpFile, std::string_view topic) {
+    if (c_.showHelp) c_.showHelp(helpFile, topic);
 }
 
 // ---- pictures ----

@@ -5,6 +5,9 @@
 #include "logbook/trip_generator.h"
 #include "logbook/trip_logbook.h"
 #include "logbook/working_calendar.h"
+#include "print/help_text.h"
+#include "print/print_output.h"
+#include "print/print_spool.h"
 #include "screens/key_codes.h"
 #include "services/cp1250.h"
 #include "services/params.h"
@@ -73,6 +76,30 @@ void MainMenu::RunDestinations(const ShowList& show) {
     list.Zavri();
 }
 
+void MainMenu::RunPrintSpool() {
+    TfSpool& spool = PrintSpoolOf(c_);
+    if (spool.showing()) return;
+    spool.Otevri();
+    while (spool.Ukaz() && spool.key() == key::kReturn && spool.current() >= 1) {
+        // The report where it lies, also in a directory of "_sestavy.kde".
+        ShowPrintFile(c_, spool.ReportPath(spool.current()));
+    }
+    spool.Zavri();
+}
+
+void MainMenu::ButtonHelp(MenuButton button) {
+    if (!c_.showHelp) return;
+    switch (button) {
+        case MenuButton::KnihyJizd: c_.showHelp("\\kj\\kj", "KNIHY JÍZD"_cz); break;
+        case MenuButton::Cestprik:
+            c_.showHelp("\\kj\\kj", "Cestovní příkaz a vyúčtování prac.cest"_cz);
+            break;
+        case MenuButton::TabCilu: c_.showHelp("\\kj\\kj", "Tabulka cílů"_cz); break;
+        case MenuButton::Tisky: c_.showHelp("\\2\\spool", "Tisky"); break;
+        case MenuButton::Help: c_.showHelp("\\kj\\kj", "knihy jízd"_cz); break;
+    }
+}
+
 bool MainMenu::Activate() {
     if (!c_.set.lockServer.empty()) {
         timerEnabled_ = false;  // the watchdog never runs beside a lock server
@@ -116,6 +143,13 @@ void MainMenu::NotBuiltYet(std::string_view function) {
 
 std::string LogbookFileName(const std::string& registration) {
     return KlicKnihy(registration) + ".dta";
+}
+
+void ConnectStationScreens(Common& c) {
+    c.showHelp = [&c](std::string_view helpFile, std::string_view topic) {
+        ShowHelp(c, helpFile, topic);
+    };
+    c.showPrintSpool = [&c] { ShowPrintSpool(c); };
 }
 
 }  // namespace kj

@@ -21,6 +21,9 @@ class TfKalendar;
 // Shows a list modally until it closes (the view runs its form).
 using ShowList = std::function<void(TfSoub&)>;
 
+// The buttons of the main menu that have a help topic.
+enum class MenuButton { KnihyJizd, Cestprik, TabCilu, Tisky, Help };
+
 class MainMenu {
 public:
     explicit MainMenu(Common& c);
@@ -45,6 +48,13 @@ public:
     // bTab_ciluClick: the destinations over "kjcile.dta"; its pick lists
     // are shown the same way.
     void RunDestinations(const ShowList& show);
+    // bTiskyClick: the print spool until it is left with Esc; a report
+    // chosen with Enter is shown in the viewer and the spool comes back.
+    void RunPrintSpool();
+    // F1 or a right click on a button, and bhelpClick: the button's topic
+    // (Common::showHelp).
+    void ButtonHelp(MenuButton button);
+
     // Opens the chosen car's logbook (its file name) instead of the loop's
     // own (tests).
     std::function<void(const std::string&)> openLogbook;
@@ -84,5 +94,9 @@ private:
 // The logbook file of a car: its registration without blanks, upper-cased,
 // with ".dta".
 std::string LogbookFileName(const std::string& registration);
+
+// Fills the station's hooks that the lists, editors and dialogs below the
+// shell call: F1 help (ShowHelp) and Ctrl+F2 the print spool.
+void ConnectStationScreens(Common& c);
 
 }  // namespace kj

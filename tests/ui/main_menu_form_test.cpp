@@ -10,11 +10,15 @@
 
 #include "host_files.h"
 #include "logbook/car_list.h"
+#include "print/print_spool.h"
+#include "print/qt/print_forms.h"
 #include "qt_app.h"
 #include "screens/qt/table_browser_form.h"
 #include "services/cp1250.h"
 #include "services/params.h"
+#include "services/picture.h"
 #include "services/scripted_dialogs.h"
+#include "shell/main_menu.h"
 #include "shell/qt/main_menu_form.h"
 #include "test_dir.h"
 
@@ -85,6 +89,13 @@ struct MenuStation {
         fs::create_directories(dir.path() / "data");
         SetJobIn(c, "", "UZIVATEL", "03");
         InitCommon(c);
+        // The print forms and the station's help and spool as the program
+        // connects them; the help asked for is recorded.
+        InstallPrintForms(c, nullptr);
+        ConnectStationScreens(c);
+        c.showHelp = [this](std::string_view file, std::string_view topic) {
+            asked.emplace_back(file, topic);
+        };
         TfKJ_auta cars(c);
         cars.showEditor = [](RecordEditor& e) {
             static int n = 0;
@@ -101,6 +112,7 @@ struct MenuStation {
     HostFileSystem files;
     ScriptedDialogs ui;
     Common c;
+    std::vector<std::pair<std::string, std::string>> asked;  // help file, topic
 };
 
 // Enter presses the focused button; the buttons of screens not built yet,
@@ -112,11 +124,11 @@ TEST(MainMenuForm, EnterPressesTheFocusedButton) {
     form.activateWindow();
     const struct {
         QPushButton* button;
-        std::string note;  // "" = a list opens
+        std::string note;  // "" = a list opens, "-" = the help
     } cases[] = {
         {form.bcestprik(), "Cestovní příkaz: funkce se připravuje."_cz},
-        {form.bTisky(), "Tisky: funkce se připravuje."_cz},
-        {form.bhelp(), "Nápověda: funkce se připravuje."_cz},
+        {form.bTisky(), ""},
+        {form.bhelp(), "-"},
         {form.bTab_cilu(), ""},
         {form.bKnihy_jizd(), ""},
     };
@@ -147,21 +159,74 @@ TEST(MainMenuForm, EnterPressesTheFocusedButton) {
                 QTest::keyClick(f.sgRol(), Qt::Key_Escape);
             });
         }
+        const std::size_t helped = s.asked.size();
         t.button->setFocus();
         QTest::keyClick(t.button, Qt::Key_Return);
         EXPECT_EQ(lists, t.button == form.bKnihy_jizd() ? 3 : t.note.empty() ? 1 : 0);
-        EXPECT_EQ(s.ui.Count("beep"), beeps + (t.note.empty() ? 0 : 1));
-        if (!t.note.empty()) {
+        EXPECT_EQ(s.asked.size(), helped + (t.note == "-" ? 1 : 0));
+        const bool note = !t.note.empty() && t.note != "-";
+        EXPECT_EQ(s.ui.Count("beep"), beeps + (note ? 1 : 0));
+        if (note) {
             EXPECT_EQ(s.ui.Last("beep"), t.note);
         }
         // The keyboard is back on the menu after its windows closed.
         QApplication::processEvents();
         EXPECT_EQ(QApplication::activeWindow(), &form);
     }
-    // F1 on a button: its help, not built yet either.
-    form.bTab_cilu()->setFocus();
-    QTest::keyClick(form.bTab_cilu(), Qt::Key_F1);
-    EXPECT_EQ(s.ui.Last("beep"), "Nápověda: funkce se připravuje."_cz);
+    form.hide();
+}
+
+// F1 and a right click on the buttons ask for their topics; in a list F1
+// asks for its topic and Ctrl+F2 opens the print spool over the reports.
+TEST(MainMenuForm, ButtonsAndAListReachTheHelpAndTheSpool) {
+    MenuStation s;
+    WriteHost(s.dir.path() / "work" / "KNIHA.txt", "Kniha jizd   \r\nList : 1     \r\n");
+    WriteHost(s.dir.path() / "work" / "PARAGON.txt", "   100.00 =\r\n");
+    MainMenuForm form(s.c);
+    form.show();
+    form.activateWindow();
+    using Asked = std::pair<std::string, std::string>;
+    const Asked knihy{"\\kj\\kj", "KNIHY JÍZD"_cz}, tisky{"\\2\\spool", "Tisky"};
+    const Asked cestprik{"\\kj\\kj", "Cestovní příkaz a vyúčtování prac.cest"_cz};
+    const Asked cile{"\\kj\\kj", "Tabulka cílů"_cz};
+    // F1 on each button, then a right click on it.
+    const std::pair<QPushButton*, std::vector<Asked>> cases[] = {
+        {form.bKnihy_jizd(), {knihy, knihy}}, {form.bcestprik(), {cestprik, cestprik}},
+        {form.bTab_cilu(), {cile}},           {form.bTisky(), {tisky, tisky}},
+        {form.bhelp(), {{"\\kj\\kj", "knihy jízd"_cz}}},
+    };
+    for (const auto& [button, expected] : cases) {
+        SCOPED_TRACE(button->text().toStdString());
+        s.asked.clear();
+        button->setFocus();
+        if (button == form.bhelp()) {
+            button->click();
+        } else {
+            QTest::keyClick(button, Qt::Key_F1);
+            QTest::mouseClick(button, Qt::RightButton);
+        }
+        EXPECT_EQ(s.asked, expected);
+    }
+    s.asked.clear();
+    std::vector<std::string> spoolNames;
+    WhenOpen<TableBrowserForm>([&](TableBrowserForm& list) {
+        QTest::keyClick(list.sgRol(), Qt::Key_F1);
+        WhenOpen<TableBrowserForm>([&](TableBrowserForm& spool) {
+            auto* shown = dynamic_cast<TfSpool*>(&spool.browser());
+            ASSERT_NE(shown, nullptr);
+            for (const SpoolEntry& e : shown->entries()) spoolNames.push_back(StripRight(e.name));
+            QTest::keyClick(spool.sgRol(), Qt::Key_Escape);
+            WhenOpen<TableBrowserForm>([&](TableBrowserForm& back) {
+                EXPECT_EQ(&back, &list);
+                QTest::keyClick(back.sgRol(), Qt::Key_Escape);
+            });
+        });
+        QTest::keyClick(list.sgRol(), Qt::Key_F2, Qt::ControlModifier);
+    });
+    form.bTab_cilu()->click();
+    EXPECT_EQ(s.asked, std::vector<Asked>{cile});
+    EXPECT_EQ(spoolNames, (std::vector<std::string>{"KNIHA", "PARAGON"}));
+    EXPECT_TRUE(PrintSpoolOf(s.c).entries().empty());
     form.hide();
 }
 

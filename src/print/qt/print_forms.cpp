@@ -5,12 +5,14 @@
 #include <QFileInfo>
 
 #include "print/print_output.h"
+#include "print/print_spool.h"
 #include "print/qt/print_fonts_form.h"
 #include "print/qt/print_viewer_form.h"
 #include "print/qt/qt_print_canvas.h"
 #include "screens/calculator.h"
 #include "screens/qt/calculator_form.h"
 #include "screens/qt/sys_params_form.h"
+#include "screens/qt/table_browser_form.h"
 #include "services/cp1250.h"
 #include "services/file_system.h"
 #include "services/qt/qt_text.h"
@@ -91,6 +93,10 @@ void InstallPrintForms(Common& c, QWidget* parent) {
     KalkulackaOf(c).show = [parent](TfKalk& k) {
         CalculatorForm form(k, parent);
         form.Run();
+    };
+    PrintSpoolOf(c).show = [parent](TfSpool& spool) {
+        TableBrowserForm form(spool, parent);
+        form.Ukaz();
     };
 }
 

@@ -4,7 +4,8 @@
 // file, lines are edited in the line editor, Ctrl+F2 opens "Vyber novou
 // sestavu", the pop-up menu reaches the printer set-up, the system
 // parameters, the print fonts and the calculator, which is itself shown as
-// a CalculatorForm whose tape prints through the viewer.
+// a CalculatorForm whose tape prints through the viewer. The print spool is
+// shown as a table browser form.
 
 class QWidget;
 

@@ -492,7 +492,10 @@ void RollingListForm::ShowPopup() {
     const QList<QAction*> actions = popupMenu1_->actions();
     const auto& items = list_.popupItems();
     for (int i = 0; i < kPopupItems && i < actions.size(); ++i) {
-        QString text = ToQt(items[static_cast<std::size_t>(i)].caption);
+        // A caption "-" is a separator line.
+        const std::string& caption = items[static_cast<std::size_t>(i)].caption;
+        actions[i]->setSeparator(caption == "-");
+        QString text = caption == "-" ? QString() : ToQt(caption);
         if (const int code = items[static_cast<std::size_t>(i)].shortcut) text += "\t" + ShortcutText(code);
         actions[i]->setText(text);
         actions[i]->setVisible(items[static_cast<std::size_t>(i)].visible);

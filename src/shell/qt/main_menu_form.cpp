@@ -70,8 +70,8 @@ MainMenuForm::MainMenuForm(Common& c, QWidget* parent) : QWidget(parent), c_(c),
     connect(bTab_cilu_, &QPushButton::clicked, this, [this] { menu_.RunDestinations(ShowModal()); });
     connect(bcestprik_, &QPushButton::clicked, this,
             [this] { menu_.NotBuiltYet("Cestovní příkaz"_cz); });
-    connect(bTisky_, &QPushButton::clicked, this, [this] { menu_.NotBuiltYet("Tisky"); });
-    connect(bhelp_, &QPushButton::clicked, this, [this] { ButtonHelp(); });
+    connect(bTisky_, &QPushButton::clicked, this, [this] { menu_.RunPrintSpool(); });
+    connect(bhelp_, &QPushButton::clicked, this, [this] { menu_.ButtonHelp(MenuButton::Help); });
     connect(bpruvodce_, &QPushButton::clicked, this, [this] {
         c_.ui.ShowGuide(ProgPath(c_, "\\NAVODY\\"), "KJ");
         bKnihy_jizd_->setFocus();
@@ -130,7 +130,12 @@ void MainMenuForm::Timer1Timer() {
     if (menu_.timerEnabled()) timer1_.start();
 }
 
-void MainMenuForm::ButtonHelp() { menu_.NotBuiltYet("Nápověda"_cz); }
+void MainMenuForm::ButtonHelp(QObject* button) {
+    if (button == bKnihy_jizd_) menu_.ButtonHelp(MenuButton::KnihyJizd);
+    else if (button == bcestprik_) menu_.ButtonHelp(MenuButton::Cestprik);
+    else if (button == bTab_cilu_) menu_.ButtonHelp(MenuButton::TabCilu);
+    else if (button == bTisky_) menu_.ButtonHelp(MenuButton::Tisky);
+}
 
 bool MainMenuForm::FormKeyDown(QObject* watched, QKeyEvent* e) {
     if (e->key() == Qt::Key_F1 && (e->modifiers() & Qt::ControlModifier)) {
@@ -151,7 +156,7 @@ bool MainMenuForm::FormKeyDown(QObject* watched, QKeyEvent* e) {
     if (e->key() == Qt::Key_F1 && e->modifiers() == Qt::NoModifier &&
         (button == bKnihy_jizd_ || button == bcestprik_ || button == bTab_cilu_ ||
          button == bTisky_)) {
-        ButtonHelp();
+        ButtonHelp(button);
         return true;
     }
     return false;
@@ -163,7 +168,7 @@ bool MainMenuForm::eventFilter(QObject* watched, QEvent* e) {
     if (e->type() == QEvent::MouseButtonPress &&
         static_cast<QMouseEvent*>(e)->button() == Qt::RightButton &&
         (watched == bKnihy_jizd_ || watched == bcestprik_ || watched == bTisky_)) {
-        ButtonHelp();
+        ButtonHelp(watched);
         return true;
     }
     return QWidget::eventFilter(watched, e);

@@ -49,7 +49,7 @@ private:
     // Key preview: the form sees every key before the focused button.
     bool FormKeyDown(QObject* watched, QKeyEvent* e);
     // F1 or a right click on a button: its help topic.
-    void ButtonHelp();
+    void ButtonHelp(QObject* button);
     void ApplyColour();
     // Runs a list's form modally (the car list, the destinations and their
     // pick lists).
