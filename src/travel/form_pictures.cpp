@@ -166,7 +166,7 @@ FormDrawing SettlementFormDrawing() {
 
     // The grid: one row per leg, the upper half the departure, the lower
     // half the arrival.
-    const std::array<int, 15> x = {41, 123, 226, 271, 311, 349, 389, 435, 482, 521, 566, 608, 663, 738, 810};
+    const std::array<int, 15> x = {41, 123, 226, 271, 311, 349, 389, 435, 482, 521, 566, 608, 663, 741, 810};
     const int head = 110;
     std::array<int, kSettlementRows + 1> rowLine{};
     for (int n = 1; n <= kSettlementRows; ++n)
@@ -199,8 +199,8 @@ FormDrawing SettlementFormDrawing() {
     w.Text(521, 152, 45, 7, "Stravné"_cz, TextAlign::Center);
     w.Text(566, 152, 42, 7, "Nocležné"_cz, TextAlign::Center);
     w.Text(608, 140, 55, 7, "Nutné\nvedlejší\nvýdaje"_cz, TextAlign::Center);
-    w.Text(663, 140, 75, 8, "Celkem", TextAlign::Center);
-    w.Text(738, 140, 72, 8, "Upraveno", TextAlign::Center);
+    w.Text(663, 140, 78, 8, "Celkem", TextAlign::Center);
+    w.Text(741, 140, 69, 8, "Upraveno", TextAlign::Center);
 
     struct Cell {
         const char* field;
@@ -229,15 +229,17 @@ FormDrawing SettlementFormDrawing() {
     // Totals, the advance and the amount to settle.
     w.Box(41, 868, 482, 896);
     w.Text(300, 875, 178, 9, "Celkem", TextAlign::Right, true);
-    const std::array<const char*, 5> totals = {"cf", "cg", "ch", "ci", "csu"};
-    for (std::size_t k = 0; k < totals.size(); ++k) w.Box(x[8 + k], 868, x[9 + k], 896, totals[k]);
-    w.Box(738, 868, 810, 896);
-    w.Box(663, 900, 738, 928, "zi");
+    // The column totals share one box: a total wider than its column runs
+    // on into the next one's room without crossing a line.
+    for (const char* total : {"cf", "cg", "ch", "ci"}) w.Box(x[8], 868, x[12], 896, total);
+    w.Box(x[12], 868, x[13], 896, "csu");
+    w.Box(x[13], 868, x[14], 896);
+    w.Box(663, 900, 741, 928, "zi");
     w.Text(500, 909, 159, 9, "Záloha"_cz, TextAlign::Right);
-    w.Box(663, 930, 738, 958, "vsu");
+    w.Box(663, 930, 741, 958, "vsu");
     w.Text(440, 939, 219, 9, "Doplatek (přeplatek se znaménkem -)"_cz, TextAlign::Right);
-    w.Text(742, 909, 40, 9, "Kč"_cz);
-    w.Text(742, 939, 40, 9, "Kč"_cz);
+    w.Text(745, 909, 40, 9, "Kč"_cz);
+    w.Text(745, 939, 40, 9, "Kč"_cz);
 
     w.Box(41, 980, 420, 1040);
     w.Box(420, 980, 810, 1040);

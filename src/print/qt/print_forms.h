@@ -6,11 +6,19 @@
 // parameters, the print fonts and the calculator, which is itself shown as
 // a CalculatorForm whose tape prints through the viewer.
 
+#include <string>
+
+class QString;
 class QWidget;
 
 namespace kj {
 
 class Common;
+
+// A file the user chose in a dialog as a path of the station's file system:
+// relative to the working directory when it lies there, drive-rooted when
+// it lies under the drive root; "" when the station cannot reach it.
+std::string StationPath(Common& c, const QString& chosen);
 
 // `parent` parents the forms (may be null).
 void InstallPrintForms(Common& c, QWidget* parent);

@@ -1,0 +1,228 @@
+// The travel order on the screen, as a user meets it: the logbook's
+// "Cestovní příkaz" with marked trips fills both sheets over the form
+// pictures, typing and leaving an amount recalculates, Esc swaps the
+// sheets, "Tisk" prints onto the form picture, closing the launcher saves,
+// and the main menu's launcher reopens the file with "Nacti".
+//
+// KJ_TRAVEL_OUT=DIR keeps the pictures of the two windows and the PDF
+// prints there for a look.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+
+#include "host_files.h"
+#include "print/qt/qt_print_canvas.h"
+#include "qt_app.h"
+#include "services/cp1250.h"
+#include "services/file_system.h"
+#include "services/params.h"
+#include "services/qt/qt_text.h"
+#include "services/scripted_dialogs.h"
+#include "test_dir.h"
+#include "travel/form_pictures.h"
+#include "travel/qt/form_picture_painter.h"
+#include "travel/qt/sheet_form.h"
+#include "travel/qt/travel_order_forms.h"
+
+// Failures show the texts, not their UTF-16 units.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace kj {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Station {
+    explicit Station(const fs::path& root)
+        : files((root / "work").string(), root.string()), c(files, ui) {
+        TestApp();
+        fs::create_directories(root / "work");
+        fs::create_directories(root / "DATA");
+        c.dataDirCache = "C:\\DATA\\";
+        c.progDirCache = "C:\\PROG\\";
+        c.lock.lockingOff = true;
+        c.set.station = "03";
+    }
+    HostFileSystem files;
+    ScriptedDialogs ui;
+    Common c;
+};
+
+bool WaitFor(const std::function<bool()>& done) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!done() && std::chrono::steady_clock::now() < until) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        QTest::qWait(10);
+    }
+    return done();
+}
+
+QString Shown(SheetForm& form, const char* name) {
+    QWidget* w = form.Control(name);
+    if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
+    if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+    return QStringLiteral("?");
+}
+
+VetaJizdy Trip(const char* date, const char* place, const char* purpose, double km, double dep,
+               double arr, double meal) {
+    VetaJizdy t;
+    t.SetText(jizdy::kDatum, date);
+    t.SetText(jizdy::kMisto, Utf8ToCp1250(place));
+    t.SetText(jizdy::kUcel, Utf8ToCp1250(purpose));
+    t.SetReal(jizdy::kKmSluzebni, km);
+    t.SetReal(jizdy::kCasOdjezdu, dep);
+    t.SetReal(jizdy::kCasPrijezdu, arr);
+    t.SetReal(jizdy::kStravne, meal);
+    t.SetReal(jizdy::kZakladniSazba, 5.6);
+    t.SetReal(jizdy::kSazbaPhm, 2.1);
+    return t;
+}
+
+// The labels of the form pictures, set in their real font, stay clear of
+// every value and inside the picture.
+TEST(TravelOrderForms, FormLabelsLeaveTheValuesFree) {
+    TestApp();
+    const struct {
+        const SheetLayout& layout;
+        FormDrawing drawing;
+    } sheets[] = {{OrderLayout(), OrderFormDrawing()}, {SettlementLayout(), SettlementFormDrawing()}};
+    for (const auto& s : sheets) {
+        const QRect picture(0, 0, s.drawing.width, s.drawing.height);
+        for (const FormText& t : s.drawing.texts)
+            for (const QRect& line : FormTextLines(t)) {
+                EXPECT_TRUE(picture.contains(line)) << t.text;
+                for (const SheetField& f : s.layout.fields)
+                    EXPECT_FALSE(line.intersects(QRect(f.left, f.top, f.visibleWidth, f.height)))
+                        << Cp1250ToUtf8(t.text) << " over " << f.name;
+            }
+        const QImage image = PaintFormDrawing(s.drawing);
+        EXPECT_EQ(image.size(), picture.size());
+        // Every box is drawn: the corner of each value's box is black.
+        for (const FormBox& b : s.drawing.boxes)
+            EXPECT_EQ(qGray(image.pixel(b.left, b.top)), 0) << b.field;
+    }
+}
+
+TEST(TravelOrderForms, FilledFromMarkedTripsSavedReopenedAndPrinted) {
+    TestDir dir;
+    Station st(dir.path());
+    ASSERT_EQ(WriteFormPictures(QString::fromStdString((dir.path() / "PROG" / "KJ").string())), QString());
+    const char* keep = std::getenv("KJ_TRAVEL_OUT");
+    const QString out = QString::fromStdString(keep ? std::string(keep) : dir.str());
+
+    VetaAuta car;
+    car.SetText(auta::kSpz, "5Z78812");
+    car.SetText(auta::kDrzitel, "Petr Dvořák"_cz);
+    car.SetText(auta::kAdresaDrzitele, "Květná 12, 760 01 Zlín"_cz);
+    car.SetText(auta::kTyp, "Škoda Fabia"_cz);
+    car.SetSpotreba(5.2);
+    car.SetText(auta::kDruh, "SOUKROMÉ"_cz);
+    std::string orderFile;
+    TravelOrderForms forms(st.c, nullptr, orderFile, car);
+    std::vector<QString> pdfs;
+    forms.openPrintJob = [&] {
+        pdfs.push_back(out + QStringLiteral("/list%1.pdf").arg(pdfs.size() + 1));
+        return StartPdfJob(pdfs.back());
+    };
+    const std::vector<VetaJizdy> marked = {
+        Trip("100326", "Zlín-*Olomouc", "jednání s dodavatelem", 80, 7.15, 9.00, 0),
+        Trip("100326", "Olomouc-*Přerov-Zlín", "porada", 90, 13.30, 16.45, 155),
+        Trip("110326", "Zlín-*Brno-Zlín", "školení", 196, 6.00, 18.20, 236)};
+
+    bool acted = false;
+    QTimer::singleShot(0, [&] {
+        // The launcher closes however the checks end, so the test never hangs.
+        struct Closer {
+            LauncherForm& launcher;
+            ~Closer() { QTimer::singleShot(0, &launcher, [l = &launcher] { l->close(); }); }
+        } closer{forms.launcherForm()};
+        SheetForm& order = forms.orderForm();
+        SheetForm& settlement = forms.settlementForm();
+        ASSERT_TRUE(WaitFor([&] { return order.isVisible() && settlement.isVisible(); }));
+        EXPECT_EQ(orderFile, "C:\\DATA\\W5Z78812.cpr");
+        // The journey: two days, two rows each.
+        EXPECT_EQ(Shown(order, "ep1"), QStringLiteral("Zlín"));
+        EXPECT_EQ(Shown(order, "em1"), QStringLiteral("Olomouc,Přerov"));
+        EXPECT_EQ(Shown(order, "eu1"), QStringLiteral("jednání s dodavatelem,porada"));
+        EXPECT_EQ(Shown(order, "ek2"), QStringLiteral("10.03.26  16.45"));
+        EXPECT_EQ(Shown(order, "em3"), QStringLiteral("Brno"));
+        EXPECT_EQ(Shown(order, "ejm"), QStringLiteral("Petr Dvořák"));
+        EXPECT_EQ(Shown(order, "ed6"), QStringLiteral("X"));
+        // The settlement: a leg a row; the second trip has two legs.
+        EXPECT_EQ(Shown(settlement, "p3"), QStringLiteral("Zlín"));
+        EXPECT_EQ(Shown(settlement, "su3"), QStringLiteral("  848.00"));  // (5.6 + 2.1) * 90 + 155
+
+        // Typing into the travel order, then Esc shows the settlement.
+        auto* cislo = qobject_cast<QLineEdit*>(order.Control("ecislo"));
+        order.activateWindow();
+        cislo->setFocus();
+        QTest::keyClicks(cislo, QStringLiteral("CP 12/2026"));
+        QTest::keyClick(cislo, Qt::Key_Escape);
+        EXPECT_TRUE(WaitFor([&] { return QApplication::activeWindow() == &settlement; }));
+        // An amount typed and left recalculates the row and the totals.
+        auto* f1 = qobject_cast<QLineEdit*>(settlement.Control("f1"));
+        f1->setFocus();
+        QTest::keyClicks(f1, QStringLiteral("50"));
+        qobject_cast<QLineEdit*>(settlement.Control("h1"))->setFocus();
+        EXPECT_TRUE(WaitFor([&] { return Shown(settlement, "su1") == QStringLiteral("  666.00"); }))
+            << Shown(settlement, "su1").toStdString();
+        EXPECT_EQ(Shown(settlement, "cf"), QStringLiteral("   50.00"));
+
+        if (keep) {
+            order.grab().save(out + QStringLiteral("/cestprik.png"));
+            settlement.grab().save(out + QStringLiteral("/vyuctovani.png"));
+        }
+        order.bTisk()->click();
+        settlement.bTisk()->click();
+        EXPECT_TRUE(order.bTisk()->isVisible() || !order.isVisible());
+        acted = true;
+        forms.launcherForm().activateWindow();
+        EXPECT_TRUE(WaitFor([&] { return QApplication::activeWindow() == &forms.launcherForm(); }));
+        QTest::keyClick(&forms.launcherForm(), Qt::Key_Escape);
+        EXPECT_FALSE(forms.launcherForm().isVisible());
+    });
+    forms.OpenFromLogbook(marked);
+    ASSERT_TRUE(acted);
+    EXPECT_FALSE(forms.orderForm().isVisible());
+    EXPECT_FALSE(forms.settlementForm().isVisible());
+
+    // Closing saved both sheets into the car's file.
+    EXPECT_EQ(GetReg(st.c, orderFile, "ecislo"), "CP 12/2026");
+    EXPECT_EQ(GetReg(st.c, orderFile, "f1"), "50");
+    EXPECT_EQ(GetReg(st.c, orderFile, "ep1"), "Zlín"_cz);
+    EXPECT_EQ(GetReg(st.c, orderFile, "zac1"), "07.15");
+    ASSERT_EQ(pdfs.size(), 2u);
+    for (const QString& pdf : pdfs) EXPECT_GT(fs::file_size(pdf.toStdString()), 10000u);
+
+    // The main menu's launcher: nothing loaded until "Nacti" picks the file;
+    // the loaded rows stay (the question answered no).
+    const std::string saved = orderFile;
+    forms.launcher().chooseOpen = [&](const FileChoice& f) {
+        EXPECT_EQ(f.title, "Výběr cestovního příkazu"_cz);
+        return saved;
+    };
+    forms.OpenFromMenu();
+    EXPECT_TRUE(orderFile.empty());
+    ASSERT_TRUE(WaitFor([&] { return forms.orderForm().isVisible(); }));
+    forms.launcherForm().Choose("Nacti");
+    EXPECT_EQ(orderFile, saved);
+    EXPECT_EQ(Shown(forms.orderForm(), "ecislo"), QStringLiteral("CP 12/2026"));
+    EXPECT_EQ(Shown(forms.orderForm(), "ep1"), QStringLiteral("Zlín"));
+    EXPECT_EQ(Shown(forms.settlementForm(), "f1"), QStringLiteral("50"));
+    EXPECT_EQ(st.ui.Count("yesno"), 2);
+    forms.launcherForm().close();
+}
+
+}  // namespace
+}  // namespace kj
