@@ -106,10 +106,12 @@ void Tfcestprik::ApplyCarDefaults() {
         std::string& field = texts_[name];
         if (RemoveSpaces(field).empty()) field = value;
     };
-    def("ejm", car_.Text(auta::kDrzitel));
-    def("eadr", car_.Text(auta::kAdresaDrzitele));
-    def("edruh", car_.Text(auta::kTyp));
-    def("espz", car_.Spz());
+    // The car's texts as the list stored them, without the blanks that pad
+    // them to their column.
+    def("ejm", StripRight(car_.Text(auta::kDrzitel)));
+    def("eadr", StripRight(car_.Text(auta::kAdresaDrzitele)));
+    def("edruh", StripRight(car_.Text(auta::kTyp)));
+    def("espz", StripRight(car_.Spz()));
     def("espot", FormatPic("###.##", car_.Spotreba()));
     const std::string kind = SheetCarKind(car_);
     if (kind == "SLUZ") def("ed5", "X");

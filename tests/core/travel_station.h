@@ -26,7 +26,7 @@ inline VetaAuta Car(const std::string& kind, const std::string& fuel = "Motorov�
     VetaAuta car;
     car.SetText(auta::kSpz, "5Z12345");
     car.SetText(auta::kDrzitel, "Ing. Petr Dvořák"_cz);
-    car.SetText(auta::kAdresaDrzitele, "Květná 12, 760 01 Zlín"_cz);
+    car.SetText(auta::kAdresaDrzitele, "Květná 12, 760 01 Zlín      "_cz);  // padded as the list stores it
     car.SetText(auta::kTyp, "Škoda Octavia"_cz);
     car.SetSpotreba(5.8);
     car.SetText(auta::kPalivo, Utf8ToCp1250(fuel));

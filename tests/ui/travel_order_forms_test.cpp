@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
@@ -168,6 +169,15 @@ TEST(TravelOrderForms, FilledFromMarkedTripsSavedReopenedAndPrinted) {
         order.activateWindow();
         cislo->setFocus();
         QTest::keyClicks(cislo, QStringLiteral("CP 12/2026"));
+        // F9 keeps the sheet at once; F10 opens the picture's pop-up menu.
+        QTest::keyClick(cislo, Qt::Key_F9);
+        EXPECT_EQ(GetReg(st.c, orderFile, "ecislo"), "CP 12/2026");
+        QTest::keyClick(cislo, Qt::Key_F10);
+        EXPECT_TRUE(WaitFor([&] { return order.popup()->isVisible(); }));
+        order.popup()->close();
+        order.activateWindow();
+        EXPECT_TRUE(WaitFor([&] { return QApplication::activeWindow() == &order; }));
+        cislo->setFocus();
         QTest::keyClick(cislo, Qt::Key_Escape);
         EXPECT_TRUE(WaitFor([&] { return QApplication::activeWindow() == &settlement; }));
         // An amount typed and left recalculates the row and the totals.

@@ -135,6 +135,11 @@ void TravelOrderForms::Wire(SheetForm& form, SheetForm& other, bool settlement) 
 
 void TravelOrderForms::Show(Sheet sheet) {
     SheetForm& form = sheet == Sheet::Order ? *orderForm_ : *settlementForm_;
+    if (!form.isVisible()) {
+        // The sheets open under the launcher, which stays in sight.
+        const QRect l = launcherForm_->frameGeometry();
+        form.move(l.left(), l.bottom() + 8);
+    }
     form.ShowTexts();
     form.show();
     form.raise();
