@@ -41,7 +41,7 @@ void TForm5::Fill() {
 void TForm5::Nacti() {
     if (!chooseOpen) return;
     const std::string chosen =
-        chooseOpen({"Výběr cestovního příkazu"_cz, "*.cpr", dialogDirectory_, ""});
+        chooseOpen({"Výběr cestovního příkazu"_cz, openFilter_, dialogDirectory_, ""});
     if (chosen.empty()) return;
     const std::size_t slash = chosen.find_last_of('\\');
     dialogDirectory_ = slash == std::string::npos ? std::string() : chosen.substr(0, slash);
@@ -66,6 +66,8 @@ void TForm5::Zapis() {
 void TForm5::Help() { ShowHelp(c_, "\\kj\\kj", "Cestovní příkaz a vyúčtování prac.cest"_cz); }
 
 void TForm5::Start() {
+    openFilter_ = "*.cpr||*.*";
+    dialogDirectory_ = kOrderDirectory;
     if (reloadPictures) reloadPictures();
     List1();
     if (!orderFile_.empty()) Fill();

@@ -78,7 +78,9 @@ private:
     Tfvpc& settlement_;
     std::string& orderFile_;
     MarkedTrips trips_;
-    // The open dialog's last directory and file: the save dialog starts there.
+    // The open dialog's filter, last directory and file: the save dialog
+    // starts there.
+    std::string openFilter_ = "*.cpr";
     std::string dialogDirectory_;
     std::string dialogFile_;
 };

@@ -8,6 +8,7 @@
 #include "services/picture.h"
 #include "test_dir.h"
 #include "travel/order_file.h"
+#include "travel/travel_order.h"
 #include "travel_station.h"
 
 namespace kj {
@@ -132,6 +133,59 @@ TEST(TravelFile, FileNames) {
     order.texts()["ecislo"] = "5";
     order.SaveOrderSheet();
     EXPECT_EQ(ReadHost(st.root / "veltor3w" / "w5Z12345.cpr"), "ecislo : 5\r\n");
+}
+
+TEST(TravelFile, LauncherLoadsRenamesAndSavesOnClose) {
+    TestDir dir;
+    Station st(dir.path());
+    WriteHost(st.root / "DATA" / "WZ.cpr", "ecislo : 7\r\nep1 : Zlín\r\n"_cz);
+    Sheets s(st.c, Car("SOUKROMÉ"));
+    TForm5 launcher(st.c, s.order, s.settlement, s.fileName);
+    std::vector<std::string> shown;
+    launcher.showSheet = [&](Sheet sh) { shown.push_back(sh == Sheet::Order ? "1" : "2"); };
+    std::vector<FileChoice> asked;
+    launcher.chooseOpen = [&](const FileChoice& f) {
+        asked.push_back(f);
+        return std::string("C:\\DATA\\WZ.cpr");
+    };
+    launcher.chooseSave = [&](const FileChoice& f) {
+        asked.push_back(f);
+        return std::string("C:\\DATA\\duben.2026.txt");
+    };
+
+    // From the main menu: no name, nothing loaded, the travel order in front.
+    launcher.OpenWithoutTrips();
+    launcher.Start();
+    EXPECT_EQ(s.order.texts()["ecislo"], "");
+    EXPECT_EQ(shown, (std::vector<std::string>{"1", "2", "1"}));
+    // "Nacti" loads both sheets (the loaded journey kept), "Zapis" renames.
+    st.ui.yesNo = {false, false};
+    launcher.Nacti();
+    EXPECT_EQ(s.order.texts()["ecislo"], "7");
+    EXPECT_EQ(s.order.texts()["ep1"], "Zlín"_cz);
+    launcher.Zapis();
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0].title, "Výběr cestovního příkazu"_cz);
+    EXPECT_EQ(asked[0].filter, "*.cpr||*.*");
+    EXPECT_EQ(asked[0].directory, "\\veltor3w");
+    EXPECT_EQ(asked[1].filter, "*.cpr");
+    EXPECT_EQ(asked[1].directory, "C:\\DATA");
+    EXPECT_EQ(asked[1].fileName, "WZ.cpr");
+    EXPECT_EQ(s.fileName, "C:\\DATA\\duben.cpr");
+    EXPECT_FALSE(fs::exists(st.root / "DATA" / "duben.cpr"));
+    // Closing writes both sheets to the new name.
+    launcher.Close();
+    EXPECT_EQ(GetReg(st.c, s.fileName, "ecislo"), "7");
+    EXPECT_EQ(GetReg(st.c, s.fileName, "zackon"), "A");
+
+    // From the logbook: the car's file, filled from the marked trips.
+    launcher.OpenWithTrips("C:\\DATA\\W5Z.cpr", [] {
+        return Trips({{"020326", "Praha-*Brno", "jednání", 210, 7.00, 10.00}});
+    });
+    launcher.Start();
+    EXPECT_EQ(s.fileName, "C:\\DATA\\W5Z.cpr");
+    EXPECT_EQ(s.order.texts()["em1"], "Brno");
+    EXPECT_EQ(s.settlement.texts()["o1"], "Praha");
 }
 
 }  // namespace
