@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "services/params.h"
 #include "test_dir.h"
@@ -20,27 +22,20 @@ using printtest::Drawn;
 using printtest::RecordingCanvas;
 using printtest::RecordingJob;
 
-// A sheet of five controls at (100, 200) and around, one of each Tag.
+// A sheet of six controls below each other from (100, 200), one of each Tag.
 SheetLayout SmallSheet() {
     SheetLayout l;
     l.picture = "\\KJ\\kj1.bmp";
     l.pictureWidth = 787;
     l.pictureHeight = 1123;
-    const struct {
-        const char* name;
-        int left, top, tag;
-    } controls[] = {{"text", 100, 200, 0}, {"label", 100, 300, 130}, {"cellsA", 100, 400, 10},
-                    {"cellsB", 100, 500, 25}, {"never", 100, 600, -1}, {"nothing", 100, 700, 45}};
-    for (const auto& c : controls) {
-        SheetField f;
-        f.name = c.name;
-        f.left = c.left;
-        f.top = c.top;
-        f.width = f.visibleWidth = 100;
-        f.height = 20;
-        f.tag = c.tag;
-        f.font = {"MS Sans Serif", 8, false};
+    const std::pair<const char*, int> controls[] = {{"text", 0},    {"label", 130}, {"cellsA", 10},
+                                                    {"cellsB", 25}, {"never", -1},  {"nothing", 45}};
+    int top = 200;
+    for (const auto& [name, tag] : controls) {
+        SheetField f{name, "", "", 100, top, 100, 20, 100, {"MS Sans Serif", 8, false},
+                     FieldKind::Edit, tag, 250, false};
         l.fields.push_back(f);
+        top += 100;
     }
     return l;
 }
@@ -49,8 +44,7 @@ struct Printed {
     std::vector<Drawn> calls;
     std::vector<Drawn> Texts() const {
         std::vector<Drawn> out;
-        for (const Drawn& d : calls)
-            if (d.op == "text") out.push_back(d);
+        std::copy_if(calls.begin(), calls.end(), std::back_inserter(out), [](const Drawn& d) { return d.op == "text"; });
         return out;
     }
 };
@@ -83,34 +77,28 @@ TEST(SheetPrint, KindsPositionsAndCellsAt600Dpi) {
     texts["cellsB"] = "tIx";
     texts["never"] = "tajné";
     texts["nothing"] = "nic";
+    // Each text as "x,y,text"; "nothing" (tens digit 4) and "never" (Tag -1)
+    // print nothing.
     const struct {
-        const char* name;
         const char* width;
         const char* left;
-        std::vector<Drawn> texts;  // op, x, y, text
+        std::vector<std::string> texts;
     } cases[] = {
-        // 600 dpi: 6 dots a pixel; cell A 300 dots, cell B Trunc (0.818 * 120) = 98.
-        {"plain", "", "",
-         {{"text", 600, 1200, "Zlín"_cz}, {"text", 600, 1800, " 1197.00"},
-          {"text", 600, 2400, "A"}, {"text", 900 + 100, 2400, "l"}, {"text", 1200 + 100, 2400, "f"},
-          {"text", 600 + 32, 3000, "t"}, {"text", 698 + 32, 3000, "I"}, {"text", 796, 3000, "x"}}},
+        // 600 dpi: 6 dots a pixel; cell A 300 dots, cell B Trunc (0.818 * 120) = 98;
+        // a narrow character a third of its cell to the right.
+        {"", "", {"600,1200,Zlín", "600,1800, 1197.00", "600,2400,A", "1000,2400,l", "1300,2400,f",
+                  "632,3000,t", "730,3000,I", "796,3000,x"}},
         // Width 1.25, left 30: x = Trunc (100 * 6 * 1.25 + 30) = 780; cell A
         // stays 300, cell B Trunc (1.25 * 0.818 * 120) = 122.
-        {"calibrated", "1.25", "30",
-         {{"text", 780, 1200, "Zlín"_cz}, {"text", 780, 1800, " 1197.00"},
-          {"text", 780, 2400, "A"}, {"text", 1080 + 100, 2400, "l"}, {"text", 1380 + 100, 2400, "f"},
-          {"text", 780 + 40, 3000, "t"}, {"text", 902 + 40, 3000, "I"}, {"text", 1024, 3000, "x"}}},
+        {"1.25", "30", {"780,1200,Zlín", "780,1800, 1197.00", "780,2400,A", "1180,2400,l", "1480,2400,f",
+                        "820,3000,t", "942,3000,I", "1024,3000,x"}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
         Calibrate(st, c.width, "", c.left, "");
-        const std::vector<Drawn> got = Print(st, texts, false).Texts();
-        ASSERT_EQ(got.size(), c.texts.size());
-        for (std::size_t i = 0; i < got.size(); ++i) {
-            EXPECT_EQ(got[i].x, c.texts[i].x) << i;
-            EXPECT_EQ(got[i].y, c.texts[i].y) << i;
-            EXPECT_EQ(got[i].text, c.texts[i].text) << i;
-        }
+        std::vector<std::string> got;
+        for (const Drawn& d : Print(st, texts, false).Texts())
+            got.push_back(std::to_string(d.x) + "," + std::to_string(d.y) + "," + Cp1250ToUtf8(d.text));
+        EXPECT_EQ(got, c.texts);
     }
 }
 

@@ -17,26 +17,17 @@ namespace {
 
 using namespace traveltest;
 
-struct Row {
-    std::string p, m, u, k;
-};
-
-std::vector<Row> Journey(const JourneyColumns& j, int rows) {
-    std::vector<Row> out;
-    for (std::size_t r = 0; r < static_cast<std::size_t>(rows); ++r)
-        out.push_back({U(j.p[r]), U(j.m[r]), U(j.u[r]), U(j.k[r])});
+// A row as its cells joined by "|" (UTF-8, trailing blanks dropped).
+std::string Joined(const std::vector<std::string>& cells) {
+    std::string out;
+    for (std::size_t i = 0; i < cells.size(); ++i) out += (i ? "|" : "") + U(StripRight(cells[i]));
     return out;
 }
 
-void ExpectRows(const std::vector<Row>& got, const std::vector<Row>& want) {
-    ASSERT_EQ(got.size(), want.size());
-    for (std::size_t r = 0; r < want.size(); ++r) {
-        SCOPED_TRACE("row " + std::to_string(r + 1));
-        EXPECT_EQ(got[r].p, want[r].p);
-        EXPECT_EQ(got[r].m, want[r].m);
-        EXPECT_EQ(got[r].u, want[r].u);
-        EXPECT_EQ(got[r].k, want[r].k);
-    }
+std::vector<std::string> JourneyRows(const JourneyColumns& j) {
+    std::vector<std::string> out;
+    for (std::size_t r = 0; r < kJourneyRows; ++r) out.push_back(Joined({j.p[r], j.m[r], j.u[r], j.k[r]}));
+    return out;
 }
 
 TEST(TravelFill, JourneyTakesTwoRowsADay) {
@@ -44,24 +35,23 @@ TEST(TravelFill, JourneyTakesTwoRowsADay) {
     const struct {
         const char* name;
         std::vector<TripValues> trips;
-        std::vector<Row> rows;  // rows 1.., the rest must be empty
+        std::vector<std::string> rows;  // rows 1.., the rest must be empty
     } cases[] = {
         {"one day, two trips",
          {{"020326", "Praha-*Brno", "jednání", 210, 7.00, 10.00},
           {"020326", "Brno-Praha", "návrat", 210, 15.00, 18.30}},
-         {{"Praha", "Brno", "jednání,návrat", "Praha"}, {"02.03.26  07.00", "", "", "02.03.26  18.30"}}},
+         {"Praha|Brno|jednání,návrat|Praha", "02.03.26  07.00|||02.03.26  18.30"}},
         {"a day without a second place is dropped, private trips are skipped",
          {{"020326", "Zlín", "pošta", 5, 8.00, 8.30},
           {"030326", "Zlín - Kroměříž - *Přerov", "porada", 0, 6.00, 7.00},
           {"040326", "Zlín - *Kroměříž, *Přerov : Zlín", "porada", 104, 6.00, 15.45}},
-         {{"Zlín", "Kroměříž,Přerov", "porada", "Zlín"}, {"04.03.26  06.00", "", "", "04.03.26  15.45"}}},
+         {"Zlín|Kroměříž,Přerov|porada|Zlín", "04.03.26  06.00|||04.03.26  15.45"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const JourneyColumns j = DeriveJourney(ui, Trips(c.trips));
-        std::vector<Row> want = c.rows;
-        want.resize(kJourneyRows);
-        ExpectRows(Journey(j, kJourneyRows), want);
+        std::vector<std::string> want = c.rows;
+        want.resize(kJourneyRows, "|||");
+        EXPECT_EQ(JourneyRows(DeriveJourney(ui, Trips(c.trips))), want);
     }
     EXPECT_EQ(ui.Count("beep"), 0);
 }
@@ -94,119 +84,101 @@ TEST(TravelFill, OrderDefaultsGoOnlyIntoEmptyFields) {
     TestDir dir;
     Station st(dir.path());
     WriteHost(st.root / "DATA" / "WZ.cpr", "ejm : Jana Malá\r\ned6 : X\r\n"_cz);
-    Sheets s(st.c, Car("SLUŽEBNÍ", "3"));
-    s.order.FillOrderSheet({});
-    const SheetTexts& t = s.order.texts();
-    EXPECT_EQ(U(t["ejm"]), "Jana Malá");
-    EXPECT_EQ(U(t["eadr"]), "Květná 12, 760 01 Zlín");
-    EXPECT_EQ(U(t["edruh"]), "Škoda Octavia");
-    EXPECT_EQ(t["espz"], "5Z12345");
-    EXPECT_EQ(t["espot"], "  5.80");
-    EXPECT_EQ(t["ed5"], "X");  // a company car, though the private box is marked
-    EXPECT_EQ(t["ed6"], "X");
-    EXPECT_EQ(t["ephm3"], "X");
-    EXPECT_EQ(t["ephm5"], "");
+    const char* fields[] = {"ejm", "eadr", "edruh", "espz", "espot", "ed5", "ed6", "ephm3", "ephm5"};
+    // A company car: ed5 is marked though the file marks the private box.
+    const struct {
+        const char* kind;
+        const char* fuel;
+        const char* file;
+        const char* texts;
+    } cases[] = {{"SLUŽEBNÍ", "3", "C:\\DATA\\WZ.cpr",
+                  "Jana Malá|Květná 12, 760 01 Zlín|Škoda Octavia|5Z12345|  5.80|X|X|X|"},
+                 {"SOUKROMÉ", "5", "C:\\DATA\\JINY.cpr",
+                  "Ing. Petr Dvořák|Květná 12, 760 01 Zlín|Škoda Octavia|5Z12345|  5.80||X||X"}};
+    for (const auto& c : cases) {
+        Sheets s(st.c, Car(c.kind, c.fuel));
+        s.fileName = c.file;
+        s.order.FillOrderSheet({});
+        std::vector<std::string> got;
+        for (const char* f : fields) got.push_back(s.order.texts()[f]);
+        EXPECT_EQ(Joined(got), c.texts);
+    }
     EXPECT_EQ(st.ui.Count("yesno"), 0);
-
-    Sheets own(st.c, Car("SOUKROMÉ", "5"));
-    own.fileName = "C:\\DATA\\JINY.cpr";
-    own.order.FillOrderSheet({});
-    EXPECT_EQ(own.order.texts()["ed5"], "");
-    EXPECT_EQ(own.order.texts()["ed6"], "X");
-    EXPECT_EQ(own.order.texts()["ephm5"], "X");
-    EXPECT_EQ(own.order.texts()["ephm3"], "");
 }
 
-TEST(TravelFill, LoadedJourneyIsReplacedOnlyWhenTheUserSaysSo) {
+// Rows loaded from the file are replaced by the marked trips only after
+// "Přepsat seznam cest ?" is answered yes; any row field counts as loaded.
+TEST(TravelFill, LoadedRowsAreReplacedOnlyWhenTheUserSaysSo) {
     const std::vector<VetaJizdy> marked =
-        Trips({{"020326", "Praha-*Brno", "jednání", 210, 7.00, 10.00}});
+        Trips({{"020326", "Praha-*Brno", "jednání", 210, 7.00, 9.30, 0, 4.20, 1.50}});
     const struct {
-        const char* name;
-        const char* file;
+        bool settlement;
+        const char* file;  // UTF-8
         std::optional<bool> answer;  // nullopt: no question
-        const char* ep1;
+        const char* field;
+        const char* want;
     } cases[] = {
-        {"empty journey: taken over", "ecislo : 1\r\n", std::nullopt, "Praha"},
-        {"places of business, no", "em1 : Ostrava\r\nep1 : Zlín\r\n", false, "Zlín"},
-        {"places of business, yes", "em1 : Ostrava\r\nep1 : Zlín\r\n", true, "Praha"},
-        // A journey without any "*" place is the user's all the same.
-        {"start places only, no", "ep1 : Zlín\r\nek2 : 03.03.26\r\n", false, "Zlín"},
+        {false, "ecislo : 1\r\n", std::nullopt, "ep2", "02.03.26  07.00"},
+        {false, "em1 : Ostrava\r\nep1 : Zlín\r\n", false, "ep1", "Zlín"},
+        {false, "em1 : Ostrava\r\nep1 : Zlín\r\n", true, "ep1", "Praha"},
+        {false, "ep1 : Zlín\r\nek2 : 03.03.26\r\n", false, "ep1", "Zlín"},  // no "*" place
+        {true, "dat : 31.03.26\r\nf1 : 50\r\n", std::nullopt, "su1", " 1247.00"},  // f1 kept
+        {true, "o1 : Zlín\r\np1 : Hulín\r\n", false, "p1", "Hulín"},
+        {true, "o1 : Zlín\r\np1 : Hulín\r\n", true, "p1", "*Brno"},
+        {true, "p1 : Hulín\r\nph1 : 10.00\r\n", false, "p1", "Hulín"},  // arrivals only
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.file);
         TestDir dir;
         Station st(dir.path());
-        WriteHost(st.root / "DATA" / "WZ.cpr", c.file);
+        WriteHost(st.root / "DATA" / "WZ.cpr", Utf8ToCp1250(c.file));
         if (c.answer) st.ui.yesNo = {*c.answer};
         Sheets s(st.c, Car("SOUKROMÉ"));
-        s.order.FillOrderSheet(marked);
-        EXPECT_EQ(st.ui.Texts("yesno"),
-                  c.answer ? std::vector<std::string>{"Přepsat seznam cest ?"_cz} : std::vector<std::string>{});
-        EXPECT_EQ(s.order.texts()["ep1"], c.ep1);
-        if (c.answer == false) {
-            EXPECT_EQ(s.order.texts()["eu1"], "");
-            EXPECT_EQ(s.order.texts()["ep2"], "");
-        } else {
-            EXPECT_EQ(s.order.texts()["ep2"], "02.03.26  07.00");
+        if (c.settlement)
+            s.settlement.FillSettlementSheet(marked);
+        else
+            s.order.FillOrderSheet(marked);
+        EXPECT_EQ(st.ui.Texts("yesno"), std::vector<std::string>(c.answer ? 1 : 0, "Přepsat seznam cest ?"_cz));
+        const SheetTexts& t = c.settlement ? s.settlement.texts() : s.order.texts();
+        EXPECT_EQ(U(t[c.field]), c.want);
+        if (c.settlement) {
+            EXPECT_EQ(t["dat"], c.answer ? WorkDate(st.c.now()) : "31.03.26");
         }
     }
 }
 
-struct SRow {
-    std::string dat, o, p, oh, ph, a, b, c, d, ep, ek, g, su;
-};
-
-SRow RowOf(const SheetTexts& t, int n) {
-    auto v = [&](const char* col) { return U(t.Row(col, n)); };
-    return {v("dat"), v("o"),  v("p"),  v("oh"), v("ph"), v("a"), v("b"),
-            v("c"),   v("d"),  v("ep"), v("ek"), v("g"),  v("su")};
-}
-
-void ExpectRow(const SRow& got, const SRow& want) {
-    EXPECT_EQ(got.dat, want.dat);
-    EXPECT_EQ(got.o, want.o);
-    EXPECT_EQ(got.p, want.p);
-    EXPECT_EQ(got.oh, want.oh);
-    EXPECT_EQ(got.ph, want.ph);
-    EXPECT_EQ(got.a, want.a);
-    EXPECT_EQ(got.b, want.b);
-    EXPECT_EQ(got.c, want.c);
-    EXPECT_EQ(got.d, want.d);
-    EXPECT_EQ(got.ep, want.ep);
-    EXPECT_EQ(got.ek, want.ek);
-    EXPECT_EQ(StripRight(got.g), want.g);
-    EXPECT_EQ(StripRight(got.su), want.su);
+std::string SettlementRow(const SheetTexts& t, int n) {
+    std::vector<std::string> cells;
+    for (const char* col : {"dat", "o", "p", "oh", "ph", "a", "b", "c", "d", "ep", "ek", "g", "su"})
+        cells.push_back(t.Row(col, n));
+    return Joined(cells);
 }
 
 TEST(TravelFill, SettlementRowsPerLeg) {
+    // dat|o|p|oh|ph|a|b|c|d|ep|ek|g|su
     const struct {
         const char* name;
         const char* kind;
         std::vector<TripValues> trips;
-        std::vector<SRow> rows;
+        std::vector<std::string> rows;
         const char* total;
     } cases[] = {
-        {"private car, two places",
-         "SOUKROMÉ",
+        {"private car, two places", "SOUKROMÉ",
          {{"020326", "Praha-Brno", "", 210, 7.00, 9.30, 0, 4.20, 1.50}},
-         {{"02.03.", "Praha", "Brno", "07.00", "09.30", "AUV", " 210", " 4.20", " 1.500", "07.00", "09.30", "", " 1197.00"}},
+         {"02.03.|Praha|Brno|07.00|09.30|AUV| 210| 4.20| 1.500|07.00|09.30|| 1197.00"},
          "  1197.00"},
-        {"company car: no rates",
-         "SLUŽEBNÍ",
+        {"company car: no rates", "SLUŽEBNÍ",
          {{"020326", "Praha-Brno", "", 210, 7.00, 9.30, 155, 4.20, 1.50}},
-         {{"02.03.", "Praha", "Brno", "07.00", "09.30", "AUS", " 210", "", "", "07.00", "09.30", " 155.0", "  155.00"}},
+         {"02.03.|Praha|Brno|07.00|09.30|AUS| 210|||07.00|09.30| 155.0|  155.00"},
          "   155.00"},
-        {"three places: km and meal on the last leg",
-         "STROJ",
+        {"three places: km and meal on the last leg", "STROJ",
          {{"020326", "Praha-Brno-Olomouc", "", 300, 6.00, 19.00, 236}},
-         {{"02.03.", "Praha", "Brno", "06.00", "", "", "", "", "", "06.00", "", "", ""},
-          {"02.03.", "Brno", "Olomouc", "", "19.00", "", " 300", "", "", "", "19.00", " 236.0", "  236.00"}},
+         {"02.03.|Praha|Brno|06.00||||||06.00|||",
+          "02.03.|Brno|Olomouc||19.00|| 300||||19.00| 236.0|  236.00"},
          "   236.00"},
-        {"two single places a day: the day starts on the first and ends on the last",
-         "SLUŽEBNÍ",
+        {"two single places a day: the day starts on the first and ends on the last", "SLUŽEBNÍ",
          {{"030326", "Holešov", "", 36, 7.30, 0}, {"030326", "Vsetín", "", 64, 0, 16.15}},
-         {{"03.03.", "Holešov", "", "07.30", "", "AUS", "  36", "", "", "07.30", "", "", ""},
-          {"03.03.", "", "Vsetín", "", "16.15", "AUS", "  64", "", "", "", "16.15", "", ""}},
+         {"03.03.|Holešov||07.30||AUS|  36|||07.30|||", "03.03.||Vsetín||16.15|AUS|  64||||16.15||"},
          "         "},
     };
     for (const auto& c : cases) {
@@ -215,43 +187,35 @@ TEST(TravelFill, SettlementRowsPerLeg) {
         Station st(dir.path());
         Sheets s(st.c, Car(c.kind));
         s.settlement.SettlementRows(Trips(c.trips));
-        for (std::size_t n = 0; n < c.rows.size(); ++n) {
-            SCOPED_TRACE("row " + std::to_string(n + 1));
-            ExpectRow(RowOf(s.settlement.texts(), static_cast<int>(n) + 1), c.rows[n]);
-        }
-        EXPECT_EQ(RowOf(s.settlement.texts(), static_cast<int>(c.rows.size()) + 1).dat, "");
+        for (std::size_t n = 0; n <= c.rows.size(); ++n)
+            EXPECT_EQ(SettlementRow(s.settlement.texts(), static_cast<int>(n) + 1),
+                      n < c.rows.size() ? c.rows[n] : "||||||||||||");
         EXPECT_EQ(s.settlement.texts()["csu"], c.total);
         EXPECT_EQ(st.ui.Count("beep"), 0);
     }
 }
 
 TEST(TravelFill, SettlementStopsWhenTheFormIsFull) {
-    for (int legs : {21, 22, 30}) {
-        SCOPED_TRACE(legs);
+    // 21 and 22 one-leg trips; 19 legs of one route and 6 of the next.
+    const std::vector<TripValues> leg(22, {"050326", "Zlín-Vizovice", "", 16, 8, 9, 0, 5, 1});
+    const struct {
+        std::vector<TripValues> trips;
+        const char* row22;  // o22|p22
+        int messages;
+    } cases[] = {{{leg.begin(), leg.end() - 1}, "|", 0},
+                 {leg, "Zlín|Vizovice", 1},
+                 {{{"050326", "a-b-c-d-e-f-g-h-i-j-k-l-m-n-o-p-q-r-s-t", "", 300, 6, 20},
+                   {"060326", "A-B-C-D-E-F", "", 100, 6, 20}},
+                  "C|D", 1}};
+    for (const auto& c : cases) {
         TestDir dir;
         Station st(dir.path());
         Sheets s(st.c, Car("SOUKROMÉ"));
-        std::vector<TripValues> trips;
-        for (int k = 0; k < legs; ++k) trips.push_back({"050326", "Zlín-Vizovice", "", 16, 8, 9, 0, 5, 1});
-        s.settlement.SettlementRows(Trips(trips));
-        EXPECT_EQ(s.settlement.texts()["o22"], legs >= 22 ? "Zlín"_cz : "");
-        EXPECT_EQ(st.ui.Texts("beep"),
-                  legs >= 22 ? std::vector<std::string>{"Formulář je plný. Další zápisy nezpracuji."_cz}
-                             : std::vector<std::string>{});
-        // Every row is paid (5 + 1) * 16 = 96.
-        EXPECT_EQ(s.settlement.texts()["csu"], FormatPic("######.##", 96.0 * std::min(legs, 22)));
+        s.settlement.SettlementRows(Trips(c.trips));
+        EXPECT_EQ(Joined({s.settlement.texts()["o22"], s.settlement.texts()["p22"]}), c.row22);
+        EXPECT_EQ(st.ui.Texts("beep"), std::vector<std::string>(static_cast<std::size_t>(c.messages),
+                                                                "Formulář je plný. Další zápisy nezpracuji."_cz));
     }
-    // The legs of a route are cut at row 22 as well.
-    TestDir dir;
-    Station st(dir.path());
-    Sheets s(st.c, Car("SOUKROMÉ"));
-    s.settlement.SettlementRows(Trips({{"050326", "a-b-c-d-e-f-g-h-i-j-k-l-m-n-o-p-q-r-s-t", "", 300, 6, 20},
-                                       {"060326", "A-B-C-D-E-F", "", 100, 6, 20}}));
-    EXPECT_EQ(s.settlement.texts()["p19"], "t");
-    EXPECT_EQ(s.settlement.texts()["b19"], " 300");
-    EXPECT_EQ(s.settlement.texts()["o22"], "C");
-    EXPECT_EQ(s.settlement.texts()["p22"], "D");
-    EXPECT_EQ(st.ui.Count("beep"), 1);
 }
 
 TEST(TravelFill, RecalculationSumsRowsAsShown) {
@@ -286,41 +250,6 @@ TEST(TravelFill, RecalculationSumsRowsAsShown) {
         EXPECT_TRUE(Tfvpc::RecalculatesOnLeave(f)) << f;
     for (const char* f : {"a7", "ep7", "dat", "dat7", "b23", "b", "su7", "f7x"})
         EXPECT_FALSE(Tfvpc::RecalculatesOnLeave(f)) << f;
-}
-
-TEST(TravelFill, SettlementFillKeepsLoadedRowsUnlessTheUserSaysSo) {
-    const std::vector<VetaJizdy> marked = Trips({{"020326", "Praha-Brno", "", 210, 7.00, 9.30, 0, 4.20, 1.50}});
-    const struct {
-        const char* name;
-        std::string file;  // UTF-8
-        std::optional<bool> answer;
-        const char* p1;
-    } cases[] = {
-        {"nothing loaded", "dat : 31.03.26\r\nf1 : 50\r\n", std::nullopt, "Brno"},
-        {"loaded rows, no", "o1 : Zlín\r\np1 : Hulín\r\n", false, "Hulín"},
-        {"loaded rows, yes", "o1 : Zlín\r\np1 : Hulín\r\n", true, "Brno"},
-        // Only arrival places (trips with no departure): still the user's rows.
-        {"arrival places only, no", "p1 : Hulín\r\nph1 : 10.00\r\n", false, "Hulín"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        TestDir dir;
-        Station st(dir.path());
-        WriteHost(st.root / "DATA" / "WZ.cpr", Utf8ToCp1250(c.file));
-        if (c.answer) st.ui.yesNo = {*c.answer};
-        Sheets s(st.c, Car("SOUKROMÉ"));
-        s.settlement.FillSettlementSheet(marked);
-        EXPECT_EQ(st.ui.Count("yesno"), c.answer ? 1 : 0);
-        EXPECT_EQ(U(s.settlement.texts()["p1"]), c.p1);
-        EXPECT_EQ(s.settlement.texts()["dat"], c.answer ? WorkDate(st.c.now()) : "31.03.26");
-    }
-    // Typed amounts stay when the rows are taken over without a question.
-    TestDir dir;
-    Station st(dir.path());
-    WriteHost(st.root / "DATA" / "WZ.cpr", "f1 : 50\r\n");
-    Sheets s(st.c, Car("SOUKROMÉ"));
-    s.settlement.FillSettlementSheet(marked);
-    EXPECT_EQ(s.settlement.texts()["su1"], " 1247.00");
 }
 
 }  // namespace
