@@ -94,7 +94,7 @@ TEST(TravelOrderForms, FilledFromMarkedTripsSavedReopenedAndPrinted) {
     const QString out = QString::fromStdString(keep ? std::string(keep) : dir.str());
     const VetaAuta car = traveltest::Car("SOUKROMÉ");
     std::string orderFile;
-    TravelOrderForms forms(st.c, nullptr, orderFile, car);
+    TravelOrderForms forms(st.c, orderFile, car);
     std::vector<QString> pdfs;
     forms.openPrintJob = [&] {
         pdfs.push_back(out + QStringLiteral("/list%1.pdf").arg(pdfs.size() + 1));

@@ -68,11 +68,9 @@ void LauncherForm::keyPressEvent(QKeyEvent* e) {
     QWidget::keyPressEvent(e);
 }
 
-TravelOrderForms::TravelOrderForms(Common& c, QWidget* parent, std::string& orderFile,
-                                   const VetaAuta& car)
+TravelOrderForms::TravelOrderForms(Common& c, std::string& orderFile, const VetaAuta& car)
     : c_(c), orderFile_(orderFile), car_(car), order_(c, orderFile, car), settlement_(c, orderFile, car),
       launcher_(c, order_, settlement_, orderFile) {
-    (void)parent;
     launcherForm_ = new LauncherForm(launcher_, nullptr);
     orderForm_ = new SheetForm(c, order_.texts(), order_.printWithPicture, launcherForm_);
     settlementForm_ = new SheetForm(c, settlement_.texts(), settlement_.printWithPicture, launcherForm_);
@@ -123,11 +121,11 @@ void TravelOrderForms::Wire(SheetForm& form, SheetForm& other, bool settlement) 
         };
         form.beforePrint = [this] { settlement_.Recalculate(); };
     }
-    form.print = [this, &form, settlement] {
+    form.print = [this, settlement] {
         if (settlement)
-            Print(form, settlement_.texts(), settlement_.printWithPicture);
+            Print(settlement_.texts(), settlement_.printWithPicture);
         else
-            Print(form, order_.texts(), order_.printWithPicture);
+            Print(order_.texts(), order_.printWithPicture);
     };
     form.printerSetup = [this, &form] { PrinterSetup(&form); };
     form.calibrate = [this] { (void)CalibrateSheet(c_); };
@@ -193,8 +191,7 @@ std::unique_ptr<PrintJob> TravelOrderForms::DefaultPrintJob() {
     return StartPrintJob(std::move(copy));
 }
 
-void TravelOrderForms::Print(SheetForm& form, const SheetTexts& texts, bool withPicture) {
-    (void)form;
+void TravelOrderForms::Print(const SheetTexts& texts, bool withPicture) {
     std::unique_ptr<PrintJob> job = openPrintJob ? openPrintJob() : DefaultPrintJob();
     if (!job) {
         if (!openPrintJob) c_.ui.BeepMessage("Tisk se nepodařil: tiskárna není připravena"_cz);

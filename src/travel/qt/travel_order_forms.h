@@ -63,9 +63,9 @@ private:
 class TravelOrderForms {
 public:
     // `orderFile` and `car` (normally OrderFileName() and AktualniVozidlo())
-    // outlive the forms. `parent` parents the windows (may be null).
-    TravelOrderForms(Common& c, QWidget* parent = nullptr,
-                     std::string& orderFile = OrderFileName(), const VetaAuta& car = AktualniVozidlo());
+    // outlive the forms. The windows are top-level windows of their own.
+    explicit TravelOrderForms(Common& c, std::string& orderFile = OrderFileName(),
+                              const VetaAuta& car = AktualniVozidlo());
     ~TravelOrderForms();
     TravelOrderForms(const TravelOrderForms&) = delete;
     TravelOrderForms& operator=(const TravelOrderForms&) = delete;
@@ -87,7 +87,7 @@ public:
 
 private:
     void Wire(SheetForm& form, SheetForm& other, bool settlement);
-    void Print(SheetForm& form, const SheetTexts& texts, bool withPicture);
+    void Print(const SheetTexts& texts, bool withPicture);
     std::unique_ptr<PrintJob> DefaultPrintJob();
     void PrinterSetup(QWidget* parent);
     std::string ChooseFile(const FileChoice& choice, bool save);
