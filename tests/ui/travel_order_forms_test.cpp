@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QPrinterInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -186,6 +188,20 @@ TEST(TravelOrderForms, FilledFromMarkedTripsSavedReopenedAndPrinted) {
     EXPECT_EQ(Shown(forms.orderForm(), "ecislo"), QStringLiteral("CP 12/2026"));
     EXPECT_EQ(Shown(forms.settlementForm(), "f1"), QStringLiteral("50"));
     EXPECT_EQ(st.ui.Count("yesno"), 2);
+
+    // Without a printer of the system's the sheet prints into a PDF file
+    // whose name the user gives.
+    if (QPrinterInfo::availablePrinterNames().isEmpty()) {
+        forms.openPrintJob = nullptr;
+        const QString chosen = out + QStringLiteral("/bez_tiskarny.pdf");
+        WhenOpen<QFileDialog>([&](QFileDialog& d) {
+            d.selectFile(chosen);
+            QMetaObject::invokeMethod(&d, "accept");
+        });
+        forms.orderForm().PopupTisk();
+        EXPECT_GT(fs::file_size(chosen.toStdString()), 1000u);
+        EXPECT_EQ(st.ui.Count("beep"), 0);
+    }
     forms.launcherForm().close();
 }
 
