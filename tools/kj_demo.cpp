@@ -6,9 +6,14 @@
 //
 // An installation that is already there is kept as it is, with what the
 // user entered in it; --reset removes its three directories and makes it
-// anew.
+// anew. The pictures of the travel order forms ("prog\KJ\kj1.bmp",
+// "KJ2.bmp") are drawn by kj_form_pictures beside this program whenever
+// they are missing, also in a kept installation.
 //
 //   kj_demo [--reset] TEMPLATE_DIR TARGET_ROOT
+
+#include <spawn.h>
+#include <sys/wait.h>
 
 #include <cmath>
 #include <cstdio>
@@ -39,6 +44,8 @@
 #include "services/scripted_dialogs.h"
 
 namespace fs = std::filesystem;
+
+extern char** environ;
 
 namespace {
 
@@ -317,6 +324,32 @@ bool WriteDemoLogbooks(kj::Common& c) {
     return true;
 }
 
+// Runs kj_form_pictures (built beside this program) for the program
+// directory's KJ\ when a picture is missing there. A build without the Qt
+// tools leaves the pictures out and says so.
+bool InstallFormPictures(const fs::path& root) {
+    // The help texts' "kj" is the same directory on the file system the
+    // installation imitates.
+    fs::path dir = root / "prog" / "KJ";
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(root / "prog", ec))
+        if (entry.is_directory() && kj::FoldName(entry.path().filename().string()) == "KJ")
+            dir = entry.path();
+    if (fs::exists(dir / "kj1.bmp", ec) && fs::exists(dir / "KJ2.bmp", ec)) return true;
+    const fs::path tool = fs::read_symlink("/proc/self/exe", ec).parent_path() / "kj_form_pictures";
+    if (ec || !fs::exists(tool, ec)) {
+        std::printf("Obrázky formulářů cestovního příkazu chybí (kj_form_pictures není sestaven)\n");
+        return true;
+    }
+    std::string toolPath = tool.string(), dirPath = dir.string();
+    char* args[] = {toolPath.data(), dirPath.data(), nullptr};
+    pid_t pid = 0;
+    if (::posix_spawn(&pid, toolPath.c_str(), nullptr, nullptr, args, environ) != 0) return false;
+    int status = 0;
+    if (::waitpid(pid, &status, 0) != pid) return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 }  // namespace
 
 // The directories of an installation under its drive root.
@@ -341,6 +374,10 @@ int main(int argc, char** argv) {
     if (HasInstallation(root)) {
         if (!reset) {
             std::printf("Ukázková data v %s ponechána (znovu je vytvoří --reset)\n", root.c_str());
+            if (!InstallFormPictures(root)) {
+                std::fprintf(stderr, "kj_demo: nelze nakreslit obrázky formulářů\n");
+                return 1;
+            }
             return 0;
         }
         // Only the installation's own directories go; anything else the
@@ -384,6 +421,10 @@ int main(int argc, char** argv) {
     kj::InitCommon(c);
     if (!WriteDemoLogbooks(c)) {
         std::fprintf(stderr, "kj_demo: nelze zapsat knihy jízd do %s\n", (root / "data").c_str());
+        return 1;
+    }
+    if (!InstallFormPictures(root)) {
+        std::fprintf(stderr, "kj_demo: nelze nakreslit obrázky formulářů\n");
         return 1;
     }
     std::printf("Ukázková data připravena v %s\n", root.c_str());

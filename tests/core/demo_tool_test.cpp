@@ -41,6 +41,20 @@ TEST(DemoTool, KeepsTheInstallationUnlessReset) {
             << std::string(231, ' ');
     }
     EXPECT_EQ(RunProgram({Program("kj_demo"), "--jinak", tmpl.string(), root.string()}).code, 2);
+
+    // The pictures of the travel order forms, drawn when the Qt tools are
+    // built: bitmaps of the sizes the sheets expect, also into a kept
+    // installation that lacks them.
+    if (!fs::exists(Program("kj_form_pictures"))) return;
+    fs::remove(root / "prog" / "KJ" / "KJ2.bmp");
+    EXPECT_EQ(RunProgram({Program("kj_demo"), tmpl.string(), root.string()}).code, 0);
+    for (const auto& [name, width] : {std::pair{"kj1.bmp", 787}, std::pair{"KJ2.bmp", 853}}) {
+        const std::string bmp = ReadText(root / "prog" / "KJ" / name);
+        ASSERT_GT(bmp.size(), 54u) << name;
+        EXPECT_EQ(bmp.substr(0, 2), "BM");
+        EXPECT_EQ(static_cast<unsigned char>(bmp[18]) | static_cast<unsigned char>(bmp[19]) << 8, width);
+        EXPECT_EQ(static_cast<unsigned char>(bmp[22]) | static_cast<unsigned char>(bmp[23]) << 8, 1123);
+    }
 }
 
 // Each demo car gets a year's logbook made by the generator and sorted by

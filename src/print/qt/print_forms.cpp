@@ -18,11 +18,7 @@
 #include "services/qt/qt_text.h"
 
 namespace kj {
-namespace {
 
-// A file the user chose in a dialog as a path of the station's file system:
-// relative to the working directory when it lies there, drive-rooted when
-// it lies under the drive root; "" when the station cannot reach it.
 std::string StationPath(Common& c, const QString& chosen) {
     auto* host = dynamic_cast<HostFileSystem*>(&c.fs);
     const QString file = QFileInfo(chosen).absoluteFilePath();
@@ -46,6 +42,8 @@ std::string StationPath(Common& c, const QString& chosen) {
         if (ch == '/') ch = '\\';
     return path;
 }
+
+namespace {
 
 QString SuggestedPdf(Common& c, const std::string& printPath) {
     QFileInfo report(QString::fromStdString(c.fs.HostPath(printPath)));

@@ -7,11 +7,19 @@
 // a CalculatorForm whose tape prints through the viewer. The print spool is
 // shown as a table browser form.
 
+#include <string>
+
+class QString;
 class QWidget;
 
 namespace kj {
 
 class Common;
+
+// A file the user chose in a dialog as a path of the station's file system:
+// relative to the working directory when it lies there, drive-rooted when
+// it lies under the drive root; "" when the station cannot reach it.
+std::string StationPath(Common& c, const QString& chosen);
 
 // `parent` parents the forms (may be null).
 void InstallPrintForms(Common& c, QWidget* parent);
