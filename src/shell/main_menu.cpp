@@ -137,10 +137,6 @@ void MainMenu::Close() {
     WriteProtocol(c_, "* KONEC Knihy jízd, n="_cz + FormatPic("###", CarCount()));
 }
 
-void MainMenu::NotBuiltYet(std::string_view function) {
-    c_.ui.BeepMessage(std::string(function) + ": funkce se připravuje."_cz);
-}
-
 std::string LogbookFileName(const std::string& registration) {
     return KlicKnihy(registration) + ".dta";
 }

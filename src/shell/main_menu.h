@@ -67,10 +67,6 @@ public:
     // Number of cars for the closing protocol line.
     int CarCount() const;
 
-    // A function whose screen is not built yet: the user is told that it
-    // is being prepared. Every call is replaced by the real one when the
-    // screen exists.
-    void NotBuiltYet(std::string_view function);
 
     const std::string& caption() const { return caption_; }
     int colour() const { return colour_; }

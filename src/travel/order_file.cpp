@@ -9,11 +9,6 @@ std::string& OrderFileName() {
     return name;
 }
 
-std::string OrderFileOfCar(Common& c, std::string_view registration) {
-    const std::string base = ("W" + std::string(registration)).substr(0, 8);
-    return DataPath(c, base + ".cpr");
-}
-
 std::string DefaultOrderFile(std::string_view registration) {
     return (std::string(kOrderDirectory) + "\\w" + std::string(registration)).substr(0, 18) + ".cpr";
 }

@@ -14,10 +14,6 @@ namespace kj {
 // "Cestovní příkaz", the launcher and both sheets share it.
 std::string& OrderFileName();
 
-// The file the logbook opens for a car: DataPath ("W" + registration, cut
-// to 8 characters in all, + ".cpr").
-std::string OrderFileOfCar(Common& c, std::string_view registration);
-
 // The file used while OrderFileName is empty: "\veltor3w\w" + registration,
 // the whole cut to 18 characters, + ".cpr".
 std::string DefaultOrderFile(std::string_view registration);

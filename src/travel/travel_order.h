@@ -7,7 +7,8 @@
 // How it is opened:
 //   - from the main menu: OrderFileName cleared, no trips (OpenWithoutTrips);
 //   - from the logbook's "Cestovní příkaz" (Ctrl+C): OrderFileName set to
-//     OrderFileOfCar and the trips marked with Insert as the source
+//     the file the logbook names for its car and the trips marked with
+//     Insert as the source
 //     (OpenWithTrips); START then fills both sheets from them.
 // The file dialogs and the windows are the Qt side's, reached through the
 // hooks below.

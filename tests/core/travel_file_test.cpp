@@ -114,8 +114,6 @@ TEST(TravelFile, ASheetOnlyShownNeverWipesTheFile) {
 TEST(TravelFile, FileNames) {
     TestDir dir;
     Station st(dir.path());
-    EXPECT_EQ(OrderFileOfCar(st.c, "5Z12345"), "C:\\WORK\\W5Z12345.cpr");
-    EXPECT_EQ(OrderFileOfCar(st.c, "ABC 12345"), "C:\\WORK\\WABC 123.cpr");
     EXPECT_EQ(DefaultOrderFile("5Z12345"), "\\veltor3w\\w5Z12345.cpr");
     EXPECT_EQ(DefaultOrderFile("ABCDEFGHIJ"), "\\veltor3w\\wABCDEFG.cpr");
     const struct {

@@ -160,7 +160,7 @@ TEST(TravelOrderForms, FilledFromMarkedTripsSavedReopenedAndPrinted) {
         QTest::keyClick(&forms.launcherForm(), Qt::Key_Escape);
         EXPECT_FALSE(forms.launcherForm().isVisible());
     });
-    forms.OpenFromLogbook(marked);
+    forms.OpenFromLogbook("C:\\WORK\\W5Z12345.cpr", marked);
     ASSERT_TRUE(acted);
     EXPECT_FALSE(forms.orderForm().isVisible());
     EXPECT_FALSE(forms.settlementForm().isVisible());

@@ -10,6 +10,7 @@
 
 #include "logbook/qt/calendar_form.h"
 #include "logbook/qt/logbook_forms.h"
+#include "travel/qt/travel_order_forms.h"
 #include "logbook/trip_logbook.h"
 #include "logbook/working_calendar.h"
 #include "screens/qt/focus_return.h"
@@ -68,8 +69,7 @@ MainMenuForm::MainMenuForm(Common& c, QWidget* parent) : QWidget(parent), c_(c),
 
     connect(bKnihy_jizd_, &QPushButton::clicked, this, [this] { menu_.RunCarListLoop(ShowModal()); });
     connect(bTab_cilu_, &QPushButton::clicked, this, [this] { menu_.RunDestinations(ShowModal()); });
-    connect(bcestprik_, &QPushButton::clicked, this,
-            [this] { menu_.NotBuiltYet("Cestovní příkaz"_cz); });
+    connect(bcestprik_, &QPushButton::clicked, this, [this] { travel_->OpenFromMenu(); });
     connect(bTisky_, &QPushButton::clicked, this, [this] { menu_.RunPrintSpool(); });
     connect(bhelp_, &QPushButton::clicked, this, [this] { menu_.ButtonHelp(MenuButton::Help); });
     connect(bpruvodce_, &QPushButton::clicked, this, [this] {
@@ -81,6 +81,12 @@ MainMenuForm::MainMenuForm(Common& c, QWidget* parent) : QWidget(parent), c_(c),
     // view for the whole run.
     calendar_ = std::make_unique<CalendarForm>(menu_.kalendar());
     WireLogbook(menu_.kniha(), this);
+    // The travel order's windows live for the whole run; the logbook's
+    // Ctrl+C fills them from its marked trips.
+    travel_ = std::make_unique<TravelOrderForms>(c_);
+    menu_.kniha().cestovniPrikaz = [this](TfKJ_jizdy& kniha, const std::string& orderFile) {
+        travel_->OpenFromLogbook(orderFile, kniha.OznaceneJizdy());
+    };
 
     timer1_.setInterval(1000);
     connect(&timer1_, &QTimer::timeout, this, &MainMenuForm::Timer1Timer);

@@ -18,6 +18,7 @@ class QSocketNotifier;
 namespace kj {
 
 class CalendarForm;
+class TravelOrderForms;
 
 class MainMenuForm final : public QWidget {
     Q_OBJECT
@@ -77,6 +78,7 @@ private:
     QPushButton* bpruvodce_ = nullptr;
     // The calendar's form, a window of its own (not one of the menu's).
     std::unique_ptr<CalendarForm> calendar_;
+    std::unique_ptr<TravelOrderForms> travel_;
     QTimer timer1_;
     bool closing_ = false;
     std::unique_ptr<EndSignals> endSignals_;

@@ -37,7 +37,10 @@ LauncherForm::LauncherForm(TForm5& launcher, QWidget* parent)
     // The hidden START button runs the start-up when the window opens.
     start_ = new QPushButton(QStringLiteral("START"), this);
     start_->hide();
-    connect(start_, &QPushButton::clicked, this, [this] { launcher_.Start(); });
+    // A launcher closed before START came round opens no sheets.
+    connect(start_, &QPushButton::clicked, this, [this] {
+        if (isVisible()) launcher_.Start();
+    });
     column->addStretch();
     resize(360, 40);
 }
@@ -154,11 +157,11 @@ void TravelOrderForms::OpenFromMenu() {
     launcherForm_->show();
 }
 
-void TravelOrderForms::OpenFromLogbook(std::vector<VetaJizdy> marked) {
+void TravelOrderForms::OpenFromLogbook(const std::string& orderFile, std::vector<VetaJizdy> marked) {
     // A launcher left open from the main menu is closed first (its sheets
     // are saved), so that this one runs on the car's own file.
     if (launcherForm_->isVisible()) launcherForm_->close();
-    launcher_.OpenWithTrips(OrderFileOfCar(c_, car_.Spz()),
+    launcher_.OpenWithTrips(orderFile,
                             [marked = std::move(marked)] { return marked; });
     launcherForm_->setWindowModality(Qt::ApplicationModal);
     QEventLoop loop;

@@ -7,9 +7,8 @@
 //   OpenFromMenu()              the main menu's "Cestovní příkaz": the file
 //                               name is cleared, the launcher opens and the
 //                               caller goes on;
-//   OpenFromLogbook(trips)      the logbook's "Cestovní příkaz" (Ctrl+C): the
-//                               current car's file "W" + registration +
-//                               ".cpr" in the data directory, both sheets
+//   OpenFromLogbook(file, trips) the logbook's "Cestovní příkaz" (Ctrl+C): the
+//                               file the logbook names for its car, both sheets
 //                               filled from the trips marked with Insert (in
 //                               logbook order); returns when the launcher
 //                               is closed.
@@ -71,7 +70,7 @@ public:
     TravelOrderForms& operator=(const TravelOrderForms&) = delete;
 
     void OpenFromMenu();
-    void OpenFromLogbook(std::vector<VetaJizdy> marked);
+    void OpenFromLogbook(const std::string& orderFile, std::vector<VetaJizdy> marked);
 
     // Where a print goes; by default the printer of "Nastavení tiskárny"
     // (asking for a file when that is a PDF file without a name). Null:
