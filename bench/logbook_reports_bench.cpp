@@ -4,7 +4,8 @@
 //
 // For a private car ("SOU") and a company car ("SLU"), books of 1,000,
 // 10,000 and `trips` (100,000 by default) trips are written as the record
-// editor stores them: dates in order over six years, 16 trips a day, note
+// editor stores them: dates in order from 2020, 16 trips a day (2 in books
+// of up to 1,000 trips), note
 // groups from a list of 20, every tenth trip of the company car a fuel
 // purchase. Then, `rounds` times each (7 by default), with the median and
 // the worst reported:
@@ -101,8 +102,9 @@ std::string MakeBook(int n, bool company) {
     book.reserve(static_cast<std::size_t>(n) * kj::jizdy::kLength);
     double odometer = 10000;
     int day = kj::DayNumber("01012020");
+    const int perDay = n <= 1000 ? 2 : 16;
     for (int i = 0; i < n; ++i) {
-        if (i % 16 == 0 && i > 0) ++day;
+        if (i % perDay == 0 && i > 0) ++day;
         const std::string date = kj::DateOfDay(day);
         const int k = i % 6;
         const bool fuel = company && i % 10 == 9;
@@ -110,13 +112,13 @@ std::string MakeBook(int n, bool company) {
         odometer += km;
         const std::string note = std::string(1, static_cast<char>('A' + i % 20)) + "K zakázka " +
                                  std::to_string(1000 + i % 977);
-        const double hour = 6 + (i % 16);
+        const double hour = 6 + (i % perDay) * (16 / perDay);
         book += Stored(kj::jizdy::kColumns, kj::jizdy::kLength,
                        {date, fuel ? "Čerpací stanice Zlín" : kPlaces[k], fuel ? "Tankování" : kPurposes[k],
                         kj::RealToStr(0, 2, km), i % 7 == 0 ? "5" : "", kj::RealToStr(0, 0, odometer + (i % 7 == 0 ? 5 : 0)),
                         fuel ? "1450.50" : (company ? "" : "5.60"), fuel ? "38.6" : (company ? "" : "1.90"),
                         kj::RealToStr(0, 2, hour), kj::RealToStr(0, 2, hour + 0.45), i % 16 == 15 ? "166" : "",
-                        kj::Cp1250ToUtf8(note), "faktura"});
+                        note, "faktura"});
         if (i % 7 == 0) odometer += 5;
     }
     return book;

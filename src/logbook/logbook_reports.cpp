@@ -24,7 +24,6 @@ constexpr const char* kListingFile = "kj_jizdy.srt";
 constexpr const char* kListingPrint = "CESTAKY";
 constexpr const char* kToleranceKey = "KJPN";
 constexpr double kDefaultTolerance = 20;
-const std::string kBlankDate(6, ' ');
 
 // The text cut or padded with blanks to `width` characters.
 std::string Fit(std::string_view text, std::size_t width) {
@@ -87,9 +86,11 @@ bool ZadejObdobi(Common& c, const std::string& path, ObdobiJizd& period) {
         any = true;
         return 0;
     });
-    // An empty text would leave the pair without a field to type into.
-    from = Fit(from, 6);
-    to = Fit(to, 6);
+    // Offered as the dialog would store them: a generator's "O" in the year
+    // is read as 0, so that the offer passes DateInvalid; an empty text
+    // (six blanks) still leaves a field to type into.
+    from = NormalizeDate(from);
+    to = NormalizeDate(to);
     for (;;) {
         if (!c.ui.AskFields(5, 20, {}, {"Od data (DDMMRR): ", from, "Do data (DDMMRR): ", to},
                             " Období "_cz))
