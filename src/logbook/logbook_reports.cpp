@@ -259,7 +259,8 @@ void KnihaJizd::Vyhodnoceni() {
     double p = StrToFloatLoose(GetJob(c_, kToleranceKey));
     if (p == 0) p = kDefaultTolerance;
     // The price offered is the average of the fuel bought in the period;
-    // without litres there is none to take.
+    // without litres there is none to take. Esc keeps the offered values
+    // and stores nothing.
     double price = phmLitry_ > 0 ? phmKc_ / phmLitry_ : 0;
     const std::string palivo = car_.Text(auta::kPalivo);
     if (c_.ui.AskFields(10, 10, {},
