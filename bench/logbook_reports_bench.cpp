@@ -58,7 +58,8 @@ double MsSince(Clock::time_point t0) {
 double CpuMs() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 +
+           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
 }
 
 struct Figures {
@@ -90,10 +91,15 @@ std::string Stored(const std::array<kj::ColumnDecl, N>& decls, int length,
     return rec;
 }
 
-const char* const kPlaces[] = {"Zlín-Otrokovice-Zlín", "Zlín-Brno-Zlín", "Zlín-Vizovice-Zlín",
-                               "Zlín-Olomouc-Zlín", "Zlín-Kroměříž-Zlín", "Zlín-Uherské Hradiště-Zlín"};
-const char* const kPurposes[] = {"Jednání se zákazníkem", "Servis u dodavatele", "Nákup materiálu",
-                                 "Montáž u zákazníka", "Porada", "Školení"};
+const char* const kPlaces[] = {"Zlín-Otrokovice-Zlín", "Zlín-Brno-Zlín",
+                               "Zlín-Vizovice-Zlín",   "Zlín-Olomouc-Zlín",
+                               "Zlín-Kroměříž-Zlín",   "Zlín-Uherské Hradiště-Zlín"};
+const char* const kPurposes[] = {"Jednání se zákazníkem",
+                                 "Servis u dodavatele",
+                                 "Nákup materiálu",
+                                 "Montáž u zákazníka",
+                                 "Porada",
+                                 "Školení"};
 const int kKm[] = {24, 196, 34, 162, 70, 58};
 
 // A book of `n` trips in date and hour order, starting on 1 January 2020.
@@ -113,12 +119,14 @@ std::string MakeBook(int n, bool company) {
         const std::string note = std::string(1, static_cast<char>('A' + i % 20)) + "K zakázka " +
                                  std::to_string(1000 + i % 977);
         const double hour = 6 + (i % perDay) * (16 / perDay);
-        book += Stored(kj::jizdy::kColumns, kj::jizdy::kLength,
-                       {date, fuel ? "Čerpací stanice Zlín" : kPlaces[k], fuel ? "Tankování" : kPurposes[k],
-                        kj::RealToStr(0, 2, km), i % 7 == 0 ? "5" : "", kj::RealToStr(0, 0, odometer + (i % 7 == 0 ? 5 : 0)),
-                        fuel ? "1450.50" : (company ? "" : "5.60"), fuel ? "38.6" : (company ? "" : "1.90"),
-                        kj::RealToStr(0, 2, hour), kj::RealToStr(0, 2, hour + 0.45), i % 16 == 15 ? "166" : "",
-                        note, "faktura"});
+        book +=
+            Stored(kj::jizdy::kColumns, kj::jizdy::kLength,
+                   {date, fuel ? "Čerpací stanice Zlín" : kPlaces[k],
+                    fuel ? "Tankování" : kPurposes[k], kj::RealToStr(0, 2, km),
+                    i % 7 == 0 ? "5" : "", kj::RealToStr(0, 0, odometer + (i % 7 == 0 ? 5 : 0)),
+                    fuel ? "1450.50" : (company ? "" : "5.60"),
+                    fuel ? "38.6" : (company ? "" : "1.90"), kj::RealToStr(0, 2, hour),
+                    kj::RealToStr(0, 2, hour + 0.45), i % 16 == 15 ? "166" : "", note, "faktura"});
         if (i % 7 == 0) odometer += 5;
     }
     return book;
@@ -148,39 +156,45 @@ int main(int argc, char** argv) {
 
     for (const bool company : {false, true}) {
         kj::VetaAuta car;
-        const std::string rec = Stored(kj::auta::kColumns, kj::auta::kLength,
-                                       {"5Z12345", "Ing. Petr Dvořák", "Květná 12, 760 01 Zlín",
-                                        "Dvořák a syn s.r.o.", "Průmyslová 1020, 763 02 Zlín", "1498",
-                                        "Škoda Octavia", "CZA123456", "6.40", "Natural 95",
-                                        company ? "SLUZEBNI" : "SOUKROME"});
+        const std::string rec =
+            Stored(kj::auta::kColumns, kj::auta::kLength,
+                   {"5Z12345", "Ing. Petr Dvořák", "Květná 12, 760 01 Zlín", "Dvořák a syn s.r.o.",
+                    "Průmyslová 1020, 763 02 Zlín", "1498", "Škoda Octavia", "CZA123456", "6.40",
+                    "Natural 95", company ? "SLUZEBNI" : "SOUKROME"});
         std::copy(rec.begin(), rec.end(), car.bytes.begin());
         for (int n : sizes) {
             const std::string book = MakeBook(n, company);
             std::ofstream(dir / "5Z12345.dta", std::ios::binary | std::ios::trunc) << book;
-            std::printf("%s, %d trips (%.1f MB):\n", company ? "company car" : "private car", n, book.size() / 1e6);
+            std::printf("%s, %d trips (%.1f MB):\n", company ? "company car" : "private car", n,
+                        book.size() / 1e6);
             Figures kniha, opis, sort;
             for (int r = 0; r < rounds; ++r) {
                 kj::ObdobiJizd period;
                 ui.choices.push_back(1);
                 auto t0 = Clock::now();
                 double cpu0 = CpuMs();
-                if (kj::KnihaJizdSVyhodnocenim(c, car, "5Z12345.dta", period) != kj::ReportOutcome::Shown) return 1;
+                if (kj::KnihaJizdSVyhodnocenim(c, car, "5Z12345.dta", period) !=
+                    kj::ReportOutcome::Shown)
+                    return 1;
                 kniha.ms.push_back(MsSince(t0));
                 kniha.cpu.push_back(CpuMs() - cpu0);
 
                 t0 = Clock::now();
                 cpu0 = CpuMs();
-                if (kj::OpisSMezisoucty(c, car, "5Z12345.dta", period) != kj::ReportOutcome::Shown) return 1;
+                if (kj::OpisSMezisoucty(c, car, "5Z12345.dta", period) != kj::ReportOutcome::Shown)
+                    return 1;
                 opis.ms.push_back(MsSince(t0));
                 opis.cpu.push_back(CpuMs() - cpu0);
 
-                kj::TripSort spec;
-                spec.path = kj::DataPath(c, "5Z12345.dta");
-                spec.prefix = [](const kj::VetaJizdy& t) { return kj::SkupinaOpisu(t.Poznamka1()); };
+                kj::TripSort job;
+                job.path = kj::DataPath(c, "5Z12345.dta");
+                job.prefix = [](const kj::VetaJizdy& t) { return kj::SkupinaOpisu(t.Poznamka1()); };
                 std::int64_t taken = 0;
                 t0 = Clock::now();
                 cpu0 = CpuMs();
-                if (kj::SortTrips(c, spec, [&](kj::VetaJizdy&, std::int32_t) { return ++taken, 0; }) != 0) return 1;
+                if (kj::SortTrips(c, job,
+                                  [&](kj::VetaJizdy&, std::int32_t) { return ++taken, 0; }) != 0)
+                    return 1;
                 sort.ms.push_back(MsSince(t0));
                 sort.cpu.push_back(CpuMs() - cpu0);
                 if (taken != n) return 1;
@@ -201,8 +215,9 @@ int main(int argc, char** argv) {
     }
     if (!keep.empty()) {
         std::filesystem::create_directories(keep);
-        std::filesystem::copy(dir, keep, std::filesystem::copy_options::recursive |
-                                             std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy(dir, keep,
+                              std::filesystem::copy_options::recursive |
+                                  std::filesystem::copy_options::overwrite_existing);
     }
     std::filesystem::remove_all(dir);
     return 0;

@@ -33,7 +33,9 @@ std::string Fit(std::string_view text, std::size_t width) {
 }
 
 // A print line brought to end at column `column`: padded or cut.
-std::string To(const std::string& line, std::size_t column) { return Fit(line, column); }
+std::string To(const std::string& line, std::size_t column) {
+    return Fit(line, column);
+}
 
 // A text cell of a side-file line: a ";" inside it would split the cell.
 std::string Cell(std::string_view text) {
@@ -44,7 +46,9 @@ std::string Cell(std::string_view text) {
 
 // Amounts compared as printed, to the hundredth: sums of reals stray in
 // their last bits, and 0.1 + 0.2 km must match an odometer that moved 0.3.
-double Hundredths(double v) { return std::round(v * 100) / 100; }
+double Hundredths(double v) {
+    return std::round(v * 100) / 100;
+}
 
 // "DD.MM.20RR" of an RRMMDD key.
 std::string LongDateOfKey(std::string_view key) {
@@ -114,7 +118,7 @@ bool ZadejObdobi(Common& c, const std::string& path, ObdobiJizd& period) {
 // ---- the logbook with evaluation ----
 
 class KnihaJizd {
-public:
+  public:
     KnihaJizd(Common& c, const VetaAuta& car, const ObdobiJizd& period, int mode)
         : c_(c), car_(car), period_(period), sou_(car.Druh() == "SOU"), mode_(mode) {}
 
@@ -123,11 +127,9 @@ public:
     // Sums minus the odometer's own difference over the period.
     double RozdilTachometru() const { return kmSluz_ + kmSouk_ - (lastOdo_ - startOdo_); }
 
-private:
+  private:
     void Zahlavi();
-    void Line(const std::string& line) {
-        WritePrintLine(c_, line);
-    }
+    void Line(const std::string& line) { WritePrintLine(c_, line); }
     void SouctySoukrome();
     void Vyhodnoceni();
 
@@ -152,7 +154,8 @@ void KnihaJizd::Zahlavi() {
             70) +
          Spaces(44) + "List : " + FormatPic("###", page_));
     Line(Spaces(113) + "Datum : " + today.substr(0, 6) + "20" + today.substr(6, 2));
-    Line(To(To(" Jméno držitele : "_cz + car_.Text(auta::kDrzitel), 38) + "           Adresa : ", 58) +
+    Line(To(To(" Jméno držitele : "_cz + car_.Text(auta::kDrzitel), 38) + "           Adresa : ",
+            58) +
          Fit(car_.Text(auta::kAdresaDrzitele), 40));
     Line(To(To("    Název firmy : "_cz + car_.Text(auta::kFirma), 48) + " Adresa : ", 58) +
          Fit(car_.Text(auta::kAdresaFirmy), 40));
@@ -166,20 +169,27 @@ void KnihaJizd::Zahlavi() {
          FormatPic("###.## l/100km", car_.Spotreba()) + " - " + car_.Text(auta::kPalivo));
     Line("");
     if (sou_) {
-        Line("Datum  Místo a účel jízdy                        Km služ.  Km soukr. Tach.   Zákl.  Sazba  Náhr.v Kč  Čas. Čas.   Stravné"_cz);
-        Line("                                                                     k.st.   sazba   PHM   za km      odj. příj."_cz);
+        Line(
+            "Datum  Místo a účel jízdy                        Km služ.  Km soukr. Tach.   "
+            "Zákl.  Sazba  Náhr.v Kč  Čas. Čas.   Stravné"_cz);
+        Line(Spaces(69) + "k.st.   sazba   PHM   za km      odj. příj."_cz);
     } else {
-        Line("Datum  Místo a účel jízdy                        Km služ.  Km soukr. Tach.k.s Nákup PHM Kč,  litry  Čas   Čas   Stravné  "_cz);
-        Line(mode_ == 1
-                 ? "                                                                                                    odj.  příj. Poznámka"_cz
-                 : "                                                                                                    odj. příj."_cz);
+        Line(
+            "Datum  Místo a účel jízdy                        Km služ.  Km soukr. Tach.k.s "
+            "Nákup PHM Kč,  litry  Čas   Čas   Stravné  "_cz);
+        Line(Spaces(100) + (mode_ == 1 ? "odj.  příj. Poznámka"_cz : "odj. příj."_cz));
     }
     if (page_ == 1) {
+        const std::string places = "Datum ;Místo"_cz + Spaces(35) + ";Účel jízdy"_cz + Spaces(30);
         if (sou_)
-            WriteCsvLine(c_, "Datum ;Místo                                   ;Účel jízdy                              ;Km služ. ; Km soukr.; Tachom. ;Zákl.s;Sa.PHM;Náhr.v Kč  ;Dd h.;Do h.; Stravné ;Poznámka1"_cz +
+            WriteCsvLine(c_, places +
+                                 ";Km služ. ; Km soukr.; Tachom. ;Zákl.s;Sa.PHM;Náhr.v Kč  ;Dd h.;"
+                                 "Do h.; Stravné ;Poznámka1"_cz +
                                  Spaces(51) + ";" + "Poznámka2"_cz);
         else
-            WriteCsvLine(c_, "Datum ;Místo                                   ;Účel jízdy                              ; Km služ.; Km soukr.; Tach.k.s;Nákup PHM Kč;     litry;Od h.;Do h.;Stravné  ;Poznámka"_cz);
+            WriteCsvLine(c_, places +
+                                 "; Km služ.; Km soukr.; Tach.k.s;Nákup PHM Kč;     litry;Od h.;"
+                                 "Do h.;Stravné  ;Poznámka"_cz);
     }
     Line(StrOfChar(kBookWidth, '-'));
     lines_ = 11;
@@ -200,10 +210,12 @@ void KnihaJizd::Jizda(const VetaJizdy& t) {
     const std::string head = To(t.Datum() + " " + t.Misto(), 47) + " ";
     std::string line = head + FormatPic("######.##", km) + FormatPic("#######.##", soukr) +
                        FormatPic("#########", odo);
-    std::string csv = To(To(Cell(t.Datum()) + ";" + Cell(t.Misto()), 47) + ";" + Cell(t.Ucel()), 88) +
-                      ";" + FormatPic("######,##", km) + ";" + FormatPic("#######,##", soukr) + ";" +
-                      FormatPic("#########", odo) + ";";
-    const std::string times = FormatPic("##.##", t.CasOdjezdu()) + FormatPic(" ##.##", t.CasPrijezdu()) +
+    std::string csv =
+        To(To(Cell(t.Datum()) + ";" + Cell(t.Misto()), 47) + ";" + Cell(t.Ucel()), 88) + ";" +
+        FormatPic("######,##", km) + ";" + FormatPic("#######,##", soukr) + ";" +
+        FormatPic("#########", odo) + ";";
+    const std::string times = FormatPic("##.##", t.CasOdjezdu()) +
+                              FormatPic(" ##.##", t.CasPrijezdu()) +
                               FormatPic("######.##", t.Stravne());
     const std::string csvTimes = FormatPic("##,##", t.CasOdjezdu()) + ";" +
                                  FormatPic("##,##", t.CasPrijezdu()) + ";" +
@@ -249,8 +261,9 @@ void KnihaJizd::Soucty() {
 }
 
 void KnihaJizd::SouctySoukrome() {
-    Line("Součet : "_cz + Spaces(39) + FormatPic("######.##", kmSluz_) + FormatPic("#######.##", kmSouk_) +
-         Spaces(20) + FormatPic("##########.## Kč"_cz, nahrada_) + Spaces(6) +
+    Line("Součet : "_cz + Spaces(39) + FormatPic("######.##", kmSluz_) +
+         FormatPic("#######.##", kmSouk_) + Spaces(20) +
+         FormatPic("##########.## Kč"_cz, nahrada_) + Spaces(6) +
          FormatPic("#########.##", stravne_));
     Line("Cestovné + stravné : "_cz + FormatPic("#### ###.##", nahrada_ + stravne_));
 }
@@ -263,18 +276,19 @@ void KnihaJizd::Vyhodnoceni() {
     // and stores nothing.
     double price = phmLitry_ > 0 ? phmKc_ / phmLitry_ : 0;
     const std::string palivo = car_.Text(auta::kPalivo);
-    if (c_.ui.AskFields(10, 10, {},
-                        {"Povolené % nadspotřeby dle zákona o dani z příjmu "_cz, FormatPic("###.##", p),
-                         "  Průměrná cena za 1 litr "_cz + palivo, FormatPic("###.##", price)},
-                        "")) {
+    if (c_.ui.AskFields(
+            10, 10, {},
+            {"Povolené % nadspotřeby dle zákona o dani z příjmu "_cz, FormatPic("###.##", p),
+             "  Průměrná cena za 1 litr "_cz + palivo, FormatPic("###.##", price)},
+            "")) {
         p = StrToFloatLoose(c_.ui.state().results[1]);
         price = StrToFloatLoose(c_.ui.state().results[2]);
         SetJob(c_, kToleranceKey, FormatPic("######", p));
     }
 
-    Line("Součet : "_cz + Spaces(39) + FormatPic("######.##", kmSluz_) + FormatPic("#######.##", kmSouk_) +
-         Spaces(12) + FormatPic("######.##", phmKc_) + FormatPic("#######.##", phmLitry_) + Spaces(10) +
-         FormatPic("#######.##", stravne_));
+    Line("Součet : "_cz + Spaces(39) + FormatPic("######.##", kmSluz_) +
+         FormatPic("#######.##", kmSouk_) + Spaces(12) + FormatPic("######.##", phmKc_) +
+         FormatPic("#######.##", phmLitry_) + Spaces(10) + FormatPic("#######.##", stravne_));
     // Allowed litres. A negative consumption in the car record or a period
     // whose business km add up below zero (corrections) allows nothing;
     // negative litres would turn the verdict upside down.
@@ -283,14 +297,17 @@ void KnihaJizd::Vyhodnoceni() {
     // A share of a total that is 0 or below (corrections only) means
     // nothing; the line is left out.
     if (total > 0)
-        Line("Podíl soukromých cest z celkových "_cz + RemoveSpaces(FormatPic("#######.##", total)) +
+        Line("Podíl soukromých cest z celkových "_cz +
+             RemoveSpaces(FormatPic("#######.##", total)) +
              " km = " + FormatPic("###.## %", kmSouk_ * 100 / total));
     Line("");
     Line("VYHODNOCENÍ povolené spotřeby PHM při prům.ceně      "_cz + FormatPic("###.##", price) +
          " Kč za litr :    "_cz + FormatPic("#########.##", allowed * price) +
          FormatPic("#######.##", allowed));
-    Line(Spaces(18) + FormatPic("##", p) + " % povolené nadspotřeby dle zákona o dani z příjmu :    "_cz +
-         FormatPic("#########.##", allowed * price * p / 100) + FormatPic("#######.##", allowed * p / 100));
+    Line(Spaces(18) + FormatPic("##", p) +
+         " % povolené nadspotřeby dle zákona o dani z příjmu :    "_cz +
+         FormatPic("#########.##", allowed * price * p / 100) +
+         FormatPic("#######.##", allowed * p / 100));
     Line(Spaces(76) + "------------  ----------");
     const double litres = allowed + allowed * p / 100;
     const double amount = litres * price;
@@ -301,24 +318,25 @@ void KnihaJizd::Vyhodnoceni() {
     auto verdict = [](double difference) {
         return Hundredths(difference) < 0 ? " NEVYČERPANÝ LIMIT  "_cz : " POZOR NADSPOTŘEBA !"_cz;
     };
-    const std::string lead = "                                Rozdíl mezi skutečností a vyhodnocením :    "_cz;
-    Line(lead + FormatPic("#########.##-", phmKc_ - amount) + Spaces(10) + verdict(phmKc_ - amount) +
-         " (v Kč)"_cz);
-    Line(lead + Spaces(13) + FormatPic("######.##-", phmLitry_ - litres) + verdict(phmLitry_ - litres) +
-         " (v litrech)");
+    const std::string lead =
+        "                                Rozdíl mezi skutečností a vyhodnocením :    "_cz;
+    Line(lead + FormatPic("#########.##-", phmKc_ - amount) + Spaces(10) +
+         verdict(phmKc_ - amount) + " (v Kč)"_cz);
+    Line(lead + Spaces(13) + FormatPic("######.##-", phmLitry_ - litres) +
+         verdict(phmLitry_ - litres) + " (v litrech)");
 }
 
 // ---- the listing with subtotals ----
 
 class Opis {
-public:
+  public:
     Opis(Common& c, const VetaAuta& car, const ObdobiJizd& period)
         : c_(c), car_(car), period_(period), druh_(car.Druh()) {}
 
     void Jizda(const VetaJizdy& t);
     void Konec();
 
-private:
+  private:
     void Zahlavi();
     void Mezisoucet(double km, Money money);
 
@@ -339,10 +357,13 @@ void Opis::Zahlavi() {
     WritePrintLine(c_, "");
     WritePrintLine(c_, car_.Text(auta::kFirma));
     if (druh_ == "STR")
-        WritePrintLine(c_, To(To("Výkaz práce stroje : "_cz + car_.Spz(), 28) + " " + car_.Text(auta::kTyp), 49));
+        WritePrintLine(
+            c_,
+            To(To("Výkaz práce stroje : "_cz + car_.Spz(), 28) + " " + car_.Text(auta::kTyp), 49));
     else
         WritePrintLine(c_, To("Kniha jízd : "_cz + car_.Spz(), 20));
-    WritePrintLine(c_, "Od: " + ShortDateOfKey(period_.odData) + "    Do: " + ShortDateOfKey(period_.doData));
+    WritePrintLine(
+        c_, "Od: " + ShortDateOfKey(period_.odData) + "    Do: " + ShortDateOfKey(period_.doData));
     WritePrintLine(c_, StrOfChar(114, '='));
     lines_ = 6;
     headed_ = true;
@@ -350,8 +371,9 @@ void Opis::Zahlavi() {
 
 void Opis::Mezisoucet(double km, Money money) {
     const bool stroj = druh_ == "STR";
-    WritePrintLine(c_, Spaces(78) + (stroj ? "celkem hodin : " : "   celkem km : ") + FormatPic("## ###", km) +
-                           (stroj ? "" : "   Kč:"_cz) + FormatMoneyPic("### ###.##-", money));
+    WritePrintLine(c_, Spaces(78) + (stroj ? "celkem hodin : " : "   celkem km : ") +
+                           FormatPic("## ###", km) + (stroj ? "" : "   Kč:"_cz) +
+                           FormatMoneyPic("### ###.##-", money));
 }
 
 void Opis::Jizda(const VetaJizdy& t) {
@@ -373,14 +395,15 @@ void Opis::Jizda(const VetaJizdy& t) {
     const std::string date = DisplayDate(t.Datum());
     WritePrintLine(c_, key + " " + date + " " + Fit(t.Misto(), 40) + " " + Fit(t.Ucel(), 40) + " " +
                            FormatPic("#####", km));
-    WriteCsvLine(c_, Cell(key) + ";" + date + ";" + Cell(Fit(t.Misto(), 40)) + ";" + Cell(Fit(t.Ucel(), 40)) +
-                         ";" + FormatPic("#####", km));
+    WriteCsvLine(c_, Cell(key) + ";" + date + ";" + Cell(Fit(t.Misto(), 40)) + ";" +
+                         Cell(Fit(t.Ucel(), 40)) + ";" + FormatPic("#####", km));
     ++lines_;
     groupKm_ += km;
     // Columns 7 and 8 of a company car hold the fuel bought, not rates:
     // its trips earn no money here, as in the logbook report.
     if (druh_ != "SLU")
-        groupMoney_ += static_cast<Money>(std::llround(km * (t.ZakladniSazba() + t.SazbaPhm()) * kMoneyUnit));
+        groupMoney_ +=
+            static_cast<Money>(std::llround(km * (t.ZakladniSazba() + t.SazbaPhm()) * kMoneyUnit));
 }
 
 void Opis::Konec() {
@@ -406,7 +429,8 @@ ReportOutcome KnihaJizdSVyhodnocenim(Common& c, const VetaAuta& car, std::string
     if (!ZadejObdobi(c, path, period)) return ReportOutcome::Cancelled;
     const std::string name = BookPrintName(logbookFile);
     OpenPrintFile(c, name, kBookWidth);
-    int mode = c.ui.ChooseItem(10, 10, {}, {"   s poznámkou "_cz, " bez poznámky"_cz}, " Způsob tisku "_cz);
+    int mode = c.ui.ChooseItem(10, 10, {}, {"   s poznámkou "_cz, " bez poznámky"_cz},
+                               " Způsob tisku "_cz);
     if (mode != 1 && mode != 2) mode = 0;
 
     KnihaJizd report(c, car, period, mode);
@@ -432,7 +456,8 @@ ReportOutcome KnihaJizdSVyhodnocenim(Common& c, const VetaAuta& car, std::string
         c.ui.BeepMessage(
             "Nesouhlasí součet ujetých km s rozdílem stavů tachometru na začátku a konci o "_cz +
             RemoveSpaces(FormatPic("######.##", difference)) +
-            " km. Doporučení - sestavu,která se nyní vysvítí netisknout, přetřídit knihu jízd s přepočítáním stavu tachometru a vytvořit sestavu znovu."_cz);
+            " km. Doporučení - sestavu,která se nyní vysvítí netisknout, přetřídit knihu jízd "
+            "s přepočítáním stavu tachometru a vytvořit sestavu znovu."_cz);
     ClosePrintFile(c);
     ShowPrintFile(c, name);
     return ReportOutcome::Shown;
@@ -447,13 +472,14 @@ ReportOutcome OpisSMezisoucty(Common& c, const VetaAuta& car, std::string_view l
     // to the last line read, so a second station's listing cannot mix its
     // trips in.
     RecFile srt;
-    if (OpenRecFile(c, srt, kListingFile, "O", jizdy::kLength) != io::kOk) return ReportOutcome::Failed;
-    TripSort spec;
-    spec.path = path;
-    spec.keep = [&](const VetaJizdy& t) { return period.Obsahuje(t.Datum()); };
-    spec.prefix = [](const VetaJizdy& t) { return SkupinaOpisu(t.Poznamka1()); };
+    if (OpenRecFile(c, srt, kListingFile, "O", jizdy::kLength) != io::kOk)
+        return ReportOutcome::Failed;
+    TripSort job;
+    job.path = path;
+    job.keep = [&](const VetaJizdy& t) { return period.Obsahuje(t.Datum()); };
+    job.prefix = [](const VetaJizdy& t) { return SkupinaOpisu(t.Poznamka1()); };
     Zamkni(c, path, "");
-    int rc = SortTrips(c, spec, [&](VetaJizdy& t, std::int32_t) {
+    int rc = SortTrips(c, job, [&](VetaJizdy& t, std::int32_t) {
         t.SetReal(jizdy::kStavTachometru, 0);
         return WriteRec(srt, t.bytes.data());
     });

@@ -19,20 +19,20 @@ constexpr std::size_t kBlockRecords = 4096;
 // feeding and kept by record number, so that a comparison is one compare of
 // two short texts however often the merge asks.
 class TripSortTable final : public SortTable {
-public:
-    TripSortTable(Common& c, const TripSort& spec,
+  public:
+    TripSortTable(Common& c, const TripSort& job,
                   const std::function<int(VetaJizdy&, std::int32_t)>& take)
-        : c_(c), spec_(spec), take_(take) {}
+        : c_(c), job_(job), take_(take) {}
 
     int Feed(SortEngine& sort) override {
         char rec[tripsort::kRecordLength];
-        return ForEachTrip(c_, spec_.path, [&](const char* trip, std::int32_t number) {
+        return ForEachTrip(c_, job_.path, [&](const char* trip, std::int32_t number) {
             if (IsDeletedRecord(trip)) return 0;
             const VetaJizdy v = VetaJizdy::From(trip);
-            if (spec_.keep && !spec_.keep(v)) return 0;
+            if (job_.keep && !job_.keep(v)) return 0;
             const auto slot = static_cast<std::size_t>(number);
             if (keys_.size() <= slot) keys_.resize(std::max(slot + 1, 2 * keys_.size()));
-            keys_[slot] = TripSortKey(v, number, spec_.prefix ? spec_.prefix(v) : std::string());
+            keys_[slot] = TripSortKey(v, number, job_.prefix ? job_.prefix(v) : std::string());
             std::memcpy(rec, trip, jizdy::kLength);
             codec::PutI32(rec + tripsort::kNumberOffset, number);
             sort.SortPut(rec);
@@ -54,13 +54,13 @@ public:
         return 0;
     }
 
-private:
+  private:
     const std::string& KeyOf(const char* rec) const {
         return keys_[static_cast<std::size_t>(codec::GetI32(rec + tripsort::kNumberOffset))];
     }
 
     Common& c_;
-    const TripSort& spec_;
+    const TripSort& job_;
     const std::function<int(VetaJizdy&, std::int32_t)>& take_;
     std::vector<std::string> keys_;
 };
@@ -77,14 +77,16 @@ int ForEachTrip(Common& c, std::string_view path,
     constexpr auto len = static_cast<std::size_t>(jizdy::kLength);
     // An incomplete record at the end (a write cut short) is left out.
     auto left = rc == io::kOk ? static_cast<std::uint64_t>(size) / len : 0;
-    std::vector<char> block(std::min<std::uint64_t>(kBlockRecords, std::max<std::uint64_t>(left, 1)) * len);
+    std::vector<char> block(
+        std::min<std::uint64_t>(kBlockRecords, std::max<std::uint64_t>(left, 1)) * len);
     std::int32_t number = 0;
     while (rc == io::kOk && left > 0) {
         const auto k = static_cast<std::size_t>(std::min<std::uint64_t>(kBlockRecords, left));
         std::size_t got = 0;
         rc = in->Read(block.data(), k * len, &got);
         if (rc == io::kOk && got != k * len) rc = io::kReadPastEnd;
-        for (std::size_t i = 0; rc == io::kOk && i < k; ++i) rc = each(block.data() + i * len, ++number);
+        for (std::size_t i = 0; rc == io::kOk && i < k; ++i)
+            rc = each(block.data() + i * len, ++number);
         left -= k;
     }
     const int closed = in->Close();
