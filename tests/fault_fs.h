@@ -3,7 +3,10 @@
 // faults on chosen paths: failing opens and deletions (once each from a
 // queue, or always), reads that stop short or fail, writes that fail from a
 // byte offset on (the bytes before it reach the disk: a torn write), failing
-// closes. Paths are matched as spelled by the caller, ignoring case.
+// closes, failing syncs of a file or of its directory. Paths are matched as
+// spelled by the caller, ignoring case. The syncs and replacements of every
+// path are also written down in order (`durability`), so that a test can see
+// what reached the disk before what.
 //
 //   HostFileSystem host(cwd, root);
 //   FaultFs fs(host);
@@ -32,9 +35,12 @@ struct FaultPlan {
     int removeCode = 0;           // then every deletion fails so
     int readCode = 0;             // reads fail so
     std::int64_t readLimit = -1;  // reads see the file end here (a short read)
+    std::deque<int> writeCodes;   // the next writes fail with these, one each, writing nothing
     int writeCode = 0;            // writes reaching writeFrom fail so
     std::int64_t writeFrom = 0;   //   (bytes before writeFrom are written)
     int closeCode = 0;            // closes fail so (the file is closed anyway)
+    int syncCode = 0;             // syncs of the file fail so
+    int dirSyncCode = 0;          // syncs of the directory holding the file fail so
     // What happened.
     int opens = 0;
     int removes = 0;
@@ -54,7 +60,8 @@ public:
             if (int rc = Take(plan->openCodes, plan->openCode)) return rc;
         }
         int rc = real_.Open(path, access, disposition, share, out);
-        if (rc == io::kOk && plan) *out = std::make_unique<FaultFile>(*plan, std::move(*out));
+        if (rc == io::kOk)
+            *out = std::make_unique<FaultFile>(*this, plan, std::string(path), std::move(*out));
         return rc;
     }
     int Remove(std::string_view path) override {
@@ -66,7 +73,14 @@ public:
     }
     int Rename(std::string_view from, std::string_view to) override { return real_.Rename(from, to); }
     int ReplaceFile(std::string_view from, std::string_view to) override {
+        durability.push_back("replace " + std::string(from) + " " + std::string(to));
         return real_.ReplaceFile(from, to);
+    }
+    int SyncDirOf(std::string_view path) override {
+        durability.push_back("syncdir " + std::string(path));
+        FaultPlan* plan = Find(path);
+        if (plan && plan->dirSyncCode != 0) return plan->dirSyncCode;
+        return real_.SyncDirOf(path);
     }
     int MakeDir(std::string_view path) override { return real_.MakeDir(path); }
     int List(std::string_view mask, std::vector<DirEntry>* out) override {
@@ -79,6 +93,10 @@ public:
     int ClearAttributes(std::string_view path) override { return real_.ClearAttributes(path); }
     std::string CurrentDir() const override { return real_.CurrentDir(); }
     std::string HostPath(std::string_view path) const override { return real_.HostPath(path); }
+
+    // "sync PATH", "close PATH" (of a synced file), "replace FROM TO",
+    // "syncdir PATH", in the order they happened.
+    std::vector<std::string> durability;
 
 private:
     static int Take(std::deque<int>& queue, int always) {
@@ -95,9 +113,13 @@ private:
         return it == plans_.end() ? nullptr : &it->second;
     }
 
+    // Every file opened through FaultFs; one without a plan only passes
+    // through and writes down its syncs.
     class FaultFile final : public File {
     public:
-        FaultFile(FaultPlan& plan, std::unique_ptr<File> real) : plan_(plan), real_(std::move(real)) {}
+        FaultFile(FaultFs& fs, FaultPlan* plan, std::string path, std::unique_ptr<File> real)
+            : fs_(fs), plan_(plan ? *plan : none_), path_(std::move(path)),
+              real_(std::move(real)) {}
 
         int Read(void* buffer, std::size_t n, std::size_t* got) override {
             *got = 0;
@@ -111,6 +133,11 @@ private:
             return rc;
         }
         int Write(const void* buffer, std::size_t n) override {
+            if (!plan_.writeCodes.empty()) {
+                int rc = plan_.writeCodes.front();
+                plan_.writeCodes.pop_front();
+                return rc;
+            }
             if (plan_.writeCode != 0 && pos_ + n > static_cast<std::uint64_t>(plan_.writeFrom)) {
                 auto from = static_cast<std::uint64_t>(plan_.writeFrom);
                 if (pos_ < from) {
@@ -130,15 +157,25 @@ private:
         }
         int Size(std::int64_t* size) override { return real_->Size(size); }
         int Truncate(std::uint64_t length) override { return real_->Truncate(length); }
+        int Sync() override {
+            fs_.durability.push_back("sync " + path_);
+            synced_ = true;
+            return plan_.syncCode != 0 ? plan_.syncCode : real_->Sync();
+        }
         int Close() override {
+            if (synced_) fs_.durability.push_back("close " + path_);
             int rc = real_->Close();
             return plan_.closeCode != 0 ? plan_.closeCode : rc;
         }
 
     private:
+        FaultFs& fs_;
+        FaultPlan none_;
         FaultPlan& plan_;
+        std::string path_;
         std::unique_ptr<File> real_;
         std::uint64_t pos_ = 0;
+        bool synced_ = false;
     };
 
     FileSystem& real_;

@@ -4,7 +4,13 @@
 // holds up another; the granting itself lives in services/lock_server_core.
 //
 //   kj_lockserver [--listen ADDR] [--port N] [--log FILE] [--max-message BYTES]
-//                 [--names DIR] [--max-locks N] [--max-clients N]
+//                 [--names DIR] [--max-locks N] [--max-locks-per-client N]
+//                 [--max-clients N] [--request-timeout-ms N]
+//
+// Every reply ends with CR LF. A connection whose request stays incomplete
+// for --request-timeout-ms is told so and closed (its locks go with it); a
+// connection beyond --max-clients is accepted, told that the server is full
+// and closed, with a line in the log, rather than left waiting unanswered.
 //
 // SIGTERM or SIGINT stops it (all locks released, exit code 0); SIGHUP
 // reopens the log file and reads the user names again.
@@ -18,6 +24,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -46,9 +53,13 @@ struct Config {
     std::string logPath;  // empty = standard output
     std::size_t maxMessage = 1024;
     std::size_t maxLocks = 10000;
+    std::size_t maxLocksPerClient = 256;
     std::size_t maxClients = 1000;
+    std::size_t requestTimeoutMs = 5000;
     std::string namesDir;
 };
+
+using Clock = std::chrono::steady_clock;
 
 volatile sig_atomic_t gStop = 0;
 volatile sig_atomic_t gReload = 0;
@@ -136,14 +147,19 @@ void Usage() {
     std::fputs(
         "použití: kj_lockserver [--listen ADRESA] [--port N] [--log SOUBOR]\n"
         "                       [--max-message BAJTY] [--names ADRESÁŘ]\n"
-        "                       [--max-locks N] [--max-clients N]\n"
+        "                       [--max-locks N] [--max-locks-per-client N]\n"
+        "                       [--max-clients N] [--request-timeout-ms N]\n"
         "  --listen       adresa, na které server naslouchá (127.0.0.1)\n"
         "  --port         port TCP (5050; 0 = libovolný volný)\n"
         "  --log          soubor záznamu (jinak standardní výstup)\n"
         "  --max-message  nejdelší přijatý požadavek v bajtech (1024, nejméně 64)\n"
         "  --names        programový adresář se souborem JMENA.tab (jména uživatelů)\n"
         "  --max-locks    nejvýše zámků všech stanic dohromady (10000)\n"
-        "  --max-clients  nejvýše současných spojení (1000)\n",
+        "  --max-locks-per-client\n"
+        "                 nejvýše zámků jednoho spojení (256)\n"
+        "  --max-clients  nejvýše současných spojení (1000); další jsou odmítnuta\n"
+        "  --request-timeout-ms\n"
+        "                 spojení s požadavkem nedokončeným tak dlouho se ukončí (5000)\n",
         stderr);
 }
 
@@ -173,9 +189,15 @@ bool ParseArgs(int argc, char** argv, Config* c) {
         } else if (a == "--max-locks") {
             ok = ParseNumber(v, 1, 10000000, &n);
             c->maxLocks = n;
+        } else if (a == "--max-locks-per-client") {
+            ok = ParseNumber(v, 1, 10000000, &n);
+            c->maxLocksPerClient = n;
         } else if (a == "--max-clients") {
             ok = ParseNumber(v, 1, 100000, &n);
             c->maxClients = n;
+        } else if (a == "--request-timeout-ms") {
+            ok = ParseNumber(v, 100, 3600000, &n);
+            c->requestTimeoutMs = n;
         } else {
             std::fprintf(stderr, "kj_lockserver: neznámá volba %s\n", argv[i - 1]);
             return false;
@@ -254,7 +276,18 @@ struct Client {
     std::string peer;
     std::string out;
     bool done = false;
+    bool pending = false;            // an incomplete request is waiting
+    Clock::time_point pendingSince;  // when its first byte came
 };
+
+// Tells a connection beyond the limit why it is not served, and closes it.
+// The reply goes out at once; nothing the station sends is read.
+void Refuse(int fd, const std::string& cp1250Reply) {
+    std::string reply = cp1250Reply + std::string(kj::kLockReplyEnd);
+    (void)::send(fd, reply.data(), reply.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    ::shutdown(fd, SHUT_WR);
+    ::close(fd);
+}
 
 // Sends what the socket takes now; false when the connection failed.
 bool Flush(Client& cl) {
@@ -321,7 +354,7 @@ int main(int argc, char** argv) {
     }
 
     LockServer server(
-        LockServer::Options{cfg.maxMessage, cfg.maxLocks},
+        LockServer::Options{cfg.maxMessage, cfg.maxLocks, cfg.maxLocksPerClient},
         [&](std::string_view line) { log.Write(line); },
         [&](int station) {
             return station >= 0 && static_cast<std::size_t>(station) < userNames.size()
@@ -330,28 +363,43 @@ int main(int argc, char** argv) {
         });
     note("server zámků naslouchá na " + where + ", požadavek nejvýše " +
          std::to_string(cfg.maxMessage) + " bajtů, nejvýše " + std::to_string(cfg.maxLocks) +
-         " zámků a " + std::to_string(cfg.maxClients) + " spojení");
+         " zámků (" + std::to_string(cfg.maxLocksPerClient) + " na spojení) a " +
+         std::to_string(cfg.maxClients) + " spojení, nedokončený požadavek nejvýše " +
+         std::to_string(cfg.requestTimeoutMs) + " ms");
+    const auto requestTimeout = std::chrono::milliseconds(cfg.requestTimeoutMs);
+    // Refused connections are logged at most once a second, with a count.
+    Clock::time_point lastRefusalLog{};
+    std::size_t refusalsNotLogged = 0;
 
     std::vector<Client> clients;
     std::vector<pollfd> fds;
     kj::ConnectionId nextId = 1;
-    auto acceptPausedUntil = std::chrono::steady_clock::time_point{};
+    auto acceptPausedUntil = Clock::time_point{};
 
     while (!gStop) {
-        auto now = std::chrono::steady_clock::now();
-        bool accepting = clients.size() < cfg.maxClients && now >= acceptPausedUntil;
+        auto now = Clock::now();
+        // A full server still accepts, to refuse the station with a reply.
+        bool accepting = now >= acceptPausedUntil;
+        int timeout = accepting ? -1 : 200;
+        for (const Client& cl : clients) {
+            if (!cl.pending) continue;
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(cl.pendingSince +
+                                                                              requestTimeout - now)
+                            .count();
+            int ms = static_cast<int>(std::max<long long>(left, 0) + 1);
+            if (timeout < 0 || ms < timeout) timeout = ms;
+        }
         fds.clear();
         fds.push_back({wake[0], POLLIN, 0});
         fds.push_back({accepting ? listener : -1, POLLIN, 0});
         for (const Client& cl : clients)
             fds.push_back({cl.fd, static_cast<short>(POLLIN | (cl.out.empty() ? 0 : POLLOUT)), 0});
-        int timeout = accepting || clients.size() >= cfg.maxClients ? -1 : 200;
         int ready = ::poll(fds.data(), fds.size(), timeout);
         if (ready < 0 && errno != EINTR) {
             note(std::string("poll selhal: ") + std::strerror(errno));
             break;
         }
-        if (ready <= 0) continue;
+        if (ready < 0) continue;
 
         if (fds[0].revents & POLLIN) {
             char drain[64];
@@ -368,12 +416,13 @@ int main(int argc, char** argv) {
 
         // Connections already open are served first; their poll results
         // stand at the same index as in `clients`.
+        now = Clock::now();
         for (std::size_t i = 0; i < clients.size(); ++i) {
             Client& cl = clients[i];
             short ev = fds[i + 2].revents;
-            if (ev == 0) continue;
             bool eof = false, failed = false;
             if (ev & (POLLIN | POLLHUP | POLLERR)) {
+                const std::size_t answered = cl.out.size();
                 char buf[kReadChunk];
                 for (int turn = 0; turn < kReadsPerTurn; ++turn) {
                     ssize_t n = ::recv(cl.fd, buf, sizeof buf, 0);
@@ -391,7 +440,26 @@ int main(int argc, char** argv) {
                     if (errno != EAGAIN && errno != EWOULDBLOCK) failed = true;
                     break;
                 }
+                // The wait for a request starts with its first byte; a
+                // connection that got answers meanwhile is making progress.
+                const bool pendingNow = server.Pending(cl.id) > 0;
+                if (pendingNow && (!cl.pending || cl.out.size() > answered)) cl.pendingSince = now;
+                cl.pending = pendingNow;
             }
+            // A request left half sent holds a connection for nothing: a
+            // station sends each request whole.
+            if (!eof && !failed && cl.pending && now - cl.pendingSince >= requestTimeout) {
+                server.Log(cl.id, "požadavek nedokončen do "_cz +
+                                      std::to_string(cfg.requestTimeoutMs) +
+                                      " ms, spojení se ukončuje"_cz);
+                cl.out += "CHYBA požadavku: nedokončen do "_cz +
+                          std::to_string(cfg.requestTimeoutMs) + " ms" +
+                          std::string(kj::kLockReplyEnd);
+                (void)Flush(cl);
+                cl.done = true;
+                continue;
+            }
+            if (ev == 0) continue;
             if (!Flush(cl)) failed = true;
             if (!failed && cl.out.size() > kMaxBacklog) {
                 note("[" + cl.peer + "] stanice nečte odpovědi, spojení se ukončuje");
@@ -411,7 +479,7 @@ int main(int argc, char** argv) {
         }
 
         if (accepting && (fds[1].revents & POLLIN)) {
-            while (clients.size() < cfg.maxClients) {
+            for (int taken = 0; taken < 64; ++taken) {
                 sockaddr_storage ss{};
                 socklen_t len = sizeof ss;
                 int fd = ::accept4(listener, reinterpret_cast<sockaddr*>(&ss), &len,
@@ -420,16 +488,35 @@ int main(int argc, char** argv) {
                     if (errno == EINTR || errno == ECONNABORTED) continue;
                     if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
                         note(std::string("nelze přijmout spojení: ") + std::strerror(errno));
-                        acceptPausedUntil =
-                            std::chrono::steady_clock::now() + std::chrono::seconds(1);
+                        acceptPausedUntil = Clock::now() + std::chrono::seconds(1);
                     }
                     break;
+                }
+                std::string peer = AddressText(reinterpret_cast<sockaddr*>(&ss), len);
+                if (clients.size() >= cfg.maxClients) {
+                    Refuse(fd, "Server zámků je plně obsazen ("_cz +
+                                   std::to_string(cfg.maxClients) +
+                                   " spojení), zkuste to později"_cz);
+                    auto at = Clock::now();
+                    if (at - lastRefusalLog >= std::chrono::seconds(1)) {
+                        std::string more = refusalsNotLogged == 0
+                                               ? std::string()
+                                               : ", od minulého záznamu odmítnuto dalších " +
+                                                     std::to_string(refusalsNotLogged);
+                        note("[" + peer + "] spojení odmítnuto, server má všech " +
+                             std::to_string(cfg.maxClients) + " spojení" + more);
+                        lastRefusalLog = at;
+                        refusalsNotLogged = 0;
+                    } else {
+                        ++refusalsNotLogged;
+                    }
+                    continue;
                 }
                 TuneClient(fd);
                 Client cl;
                 cl.fd = fd;
                 cl.id = nextId++;
-                cl.peer = AddressText(reinterpret_cast<sockaddr*>(&ss), len);
+                cl.peer = std::move(peer);
                 server.Connect(cl.id, cl.peer);
                 clients.push_back(std::move(cl));
             }

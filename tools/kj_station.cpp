@@ -23,6 +23,23 @@
 //   free NAME          IfVolny                         -> FREE | HELD text
 //   append NAME COUNT  COUNT times: write lock, append one record, unlock
 //                      -> APPENDED COUNT notes N nolock K
+//   sort NAME LEN RUNS [pause]
+//                      sorts the data file NAME of LEN-byte records by their
+//                      bytes under its write lock, with runs of RUNS records
+//                      in memory (0: the engine's own); with "pause" it
+//                      prints "MERGING workfile" when the disk merge begins
+//                      and waits there for a line on standard input
+//                      -> SORTED NAME code
+//   jobcount KEY COUNT COUNT times: the number under KEY in the data
+//                      directory's "master.job" plus one -> COUNTED KEY value
+//   keepalive          the lock server's keep-alive, as the timer sends it
+//                      -> ALIVE reply
+//   trip SPZ DATE KM [HOLDMS]
+//                      the logbook SPZ.dta of a private car: F4, the date and
+//                      the business km typed, the editor held open HOLDMS ms
+//                      (after printing EDITING), F2, then the logbook closed
+//                      (its sort asks the odometer question, answered Esc)
+//                      -> TRIP SPZ count N odometer R
 //   quit
 // Messages of the core appear as "BEEP text" and "NOTE text". Start-up ends
 // with "READY station register" or "READY station server address"; an
@@ -49,7 +66,11 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
+#include "logbook/car_list.h"
+#include "logbook/trip_logbook.h"
+#include "screens/key_codes.h"
 #include "services/common.h"
 #include "services/cp1250.h"
 #include "services/dialogs.h"
@@ -58,7 +79,10 @@
 #include "services/lock_socket.h"
 #include "services/locks.h"
 #include "services/params.h"
+#include "services/picture.h"
 #include "services/record_file.h"
+#include "services/sort_file.h"
+#include "services/table_writeback.h"
 
 namespace {
 
@@ -156,12 +180,82 @@ int AppendOnce(Common& c, const std::string& path, const std::string& record) {
     return rc != io::kOk ? rc : closed;
 }
 
+// A data file sorted through the engine, written back as the tables do.
+class StationSort final : public SortTable {
+public:
+    StationSort(Common& c, SortEngine& engine, std::string path, std::int32_t len, bool pause)
+        : c_(c), engine_(engine), path_(std::move(path)), len_(len), pause_(pause) {}
+
+    int Feed(SortEngine& sort) override {
+        std::unique_ptr<File> in;
+        int rc = c_.fs.Open(path_, Access::Read, Disposition::OpenExisting, Share::Shared, &in);
+        if (rc != io::kOk) return rc;
+        std::vector<char> rec(static_cast<std::size_t>(len_));
+        for (;;) {
+            std::size_t got = 0;
+            rc = in->Read(rec.data(), rec.size(), &got);
+            if (rc != io::kOk || got < rec.size()) break;
+            sort.SortPut(rec.data());
+        }
+        (void)in->Close();
+        return rc;
+    }
+    bool Less(const char* a, const char* b) override {
+        if (pause_ && engine_.MergePasses() > 0) {
+            pause_ = false;
+            PrintLine("MERGING " + Cp1250ToUtf8(engine_.WorkFileName()));
+            std::string go;
+            std::getline(std::cin, go);
+        }
+        return std::memcmp(a, b, static_cast<std::size_t>(len_)) < 0;
+    }
+    int Output(SortEngine& sort) override { return WriteBackSorted(c_, sort, path_, len_); }
+
+private:
+    Common& c_;
+    SortEngine& engine_;
+    std::string path_;
+    std::int32_t len_;
+    bool pause_;
+};
+// One trip added through the logbook as a user adds it; the result line.
+std::string AddTrip(Common& c, const std::string& spz, const std::string& date,
+                    const std::string& km, int holdMs) {
+    VetaAuta car;
+    car.SetText(auta::kSpz, spz);
+    car.SetText(auta::kDruh, "SOUKROME");
+    AktualniVozidlo() = car;
+    TfKJ_jizdy book(c);
+    book.showEditor = [&](RecordEditor& e) {
+        PrintLine("EDITING " + spz);
+        e.FormShow();
+        e.SetText(jizdy::kFieldDatum, date);
+        while (e.Current() < jizdy::kFieldKmSluzebni) e.KeyDown(key::kDown);
+        e.SetText(jizdy::kFieldKmSluzebni, km);
+        e.KeyDown(key::kDown);
+        if (holdMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
+        e.KeyDown(key::kF2);
+    };
+    if (book.Otevri(car.SouborKnihy()) != io::kOk) return "ERROR open " + spz;
+    book.KeyDown(key::kF4, key::Mod::None);
+    const int n = book.count();
+    std::string odometer = "?";
+    if (n >= 1) {
+        book.CtiVetu(n);
+        odometer = StripLeft(FormatPic("##########", codec::GetReal(book.Veta(), jizdy::kStavTachometru)));
+    }
+    book.Zavri();
+    return "TRIP " + spz + " count " + std::to_string(n) + " odometer " + odometer;
+}
+
 void Usage() {
     std::fputs(
         "použití: kj_station [--root ADRESÁŘ] [--note-ms N] [--quiet] [--max-messages N]\n"
         "                    [--deadline-ms N] PRACOVNÍ_ADRESÁŘ\n"
         "příkazy na standardním vstupu: lock JMÉNO [W|R], unlock JMÉNO, free JMÉNO,\n"
-        "                               append JMÉNO POČET, quit\n",
+        "                               append JMÉNO POČET, sort JMÉNO DÉLKA BĚHY [pause],\n"
+        "                               jobcount KLÍČ POČET, keepalive, trip SPZ DATUM KM [MS],\n"
+        "                               quit\n",
         stderr);
 }
 
@@ -256,6 +350,42 @@ int main(int argc, char** argv) {
             PrintLine("APPENDED " + std::to_string(count) + " notes " +
                       std::to_string(ui.notes - notesBefore) + " nolock " +
                       std::to_string(nolock));
+        } else if (cmd == "sort" && !name.empty()) {
+            long len = 0, runs = 0;
+            std::string runsText, pause;
+            in >> runsText >> pause;
+            if (!ParseLong(arg, &len) || len < 2 || !ParseLong(runsText, &runs) || runs < 0) {
+                PrintLine("ERROR bad sort");
+                continue;
+            }
+            SortLimits limits;
+            limits.runCapacity = static_cast<std::int32_t>(runs);
+            SortEngine engine(c, limits);
+            StationSort table(c, engine, path, static_cast<std::int32_t>(len), pause == "pause");
+            Zamkni(c, path, "W");
+            int rc = engine.SortFile(static_cast<std::int32_t>(len), table);
+            Odemkni(c, path);
+            PrintLine("SORTED " + name + " " + std::to_string(rc));
+        } else if (cmd == "jobcount" && !name.empty()) {
+            long count = 0;
+            if (!ParseLong(arg, &count) || count < 0) {
+                PrintLine("ERROR bad count");
+                continue;
+            }
+            const std::string dataDir = DataPath(c, "");
+            const std::string key = Utf8ToCp1250(name);
+            for (long i = 0; i < count; ++i) {
+                const int now = StrToIntLoose(GetJobIn(c, dataDir, key));
+                SetJobIn(c, dataDir, key, std::to_string(now + 1));
+            }
+            PrintLine("COUNTED " + name + " " + Cp1250ToUtf8(GetJobIn(c, dataDir, key)));
+        } else if (cmd == "keepalive") {
+            link.KeepAliveTick();
+            PrintLine("ALIVE " + Cp1250ToUtf8(c.lock.lastReply));
+        } else if (cmd == "trip" && !name.empty()) {
+            std::string km, hold;
+            in >> km >> hold;
+            PrintLine(AddTrip(c, name, arg, km, hold.empty() ? 0 : std::atoi(hold.c_str())));
         } else if (!cmd.empty()) {
             PrintLine("ERROR unknown command " + cmd);
         }

@@ -65,10 +65,15 @@ Appearance NactiVizaz(Common& c, const ScreenMetrics& metrics, std::string_view 
     // values replace the ones before.
     auto apply = [&](std::string_view file, const std::string& prefix) {
         auto get = [&](const char* name) { return GetReg(c, file, prefix + name + suffix); };
+        // Cell sizes are held to what the appearance dialogs allow: a size
+        // from a damaged or foreign file would overflow the cell arithmetic
+        // of every window.
         std::string v = get("VyskaFontu");
-        if (!IsBlank(v) && StrToIntLoose(v) > 0) a.cellHeight = StrToIntLoose(v);
+        if (!IsBlank(v) && StrToIntLoose(v) > 0)
+            a.cellHeight = std::clamp(StrToIntLoose(v), kMinCellHeight, kMaxCellHeight);
         v = get("SirkaFontu");
-        if (!IsBlank(v) && StrToIntLoose(v) > 0) a.cellWidth = StrToIntLoose(v);
+        if (!IsBlank(v) && StrToIntLoose(v) > 0)
+            a.cellWidth = std::clamp(StrToIntLoose(v), kMinCellWidth, kMaxCellWidth);
         v = get("FontName");
         if (!IsBlank(v)) a.fontName = Trim(v);
         v = get("FontStyle");

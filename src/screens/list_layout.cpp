@@ -27,10 +27,16 @@ std::string Key(std::string_view windowName, const char* suffix) {
     return std::string(windowName) + suffix;
 }
 
-// A stored number that replaces `target` when it reads above 0.
-void StoredPositive(Common& c, std::string_view windowName, const char* suffix, int& target) {
+// The largest positions and sizes the file holds when the list stores them
+// ("@@@@", "@@@@@@"); larger ones come from a damaged file.
+constexpr int kMaxStoredGeometry = 9999;
+constexpr int kMaxStoredPicture = 999999;
+
+// A stored number that replaces `target` when it reads above 0, at most `max`.
+void StoredPositive(Common& c, std::string_view windowName, const char* suffix, int& target,
+                    int max) {
     const int v = StrToIntLoose(GetReg(c, kOkna2, Key(windowName, suffix)));
-    if (v > 0) target = v;
+    if (v > 0) target = std::min(v, max);
 }
 
 bool FixedPitchFont(std::string_view fontName) {
@@ -67,10 +73,10 @@ Rect ListCellRect(int leftColumn, int topRow, int rightColumn, int bottomRow, in
 
 Rect ListFormRect(Common& c, std::string_view windowName, const Rect& fromCells) {
     Rect r = fromCells;
-    StoredPositive(c, windowName, " Left", r.left);
-    StoredPositive(c, windowName, " Top", r.top);
-    StoredPositive(c, windowName, " Width", r.width);
-    StoredPositive(c, windowName, " Height", r.height);
+    StoredPositive(c, windowName, " Left", r.left, kMaxStoredGeometry);
+    StoredPositive(c, windowName, " Top", r.top, kMaxStoredGeometry);
+    StoredPositive(c, windowName, " Width", r.width, kMaxStoredGeometry);
+    StoredPositive(c, windowName, " Height", r.height, kMaxStoredGeometry);
     r.width = std::max(r.width, kMinListWidth);
     const auto [areaWidth, areaHeight] = WorkAreaSize(c);
     r.left = std::min(r.left, areaWidth - kWorkAreaMargin);
@@ -149,12 +155,12 @@ void StoreGridy(Common& c, std::string_view windowName, const std::vector<int>& 
 
 PicturePlacement ReadPicturePlacement(Common& c, std::string_view windowName,
                                       PicturePlacement p) {
-    StoredPositive(c, windowName, " ImgLeft", p.panel.left);
-    StoredPositive(c, windowName, " ImgTop", p.panel.top);
-    StoredPositive(c, windowName, " ImgWidth", p.panel.width);
-    StoredPositive(c, windowName, " ImgHeight", p.panel.height);
-    StoredPositive(c, windowName, " TextLeft", p.textPane.left);
-    StoredPositive(c, windowName, " TextTop", p.textPane.top);
+    StoredPositive(c, windowName, " ImgLeft", p.panel.left, kMaxStoredPicture);
+    StoredPositive(c, windowName, " ImgTop", p.panel.top, kMaxStoredPicture);
+    StoredPositive(c, windowName, " ImgWidth", p.panel.width, kMaxStoredPicture);
+    StoredPositive(c, windowName, " ImgHeight", p.panel.height, kMaxStoredPicture);
+    StoredPositive(c, windowName, " TextLeft", p.textPane.left, kMaxStoredPicture);
+    StoredPositive(c, windowName, " TextTop", p.textPane.top, kMaxStoredPicture);
     return p;
 }
 

@@ -138,6 +138,7 @@ struct PopupItem {
     std::string caption;
     bool visible = false;
     bool enabled = true;  // a disabled item is shown greyed
+    int shortcut = 0;     // composite key code that chooses it in the list (0 = none)
 };
 
 class RollingList {
@@ -180,8 +181,13 @@ public:
     void SetPickers(AppearancePickers* pickers) { pickers_ = pickers; }
     AppearancePickers* pickers() const { return pickers_; }
     // Shows pop-up menu item 1..11 with its caption, greyed when not
-    // enabled.
-    void SetPopupItem(int item, std::string caption, bool enabled = true);
+    // enabled. A shortcut (composite key code) chooses a visible, enabled
+    // item from the list without the menu.
+    void SetPopupItem(int item, std::string caption, bool enabled = true, int shortcut = 0);
+    // Titles of the grid's columns when they differ from the columns' own
+    // (the editor's labels); empty = the columns' titles. Set before
+    // OtevriSeznam, which sizes the columns by them.
+    void SetListTitles(std::vector<std::string> titles) { listTitles_ = std::move(titles); }
 
     // Prepares the list before it is shown: caption, rows, layout, marks,
     // appearance and the remembered row (" Index").
@@ -434,6 +440,7 @@ private:
     Sloupce columns_;
     std::vector<std::string> texts_;
     std::vector<std::string> titles_;
+    std::vector<std::string> listTitles_;
     std::vector<GridRow> grid_;
 
     int count_ = 0;

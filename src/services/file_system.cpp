@@ -118,6 +118,18 @@ public:
         return io::kOk;
     }
 
+    int Sync() override {
+        if (fd_ < 0) return io::kFileNotOpen;
+        while (::fsync(fd_) != 0) {
+            if (errno == EINTR) continue;
+            // A file system that cannot sync (a pipe, some network mounts)
+            // has nothing more to hand over.
+            if (errno == EINVAL || errno == EROFS) return io::kOk;
+            return io::DosCodeFromErrno(errno);
+        }
+        return io::kOk;
+    }
+
     int Close() override {
         if (fd_ < 0) return io::kFileNotOpen;
         int rc = ::close(fd_);
@@ -305,8 +317,45 @@ int HostFileSystem::Rename(std::string_view from, std::string_view to) {
 int HostFileSystem::ReplaceFile(std::string_view from, std::string_view to) {
     std::string src = HostPath(from);
     std::string dst = HostPath(to);
+    struct stat old, fresh;
+    if (::stat(dst.c_str(), &old) == 0 && S_ISREG(old.st_mode) &&
+        ::stat(src.c_str(), &fresh) == 0) {
+        // The owner first: changing it may clear the set-id bits that the
+        // mode then puts back. Only a privileged process may give a file
+        // away; a member of the old group may still hand on the group.
+        if ((fresh.st_uid != old.st_uid || fresh.st_gid != old.st_gid) &&
+            ::chown(src.c_str(), old.st_uid, old.st_gid) != 0 && fresh.st_gid != old.st_gid)
+            (void)::chown(src.c_str(), static_cast<uid_t>(-1), old.st_gid);
+        (void)::chmod(src.c_str(), old.st_mode & 07777);
+    }
     if (::rename(src.c_str(), dst.c_str()) != 0) return CodeForPath(errno, src);
     return io::kOk;
+}
+
+int HostFileSystem::SyncDirOf(std::string_view path) {
+    std::string dir = ParentOf(HostPath(path));
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return CodeForPath(errno, dir);
+    int rc = io::kOk;
+    while (::fsync(fd) != 0) {
+        if (errno == EINTR) continue;
+        if (errno != EINVAL && errno != EROFS) rc = io::DosCodeFromErrno(errno);
+        break;
+    }
+    ::close(fd);
+    return rc;
+}
+
+int CommitNewFile(FileSystem& fs, std::unique_ptr<File>& file, std::string_view from,
+                  std::string_view to) {
+    if (!file) return io::kFileNotOpen;
+    int rc = file->Sync();
+    int closed = file->Close();
+    file.reset();
+    if (rc == io::kOk) rc = closed;
+    if (rc == io::kOk) rc = fs.ReplaceFile(from, to);
+    if (rc == io::kOk) rc = fs.SyncDirOf(to);
+    return rc;
 }
 
 int HostFileSystem::MakeDir(std::string_view path) {

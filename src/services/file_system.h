@@ -40,6 +40,9 @@ public:
     virtual int Seek(std::uint64_t offset) = 0;
     virtual int Size(std::int64_t* size) = 0;
     virtual int Truncate(std::uint64_t length) = 0;
+    // Hands every byte written so far to the disk itself (fsync), so that
+    // a power loss cannot take them back.
+    virtual int Sync() = 0;
     // Releases the file (and its exclusive lock). Further calls fail with 103.
     virtual int Close() = 0;
 };
@@ -63,7 +66,13 @@ public:
     // the target exists; ReplaceFile is the atomic overwrite.
     virtual int Rename(std::string_view from, std::string_view to) = 0;
     // Atomically puts `from` in place of `to`, whether `to` exists or not.
+    // An existing `to` passes its mode, and its owner and group as far as
+    // the process may set them, on to the file that replaces it: stations
+    // working under other accounts keep their access to a shared table.
     virtual int ReplaceFile(std::string_view from, std::string_view to) = 0;
+    // Makes the entries of the directory that holds `path` durable: a file
+    // renamed or created there survives a power loss.
+    virtual int SyncDirOf(std::string_view path) = 0;
     virtual int MakeDir(std::string_view path) = 0;
     // Entries of the directory of `mask` whose names match its last component
     // ("*" any run, "?" one character, letters compared case-insensitively).
@@ -77,6 +86,16 @@ public:
     // The host (UTF-8) path a system path resolves to; for Qt and messages.
     virtual std::string HostPath(std::string_view path) const = 0;
 };
+
+// Puts the finished new file `from`, still open in `file`, in place of `to`
+// the way careful storage engines do, so that neither a crash nor a power
+// loss can leave `to` empty or half written: the new file's bytes are synced
+// to the disk, the file is closed and renamed over `to`, and the directory
+// entry is synced as well. `file` is closed in every case. A failure before
+// the rename leaves `to` untouched and `from` in place for the caller to
+// remove; a failed directory sync is returned although `to` is replaced.
+int CommitNewFile(FileSystem& fs, std::unique_ptr<File>& file, std::string_view from,
+                  std::string_view to);
 
 // Case-insensitive folding of a Windows-1250 name (ASCII and every letter of
 // the page), as the case-insensitive file system the data came from compares.
@@ -103,6 +122,7 @@ public:
     int Remove(std::string_view path) override;
     int Rename(std::string_view from, std::string_view to) override;
     int ReplaceFile(std::string_view from, std::string_view to) override;
+    int SyncDirOf(std::string_view path) override;
     int MakeDir(std::string_view path) override;
     int List(std::string_view mask, std::vector<DirEntry>* out) override;
     int Stat(std::string_view path, DirEntry* out) override;

@@ -8,6 +8,7 @@
 #include "services/picture.h"
 #include "services/protocol.h"
 #include "services/record_file.h"
+#include "services/sort_file.h"
 
 namespace kj {
 namespace {
@@ -84,6 +85,8 @@ int PrintCharMode(Common& c) {
 }  // namespace
 
 void InitCommon(Common& c) {
+    // Work files of sorts killed in an earlier run.
+    RemoveStaleSortFiles(c);
     if (FileSizeOf(c, "master.job") < 2) return;
     c.initializing = true;
     c.jobTableCache = jobtable::ReadFile(c, "master.job");

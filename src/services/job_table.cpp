@@ -2,6 +2,8 @@
 // 8-character value, 3,600 bytes; the older 1,818-byte form is widened.
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "services/io_codes.h"
 #include "services/params.h"
@@ -36,12 +38,41 @@ std::string ValueOf(const std::string& table, std::string_view key) {
     return WithoutTrailingBlanks(codec::GetText(EntryAt(table, static_cast<std::size_t>(i)), kValue));
 }
 
+std::string ReportText(Common& c, int code) {
+    return "Uz: " + c.set.station + " Soub: " + "Master.job" + " err " + std::to_string(code);
+}
+
+void Report(Common& c, int code) {
+    c.ui.BeepMessage(ReportText(c, code));
+}
+
+// Every change of a table (read, change, write back) runs inside one
+// exclusive open of the file: stations changing different keys at the same
+// moment would otherwise each write back the table as they read it, undoing
+// the other's change. A change holds the file for a moment only, so a table
+// in use is tried again at once a few times, then with the note of a table in
+// use at every attempt, and given up (32) after a bounded wait.
+constexpr int kQuietAttempts = 200;  // 1 ms apart
+constexpr int kNotedAttempts = 30;
+constexpr int kNoteMs = 100;
+
+int OpenForChange(Common& c, std::string_view path, Disposition disposition,
+                  std::unique_ptr<File>* f) {
+    for (int attempt = 0;; ++attempt) {
+        int rc = c.fs.Open(path, Access::ReadWrite, disposition, Share::Exclusive, f);
+        if (rc != io::kSharingViolation || attempt >= kQuietAttempts + kNotedAttempts) return rc;
+        if (attempt < kQuietAttempts)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        else
+            c.ui.ShowNote(ReportText(c, rc), kNoteMs);
+    }
+}
+
 // Appends the zeros of the widening to a 1,818-byte table. Only the new
 // tail is written, so entries another station changed meanwhile survive.
 void Widen(Common& c, std::string_view path) {
     std::unique_ptr<File> f;
-    if (c.fs.Open(path, Access::ReadWrite, Disposition::OpenExisting, Share::Shared, &f) != io::kOk)
-        return;
+    if (OpenForChange(c, path, Disposition::OpenExisting, &f) != io::kOk) return;
     std::int64_t size = 0;
     if (f->Size(&size) == io::kOk && size == static_cast<std::int64_t>(kOldSize) &&
         f->Seek(kOldSize) == io::kOk) {
@@ -60,19 +91,17 @@ int ReadTable(File& f, std::string* table) {
     return rc;
 }
 
-void Report(Common& c, int code) {
-    c.ui.BeepMessage("Uz: " + c.set.station + " Soub: " + "Master.job" + " err " +
-                     std::to_string(code));
-}
-
 // Stores the entry in the table of `path`; false when nothing was written.
 bool SetAt(Common& c, std::string_view path, std::string_view key, std::string_view valueText) {
     std::string value = WithoutTrailingBlanks(valueText.substr(0, std::min(valueText.size(), kTextMax)));
     std::unique_ptr<File> f;
     std::string table(kSize, '\0');
-    int rc = c.fs.Open(path, Access::ReadWrite, Disposition::OpenExisting, Share::Shared, &f);
+    int rc = OpenForChange(c, path, Disposition::OpenExisting, &f);
     if (rc == io::kFileNotFound) {
-        rc = c.fs.Open(path, Access::ReadWrite, Disposition::OpenOrCreate, Share::Shared, &f);
+        rc = OpenForChange(c, path, Disposition::OpenOrCreate, &f);
+        // Created meanwhile by another station: its entries are read too.
+        if (rc == io::kOk) rc = ReadTable(*f, &table);
+        if (rc != io::kOk && f) (void)f->Close();
     } else if (rc == io::kOk) {
         // A table that cannot be read is not rewritten from zeros.
         rc = ReadTable(*f, &table);

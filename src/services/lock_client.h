@@ -17,9 +17,15 @@ class LockServerLink {
   public:
     virtual ~LockServerLink() = default;
     // Sends `message` (Windows-1250, no terminator, no length prefix) and
-    // blocks until a reply arrives; returns all text received as the reply.
+    // blocks until the reply has arrived; returns it without its line end.
     virtual std::string Request(const std::string& message) = 0;
 };
+
+// The project's lock server ends every reply with this line end (it is not
+// part of the reply): a reply split over several TCP segments is complete
+// when it has arrived. Requests have no end mark; each is complete by its
+// fields (lock_server_core.h).
+inline constexpr std::string_view kLockReplyEnd = "\r\n";
 
 // The wire form of one request: command + "<" + a2 + ">" + a3 + "#" + a4 + "$" + a5.
 std::string LockMessage(std::string_view command, std::string_view a2, std::string_view a3,

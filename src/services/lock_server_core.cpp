@@ -192,6 +192,7 @@ std::string LockServer::Receive(ConnectionId id, std::string_view bytes) {
             ParsedRequest p = ParseLockServerRequest(rest);
             if (p.status == ParseStatus::Complete && p.length <= max) {
                 replies += Handle(id, p.request);
+                replies += kLockReplyEnd;
                 start += p.length;
                 continue;
             }
@@ -204,6 +205,7 @@ std::string LockServer::Receive(ConnectionId id, std::string_view bytes) {
                     ? p.error
                     : "požadavek je delší než "_cz + std::to_string(max) + " bajtů"_cz;
             replies += Malformed(id, conn, why);
+            replies += kLockReplyEnd;
             conn.input.clear();
             return replies;
         }
@@ -243,6 +245,8 @@ std::string LockServer::Holder(const Entry& e) const {
         char d0 = e.station[0], d1 = e.station[1];
         if (d0 >= '0' && d0 <= '9' && d1 >= '0' && d1 <= '9') {
             std::string user = names_((d0 - '0') * 10 + (d1 - '0'));
+            // A line end in a name would end the reply early.
+            std::replace_if(user.begin(), user.end(), IsControl, '?');
             if (!IsBlank(user)) text += " " + user;
         }
     }
@@ -279,6 +283,11 @@ std::string LockServer::Lock(ConnectionId id, Connection& conn, const LockServer
             return refuse("Soubor "_cz + held + " užívá "_cz + holder, why);
         }
     }
+    if (conn.heldTotal >= options_.maxLocksPerConnection)
+        return refuse("Stanice drží příliš mnoho zámků ("_cz +
+                          std::to_string(options_.maxLocksPerConnection) + ")",
+                      "spojení drží nejvyšší počet zámků ("_cz +
+                          std::to_string(options_.maxLocksPerConnection) + ")");
     if (lockCount_ >= options_.maxLocks)
         return refuse("Tabulka sdílení souborů je plná"_cz,
                       "tabulka zámků je plná ("_cz + std::to_string(options_.maxLocks) + ")");
@@ -286,6 +295,7 @@ std::string LockServer::Lock(ConnectionId id, Connection& conn, const LockServer
     std::vector<Entry>& entries = files_[key];
     entries.push_back(Entry{r.station, mode, id});
     ++conn.held[key];
+    ++conn.heldTotal;
     ++lockCount_;
 
     std::string line = who + what + " přidělen"_cz;
@@ -313,6 +323,7 @@ std::string LockServer::Unlock(ConnectionId id, Connection& conn, const LockServ
             if (entries.empty()) files_.erase(file);
             auto held = conn.held.find(key);
             if (held != conn.held.end() && --held->second <= 0) conn.held.erase(held);
+            --conn.heldTotal;
             --lockCount_;
             Log(conn,
                 who + "zámek "_cz + mode + " " + r.directory + TrimRight(r.name) + " uvolněn"_cz);
@@ -384,6 +395,11 @@ LockServer::FileLocks LockServer::LocksOf(std::string_view directory, std::strin
             ++out.readers;
     }
     return out;
+}
+
+void LockServer::Log(ConnectionId id, std::string_view text) const {
+    auto it = connections_.find(id);
+    if (it != connections_.end()) Log(it->second, text);
 }
 
 void LockServer::Log(const Connection& conn, std::string_view text) const {

@@ -13,11 +13,16 @@
 // Everything before the "<" must be (a prefix of) one of these commands, so
 // stray bytes are recognised at once.
 //
+// Every reply ends with CR LF (kLockReplyEnd), so that a station reads it
+// whole however the network splits it; clients that take whatever has
+// arrived still see a reply that begins with "OK" when it grants.
+//
 // Granting follows the lock register: a write lock only when the file has no
 // other entry at all (the station's own read lock included), a read lock only
 // when the file has no write lock; read locks are counted, one entry each.
 // Every lock belongs to the connection that took it and is released when that
-// connection ends.
+// connection ends. One connection holds at most Options::maxLocksPerConnection
+// locks, so a runaway station cannot fill the table for everyone else.
 
 #include <cstddef>
 #include <cstdint>
@@ -28,6 +33,8 @@
 #include <unordered_map>
 #include <utility>
 #include <vector>
+
+#include "services/lock_client.h"
 
 namespace kj {
 
@@ -68,8 +75,9 @@ using ConnectionId = std::uint64_t;
 class LockServer {
   public:
     struct Options {
-        std::size_t maxMessage = 1024;  // longest request accepted, bytes
-        std::size_t maxLocks = 10000;   // entries of all files together
+        std::size_t maxMessage = 1024;            // longest request accepted, bytes
+        std::size_t maxLocks = 10000;             // entries of all files together
+        std::size_t maxLocksPerConnection = 256;  // entries one connection may hold
     };
     // One log line for the administrator, Windows-1250, no line end; control
     // characters of the requests are already replaced.
@@ -86,8 +94,9 @@ class LockServer {
 
     void Connect(ConnectionId id, std::string_view peer);
     // Bytes received on a connection; returns the replies to send, in order
-    // (one per complete or malformed request, none while a request is
-    // incomplete). Unknown connections are connected first.
+    // (one per complete or malformed request, each ending with kLockReplyEnd;
+    // none while a request is incomplete). Unknown connections are connected
+    // first.
     std::string Receive(ConnectionId id, std::string_view bytes);
     // Ends a connection and releases every lock taken through it; returns
     // how many were released.
@@ -95,8 +104,11 @@ class LockServer {
     // Releases everything (the server stops); returns how many.
     std::size_t ReleaseAll();
 
-    // One complete request; its reply.
+    // One complete request; its reply (without the line end).
     std::string Handle(ConnectionId id, const LockServerRequest& request);
+
+    // A line of the log about a connection (its peer in front).
+    void Log(ConnectionId id, std::string_view text) const;
 
     std::size_t LockCount() const { return lockCount_; }
     FileLocks LocksOf(std::string_view directory, std::string_view name) const;
@@ -115,6 +127,7 @@ class LockServer {
         std::string peer;
         std::string input;
         std::map<FileKey, int> held;  // entries per file taken through this connection
+        std::size_t heldTotal = 0;    // all of them
         std::string waitingFor;       // the refused request last logged
         std::uint64_t refusals = 0;   // refusals of that request since
         int errorsLogged = 0;

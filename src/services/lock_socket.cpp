@@ -11,11 +11,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <string>
 
 #include "services/cp1250.h"
+#include "services/lock_server_core.h"
 
 namespace kj {
 namespace {
@@ -34,6 +36,9 @@ bool ParsePort(std::string_view text, int* port) {
     *port = v;
     return true;
 }
+
+// The longest parting text of a server that is shown to the user.
+constexpr std::size_t kMaxFarewell = 200;
 
 std::string ErrText(int code) {
     return "Err " + std::to_string(code);
@@ -88,6 +93,7 @@ TcpLockServerLink::~TcpLockServerLink() {
 
 int TcpLockServerLink::Open(std::string_view address) {
     Shut();
+    if (address != address_) framed_ = false;  // another server: its replies are not known yet
     address_ = std::string(address);
     std::string host;
     int port = 0;
@@ -134,6 +140,7 @@ void TcpLockServerLink::Close() {
     SetKeepAlive(false);
     if (c_.lock.server == this) c_.lock.server = nullptr;
     Shut();
+    held_.clear();
 }
 
 void TcpLockServerLink::Shut() {
@@ -158,6 +165,7 @@ std::string TcpLockServerLink::Request(const std::string& message) {
     busy_ = true;
     SetKeepAlive(false);
     std::string reply = Exchange(message);
+    Track(message, reply);
     busy_ = false;
     if (keepAliveWanted_) SetKeepAlive(true);
     return reply;
@@ -167,50 +175,97 @@ std::string TcpLockServerLink::Exchange(const std::string& message) {
     int code = ENOTCONN;
     // The second round runs only on a new connection after the first one died.
     for (int round = 0; round < 2; ++round) {
+        code = 0;
         if (fd_ < 0) {
             code = Open(address_);
             if (code != 0) {
                 Note("Server VELTOR není dostupný, zkouším se připojit znovu"_cz);
                 return ErrText(code);
             }
+            code = Restore();
         }
         std::string reply;
-        code = SendAndReceive(message, &reply);
+        if (code == 0) code = SendAndReceive(message, &reply);
         if (code == 0) return reply;
         Shut();
-        c_.ui.BeepMessage(ErrText(code));
+        c_.ui.BeepMessage(farewell_.empty() ? ErrText(code) : farewell_);
+        farewell_.clear();
     }
     return ErrText(code);
 }
 
-// Nothing is expected between requests; bytes found now (a late or
-// unsolicited text) would be taken for the next reply, so they are dropped.
-int TcpLockServerLink::DropStaleBytes() {
-    char buf[512];
-    for (int i = 0; i < 64; ++i) {
-        ssize_t n = ::recv(fd_, buf, sizeof buf, MSG_DONTWAIT);
-        if (n > 0) continue;
-        if (n == 0) return ECONNRESET;
-        if (errno == EINTR) continue;
-        return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : errno;
+// The server dropped the station's locks with the connection that died; they
+// are taken again, in the order they were granted, before anything else goes
+// over the new one.
+int TcpLockServerLink::Restore() {
+    for (auto it = held_.begin(); it != held_.end();) {
+        std::string reply;
+        if (int code = SendAndReceive(it->message, &reply); code != 0) return code;
+        if (reply.starts_with("OK")) {
+            ++it;
+            continue;
+        }
+        const std::size_t end = it->name.find_last_not_of(' ');
+        c_.ui.BeepMessage(
+            "Po novém spojení se serverem VELTOR se nepodařilo znovu zamknout soubor "_cz +
+            it->directory + it->name.substr(0, end + 1) + " (" + it->mode + "): " + reply);
+        it = held_.erase(it);
     }
     return 0;
 }
 
-// All bytes there are now; at least one is known to be waiting.
-int TcpLockServerLink::ReadAvailable(std::string* reply) {
+// Keeps the list of granted locks: a "Zamkni" answered "OK" adds its lock,
+// an "Odemkni" answered "OK" removes the first lock of that file and station,
+// as the server does.
+void TcpLockServerLink::Track(const std::string& message, const std::string& reply) {
+    if (!reply.starts_with("OK")) return;
+    ParsedRequest p = ParseLockServerRequest(message);
+    if (p.status != ParseStatus::Complete || p.length != message.size()) return;
+    const LockServerRequest& r = p.request;
+    if (r.command == LockCommand::Lock) {
+        held_.push_back(Held{message, r.directory, r.name, r.station, r.mode.empty() ? 'R' : 'W'});
+    } else if (r.command == LockCommand::Unlock) {
+        auto it = std::find_if(held_.begin(), held_.end(), [&](const Held& h) {
+            return h.directory == r.directory && h.name == r.name && h.station == r.station;
+        });
+        if (it != held_.end()) held_.erase(it);
+    }
+}
+
+// Nothing is expected between requests; bytes found now (a late or
+// unsolicited text) would be taken for the next reply, so they are dropped.
+// A server that closes the connection may have said why: that text is kept
+// for the message.
+int TcpLockServerLink::DropStaleBytes() {
+    std::string stale;
+    bool eof = false;
+    int code = ReadSome(&stale, &eof);
+    if (code == 0 && eof) {
+        std::string_view text = stale;
+        if (text.ends_with(kLockReplyEnd)) text.remove_suffix(kLockReplyEnd.size());
+        farewell_ = std::string(text.substr(0, kMaxFarewell));
+        return ECONNRESET;
+    }
+    return code;
+}
+
+// Whatever has arrived, without waiting; *eof when the server has closed.
+int TcpLockServerLink::ReadSome(std::string* got, bool* eof) {
     char buf[4096];
-    for (;;) {
-        ssize_t n = ::recv(fd_, buf, sizeof buf, reply->empty() ? 0 : MSG_DONTWAIT);
+    for (int i = 0; i < 64; ++i) {
+        ssize_t n = ::recv(fd_, buf, sizeof buf, MSG_DONTWAIT);
         if (n > 0) {
-            reply->append(buf, static_cast<std::size_t>(n));
+            got->append(buf, static_cast<std::size_t>(n));
             continue;
         }
-        if (n == 0) return reply->empty() ? ECONNRESET : 0;
+        if (n == 0) {
+            *eof = true;
+            return 0;
+        }
         if (errno == EINTR) continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
-        return reply->empty() ? errno : 0;
+        return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : errno;
     }
+    return 0;
 }
 
 int TcpLockServerLink::SendAndReceive(const std::string& message, std::string* reply) {
@@ -222,12 +277,35 @@ int TcpLockServerLink::SendAndReceive(const std::string& message, std::string* r
         if (n <= 0) return n < 0 ? errno : EPIPE;
         sent += static_cast<std::size_t>(n);
     }
+    std::string got;
+    bool eof = false;
     for (;;) {
+        if (auto end = got.find(kLockReplyEnd); end != std::string::npos) {
+            // Anything after the line end belongs to no request: dropped.
+            framed_ = true;
+            *reply = got.substr(0, end);
+            return 0;
+        }
+        // A server known to end its replies is waited for until it has; from
+        // another one a pause ends what has come.
+        const bool unframedPart = !got.empty() && !framed_;
+        if (eof) {
+            if (!unframedPart) return ECONNRESET;
+            *reply = std::move(got);
+            return 0;
+        }
         pollfd p{fd_, POLLIN, 0};
-        int r = ::poll(&p, 1, options_.replyWaitMs);
+        int r = ::poll(&p, 1, unframedPart ? options_.replyQuietMs : options_.replyWaitMs);
         if (r < 0 && errno == EINTR) continue;
         if (r < 0) return errno;
-        if (r > 0) return ReadAvailable(reply);
+        if (r > 0) {
+            if (int code = ReadSome(&got, &eof); code != 0) return code;
+            continue;
+        }
+        if (unframedPart) {
+            *reply = std::move(got);
+            return 0;
+        }
         if (Note("Server VELTOR neodpovídá, čekám na odpověď"_cz) == NoteResult::StopWaiting)
             return ETIMEDOUT;
     }

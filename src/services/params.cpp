@@ -176,9 +176,12 @@ void Compact(Common& c, std::string_view file, const std::string& key) {
         rc = c.fs.Open(temp, Access::Write, Disposition::CreateAlways, Share::Shared, &out);
         if (rc == io::kOk) {
             rc = out->Write(kept.data(), kept.size());
-            int closed = out->Close();
-            if (rc == io::kOk) rc = closed;
-            if (rc == io::kOk) rc = c.fs.ReplaceFile(temp, file);
+            if (rc == io::kOk) {
+                // Synced before it replaces the file, and the rename after.
+                rc = CommitNewFile(c.fs, out, temp, file);
+            } else {
+                (void)out->Close();
+            }
             if (rc != io::kOk) {
                 (void)c.fs.Remove(temp);
                 c.ui.BeepMessage(Uz(c) + " Setreg pis: " + std::string(file) + " " + key +

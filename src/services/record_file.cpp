@@ -125,7 +125,7 @@ int OpenRecFile(Common& c, RecFile& f, std::string_view name, std::string_view m
     };
     if (recLen < 1) return fail(io::kInvalidParameter);
 
-    Zamkni(c, f.path, f.mode == 'I' ? "" : "W");
+    const bool locked = Zamkni(c, f.path, f.mode == 'I' ? "" : "W");
 
     const Access access = f.mode == 'I' ? Access::Read : Access::ReadWrite;
     std::unique_ptr<File> file;
@@ -155,7 +155,10 @@ int OpenRecFile(Common& c, RecFile& f, std::string_view name, std::string_view m
     if (rc != io::kOk) {
         // The handle stays unopened, so no CloseRecFile will follow: the lock
         // goes now, or it would block every other station until restart.
-        Odemkni(c, f.path);
+        // Only a lock that was taken: releasing one that was not would free
+        // another entry of this station for the same file (and repeat the
+        // message of a missing directory).
+        if (locked) Odemkni(c, f.path);
         f.cur = 1;
         f.count = 0;
         return fail(rc);

@@ -35,7 +35,7 @@ struct RecFile {
 // ("A" then becomes "O"). Locks (read lock for "I", write lock otherwise),
 // opens and writes the "Open" protocol line. Returns the DOS code; on
 // failure the user has been told ("Chyba" + code + " při otevírání" + path),
-// the handle stays unopened and the lock is released again. A record
+// the handle stays unopened and the lock it took is released again. A record
 // length below 1 fails with io::kInvalidParameter.
 int OpenRecFile(Common& c, RecFile& f, std::string_view name, std::string_view mode,
                 std::int32_t recLen);

@@ -3,7 +3,9 @@
 // records. A table hands it three things (SortTable): a feeder that puts the
 // records that stay, a comparison, and an output that takes the sorted
 // records back. Up to R records are sorted in memory; larger tables go
-// through a work file "SORT" + 4 digits + ".WRK" in the current directory.
+// through a work file "SORT" + 4 digits + ".WRK" in the current directory,
+// held with the exclusive open while the sort uses it; work files left by a
+// sort that was killed are removed by the next sort (RemoveStaleSortFiles).
 //
 // The order is fixed exactly, equal keys included (the sort is not stable):
 //   - a run is sorted by a bottom-up merge: a pair pass that swaps records
@@ -104,6 +106,9 @@ public:
 
 private:
     const char* Rec(std::uint32_t i) const { return buf_.get() + std::size_t{i} * recLen_; }
+    // Asks the memory for a record ahead of its use: its first and last
+    // cache lines, or all of them.
+    void Prefetch(const char* record, bool whole) const;
     void SortRun();
     int AppendRun();
     int CreateWorkFile();
@@ -143,6 +148,14 @@ private:
     struct Merge;                   // state of the disk merge pass under way
     std::unique_ptr<Merge> merge_;
 };
+
+// Removes the sort work files ("SORT????.WRK") of the current directory that
+// no sort holds: those of sorts that died before they could remove them. A
+// sort holds its work file with the exclusive open for as long as it uses
+// it, so a file that opens exclusively is nobody's; it is removed while that
+// open keeps every new sort from taking it. Every sort does this before it
+// begins, and so does the start-up (InitCommon).
+void RemoveStaleSortFiles(Common& c);
 
 // SortFile with callbacks, for tables that need no class of their own.
 int SortFile(Common& c, std::int32_t recLen, const std::function<int(SortEngine&)>& feed,

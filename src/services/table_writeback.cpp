@@ -105,12 +105,14 @@ int TableWriteBack::Flush() {
 int TableWriteBack::Commit() {
     if (!file_) return io::kFileNotOpen;
     int rc = Flush();
-    // Closing hands every byte to the system, so the rename below publishes
-    // a complete file; before it, the table has not been touched.
-    int closed = file_->Close();
-    file_.reset();
-    if (rc == 0) rc = closed;
-    if (rc == 0) rc = c_.fs.ReplaceFile(newPath_, tablePath_);
+    // The new file reaches the disk before it replaces the table, and the
+    // rename is made durable after: a power loss leaves one whole table.
+    if (rc == 0) {
+        rc = CommitNewFile(c_.fs, file_, newPath_, tablePath_);
+    } else {
+        (void)file_->Close();
+        file_.reset();
+    }
     if (rc != 0) c_.fs.Remove(newPath_);
     buf_.reset();
     return rc;

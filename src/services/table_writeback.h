@@ -1,10 +1,11 @@
 #pragma once
 // Writing a sorted table back without risking it. The sorted records go to a
 // new file next to the table (the table's name + ".new"); only when that file
-// is complete and closed does it replace the table, in one atomic rename. A
-// program that dies at any moment leaves either the old table or the new one
-// whole; at worst a stale ".new" file stays behind, which the next write-back
-// of the same table overwrites.
+// is complete and synced to the disk does it replace the table, in one atomic
+// rename whose directory entry is synced too (CommitNewFile). A program that
+// dies, or a machine that loses power, at any moment leaves either the old
+// table or the new one whole; at worst a stale ".new" file stays behind,
+// which the next write-back of the same table overwrites.
 //
 // Why not delete the table and then rename the new file (RenameOver): between
 // the two steps the table does not exist, and a crash there leaves no table at

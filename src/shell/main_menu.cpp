@@ -2,6 +2,9 @@
 
 #include "logbook/car_list.h"
 #include "logbook/destinations.h"
+#include "logbook/trip_generator.h"
+#include "logbook/trip_logbook.h"
+#include "logbook/working_calendar.h"
 #include "screens/key_codes.h"
 #include "services/cp1250.h"
 #include "services/params.h"
@@ -27,6 +30,19 @@ TfKJCile& MainMenu::destinations() {
     return *cile_;
 }
 
+TfKalendar& MainMenu::kalendar() {
+    if (!kalendar_) kalendar_ = std::make_unique<TfKalendar>(c_);
+    return *kalendar_;
+}
+
+TfKJ_jizdy& MainMenu::kniha() {
+    if (!kniha_) {
+        kniha_ = std::make_unique<TfKJ_jizdy>(c_);
+        kniha_->kalendar = &kalendar();
+    }
+    return *kniha_;
+}
+
 void MainMenu::RunCarListLoop(const ShowList& show) {
     TfKJ_auta& list = carList();
     for (;;) {
@@ -38,10 +54,14 @@ void MainMenu::RunCarListLoop(const ShowList& show) {
         }
         const std::string logbook = AktualniVozidlo().SouborKnihy();
         list.Zavri();
-        if (openLogbook)
+        if (openLogbook) {
             openLogbook(logbook);
-        else
-            NotBuiltYet("Kniha jízd "_cz + logbook);
+            continue;
+        }
+        TfKJ_jizdy& book = kniha();
+        book.Otevri(logbook);
+        if (show) show(book);
+        book.Zavri();
     }
 }
 

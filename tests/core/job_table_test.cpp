@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -110,8 +111,20 @@ TEST(JobTable, LocationWideningAndFailures) {
     EXPECT_EQ(GetJobIn(s.c, "sub\\", "K7"), "7");
     EXPECT_EQ(ReadHost(s.work / "sub" / "master.job").size(), 3600u);
 
+    // A table another station is changing: waited for, quietly at first,
+    // then with a note at each attempt.
+    s.fs.Plan("C:\\data\\master.job").openCodes = std::deque<int>(210, io::kSharingViolation);
+    SetJob(s.c, "NEW", "m");
+    old.back() = Entry("NEW", "m");
+    EXPECT_EQ(ReadHost(dataJob), Table(old));
+    const std::vector<std::string> notes = s.ui.Texts("note");
+    ASSERT_GE(notes.size(), 1u);
+    EXPECT_LT(notes.size(), 20u);
+    EXPECT_EQ(notes.front(), "Uz: 03 Soub: Master.job err 32");
+    s.ui.shown.clear();
+
     // A table that exists but cannot be opened is reported and kept, not
-    // replaced by a table holding one entry.
+    // replaced by a table holding one entry; the wait for it ends.
     s.fs.Plan("C:\\data\\master.job").openCode = io::kSharingViolation;
     SetJob(s.c, "TAB", "80");
     EXPECT_EQ(s.ui.Texts("beep"), std::vector<std::string>{"Uz: 03 Soub: Master.job err 32"});

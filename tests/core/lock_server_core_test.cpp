@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -34,6 +35,21 @@ std::string IfFree(std::string_view st, const std::string& name = kAuta) {
     return Msg("IfVolny", kDir, name, "p", st);
 }
 const std::string kKeepAlive = "Client<Vata>#$";
+
+// The replies without their line ends, after checking that every reply had
+// one: "OK\r\nOK\r\n" gives "OKOK".
+std::string Bare(const std::string& replies) {
+    std::string out;
+    std::size_t at = 0;
+    while (at < replies.size()) {
+        std::size_t end = replies.find("\r\n", at);
+        EXPECT_NE(end, std::string::npos) << "a reply without its line end: " << replies;
+        if (end == std::string::npos) end = replies.size();
+        out += replies.substr(at, end - at);
+        at = end + 2;
+    }
+    return out;
+}
 
 class LockServerTest : public ::testing::Test {
   protected:
@@ -163,93 +179,93 @@ TEST(LockServerParse, UserNamesTable) {
 // ---- Granting ----
 
 TEST_F(LockServerTest, ReadLocksCoexistAndKeepAWriterWaitingUntilTheLastIsGone) {
-    EXPECT_EQ(server.Receive(1, LockR("01  ")), "OK");
-    EXPECT_EQ(server.Receive(2, LockR("02  ")), "OK");
+    EXPECT_EQ(Bare(server.Receive(1, LockR("01  "))), "OK");
+    EXPECT_EQ(Bare(server.Receive(2, LockR("02  "))), "OK");
     EXPECT_EQ(server.LocksOf(kDir, kAuta).readers, 2);
-    EXPECT_EQ(server.Receive(3, LockW("03  ")), "Soubor "_cz + kAuta + " R užívá 01  "_cz);
-    EXPECT_EQ(server.Receive(1, Unlock("01  ")), "OK");
-    EXPECT_EQ(server.Receive(3, LockW("03  ")), "Soubor "_cz + kAuta + " R užívá 02  "_cz);
-    EXPECT_EQ(server.Receive(2, Unlock("02  ")), "OK");
-    EXPECT_EQ(server.Receive(3, LockW("03  ")), "OK");
+    EXPECT_EQ(Bare(server.Receive(3, LockW("03  "))), "Soubor "_cz + kAuta + " R užívá 01  "_cz);
+    EXPECT_EQ(Bare(server.Receive(1, Unlock("01  "))), "OK");
+    EXPECT_EQ(Bare(server.Receive(3, LockW("03  "))), "Soubor "_cz + kAuta + " R užívá 02  "_cz);
+    EXPECT_EQ(Bare(server.Receive(2, Unlock("02  "))), "OK");
+    EXPECT_EQ(Bare(server.Receive(3, LockW("03  "))), "OK");
     EXPECT_TRUE(server.LocksOf(kDir, kAuta).writer);
     EXPECT_EQ(server.LockCount(), 1u);
 }
 
 TEST_F(LockServerTest, WriteLockKeepsEveryoneOutTheOwnStationIncluded) {
-    EXPECT_EQ(server.Receive(1, LockW("01  ")), "OK");
-    EXPECT_EQ(server.Receive(2, LockR("02  ")), "Soubor "_cz + kAuta + " W užívá 01  "_cz);
-    EXPECT_EQ(server.Receive(2, LockW("02  ")), "Soubor "_cz + kAuta + " W užívá 01  "_cz);
-    EXPECT_EQ(server.Receive(1, LockR("01  ")),
+    EXPECT_EQ(Bare(server.Receive(1, LockW("01  "))), "OK");
+    EXPECT_EQ(Bare(server.Receive(2, LockR("02  "))), "Soubor "_cz + kAuta + " W užívá 01  "_cz);
+    EXPECT_EQ(Bare(server.Receive(2, LockW("02  "))), "Soubor "_cz + kAuta + " W užívá 01  "_cz);
+    EXPECT_EQ(Bare(server.Receive(1, LockR("01  "))),
               "Přístup k souboru "_cz + kAuta + " W je blokován 01  "_cz);
-    EXPECT_EQ(server.Receive(1, LockW("01  ")),
+    EXPECT_EQ(Bare(server.Receive(1, LockW("01  "))),
               "Přístup k souboru "_cz + kAuta + " W je blokován 01  "_cz);
     EXPECT_EQ(server.LockCount(), 1u);
 }
 
 TEST_F(LockServerTest, OwnReadLockBlocksOwnWriteLock) {
-    EXPECT_EQ(server.Receive(1, LockR("01  ")), "OK");
-    EXPECT_EQ(server.Receive(1, LockW("01  ")),
+    EXPECT_EQ(Bare(server.Receive(1, LockR("01  "))), "OK");
+    EXPECT_EQ(Bare(server.Receive(1, LockW("01  "))),
               "Přístup k souboru "_cz + kAuta + " R je blokován 01  "_cz);
-    EXPECT_EQ(server.Receive(1, LockR("01  ")), "OK");  // more readers are fine
+    EXPECT_EQ(Bare(server.Receive(1, LockR("01  "))), "OK");  // more readers are fine
     EXPECT_EQ(server.LocksOf(kDir, kAuta).readers, 2);
 }
 
 TEST_F(LockServerTest, ReadLocksAreCountedOneReleasePerLock) {
-    for (int i = 0; i < 3; ++i) ASSERT_EQ(server.Receive(1, LockR("01  ")), "OK");
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(Bare(server.Receive(1, LockR("01  "))), "OK");
     EXPECT_EQ(server.LocksOf(kDir, kAuta).readers, 3);
-    EXPECT_EQ(server.Receive(1, Unlock("01  ")), "OK");
-    EXPECT_EQ(server.Receive(1, Unlock("01  ")), "OK");
+    EXPECT_EQ(Bare(server.Receive(1, Unlock("01  "))), "OK");
+    EXPECT_EQ(Bare(server.Receive(1, Unlock("01  "))), "OK");
     EXPECT_EQ(server.LocksOf(kDir, kAuta).readers, 1);
-    EXPECT_NE(server.Receive(2, LockW("02  ")), "OK");
-    EXPECT_EQ(server.Receive(1, Unlock("01  ")), "OK");
-    EXPECT_EQ(server.Receive(2, LockW("02  ")), "OK");
+    EXPECT_NE(Bare(server.Receive(2, LockW("02  "))), "OK");
+    EXPECT_EQ(Bare(server.Receive(1, Unlock("01  "))), "OK");
+    EXPECT_EQ(Bare(server.Receive(2, LockW("02  "))), "OK");
     // A release with nothing left is granted and changes nothing.
-    EXPECT_EQ(server.Receive(1, Unlock("01  ")), "OK");
+    EXPECT_EQ(Bare(server.Receive(1, Unlock("01  "))), "OK");
     EXPECT_TRUE(server.LocksOf(kDir, kAuta).writer);
     EXPECT_TRUE(LogHas("Odemkni "_cz + kDir + "KJ_AUTA.DTA: žádný zámek k uvolnění"_cz));
 }
 
 TEST_F(LockServerTest, LockIdentityIsDirectoryAndName) {
-    EXPECT_EQ(server.Receive(1, LockW("01  ")), "OK");
-    EXPECT_EQ(server.Receive(2, LockW("02  ", kCile)), "OK");
-    EXPECT_EQ(server.Receive(2, LockW("02  ", kAuta, "D:\\JINA\\")), "OK");
-    EXPECT_EQ(server.Receive(2, LockW("02  ", "KJ_AUTA.DTB ")), "OK");
+    EXPECT_EQ(Bare(server.Receive(1, LockW("01  "))), "OK");
+    EXPECT_EQ(Bare(server.Receive(2, LockW("02  ", kCile))), "OK");
+    EXPECT_EQ(Bare(server.Receive(2, LockW("02  ", kAuta, "D:\\JINA\\"))), "OK");
+    EXPECT_EQ(Bare(server.Receive(2, LockW("02  ", "KJ_AUTA.DTB "))), "OK");
     EXPECT_EQ(server.LockCount(), 4u);
     // Releasing one file leaves the others.
-    EXPECT_EQ(server.Receive(2, Unlock("02  ", kCile)), "OK");
+    EXPECT_EQ(Bare(server.Receive(2, Unlock("02  ", kCile))), "OK");
     EXPECT_TRUE(server.LocksOf(kDir, kAuta).writer);
     EXPECT_FALSE(server.LocksOf(kDir, kCile).writer);
     EXPECT_TRUE(server.LocksOf("D:\\JINA\\", kAuta).writer);
 }
 
 TEST_F(LockServerTest, ReleaseTouchesOnlyTheStationsOwnLocksOfThatConnection) {
-    EXPECT_EQ(server.Receive(1, LockW("01  ")), "OK");
+    EXPECT_EQ(Bare(server.Receive(1, LockW("01  "))), "OK");
     // Another station cannot release it, nor another connection with the same number.
-    EXPECT_EQ(server.Receive(2, Unlock("02  ")), "OK");
-    EXPECT_EQ(server.Receive(3, Unlock("01  ")), "OK");
+    EXPECT_EQ(Bare(server.Receive(2, Unlock("02  "))), "OK");
+    EXPECT_EQ(Bare(server.Receive(3, Unlock("01  "))), "OK");
     EXPECT_TRUE(server.LocksOf(kDir, kAuta).writer);
     // The holder's connection naming a different station does not either.
-    EXPECT_EQ(server.Receive(1, Unlock("05  ")), "OK");
+    EXPECT_EQ(Bare(server.Receive(1, Unlock("05  "))), "OK");
     EXPECT_TRUE(server.LocksOf(kDir, kAuta).writer);
-    EXPECT_EQ(server.Receive(1, Unlock("01  ")), "OK");
+    EXPECT_EQ(Bare(server.Receive(1, Unlock("01  "))), "OK");
     EXPECT_FALSE(server.LocksOf(kDir, kAuta).writer);
 }
 
 TEST_F(LockServerTest, DisconnectReleasesExactlyThatConnectionsLocks) {
     server.Connect(1, "10.0.0.1:4000");
     server.Connect(2, "10.0.0.2:4000");
-    EXPECT_EQ(server.Receive(1, LockR("01  ")), "OK");
-    EXPECT_EQ(server.Receive(1, LockR("01  ")), "OK");
-    EXPECT_EQ(server.Receive(1, LockW("01  ", kCile)), "OK");
-    EXPECT_EQ(server.Receive(2, LockR("01  ")), "OK");  // same station, second connection
-    EXPECT_EQ(server.Receive(2, LockR("02  ", "X.DTA       ")), "OK");
+    EXPECT_EQ(Bare(server.Receive(1, LockR("01  "))), "OK");
+    EXPECT_EQ(Bare(server.Receive(1, LockR("01  "))), "OK");
+    EXPECT_EQ(Bare(server.Receive(1, LockW("01  ", kCile))), "OK");
+    EXPECT_EQ(Bare(server.Receive(2, LockR("01  "))), "OK");  // same station, second connection
+    EXPECT_EQ(Bare(server.Receive(2, LockR("02  ", "X.DTA       "))), "OK");
     EXPECT_EQ(server.LockCount(), 5u);
 
     EXPECT_EQ(server.Disconnect(1), 3u);
     EXPECT_EQ(server.LockCount(), 2u);
     EXPECT_EQ(server.LocksOf(kDir, kAuta).readers, 1);
     EXPECT_FALSE(server.LocksOf(kDir, kCile).writer);
-    EXPECT_EQ(server.Receive(3, LockW("03  ", kCile)), "OK");
+    EXPECT_EQ(Bare(server.Receive(3, LockW("03  ", kCile))), "OK");
     EXPECT_EQ(server.Disconnect(1), 0u);  // already gone
     EXPECT_EQ(server.ConnectionCount(), 2u);
     EXPECT_TRUE(LogHas("[10.0.0.1:4000] stanice 01: zámek W "_cz + kDir +
@@ -262,14 +278,14 @@ TEST_F(LockServerTest, DisconnectReleasesExactlyThatConnectionsLocks) {
 }
 
 TEST_F(LockServerTest, IfVolnyNamesTheFirstOtherStation) {
-    EXPECT_EQ(server.Receive(1, IfFree("01  ")), "OK");
-    EXPECT_EQ(server.Receive(1, LockR("01  ")), "OK");
-    EXPECT_EQ(server.Receive(1, IfFree("01  ")), "OK");  // own entries do not count
-    EXPECT_EQ(server.Receive(2, IfFree("02  ")), "R 01  ");
-    EXPECT_EQ(server.Receive(2, LockR("02  ")), "OK");
-    EXPECT_EQ(server.Receive(1, IfFree("01  ")), "R 02  ");
-    EXPECT_EQ(server.Receive(3, IfFree("03  ")), "R 01  ");
-    EXPECT_EQ(server.Receive(3, kKeepAlive), "OK");
+    EXPECT_EQ(Bare(server.Receive(1, IfFree("01  "))), "OK");
+    EXPECT_EQ(Bare(server.Receive(1, LockR("01  "))), "OK");
+    EXPECT_EQ(Bare(server.Receive(1, IfFree("01  "))), "OK");  // own entries do not count
+    EXPECT_EQ(Bare(server.Receive(2, IfFree("02  "))), "R 01  ");
+    EXPECT_EQ(Bare(server.Receive(2, LockR("02  "))), "OK");
+    EXPECT_EQ(Bare(server.Receive(1, IfFree("01  "))), "R 02  ");
+    EXPECT_EQ(Bare(server.Receive(3, IfFree("03  "))), "R 01  ");
+    EXPECT_EQ(Bare(server.Receive(3, kKeepAlive)), "OK");
     // IfVolny takes nothing.
     EXPECT_EQ(server.LockCount(), 2u);
 }
@@ -279,24 +295,58 @@ TEST(LockServerNames, HolderCarriesTheUserNameWhenKnown) {
     LockServer server(LockServer::Options{}, {}, [&](int st) {
         return st == 1 ? novak : st == 2 ? std::string(24, ' ') : std::string();
     });
-    EXPECT_EQ(server.Receive(1, LockW("01  ")), "OK");
-    EXPECT_EQ(server.Receive(2, LockR("02  ")), "Soubor "_cz + kAuta + " W užívá 01   "_cz + novak);
-    EXPECT_EQ(server.Receive(1, LockR("01  ")),
+    EXPECT_EQ(Bare(server.Receive(1, LockW("01  "))), "OK");
+    EXPECT_EQ(Bare(server.Receive(2, LockR("02  "))),
+              "Soubor "_cz + kAuta + " W užívá 01   "_cz + novak);
+    EXPECT_EQ(Bare(server.Receive(1, LockR("01  "))),
               "Přístup k souboru "_cz + kAuta + " W je blokován 01   "_cz + novak);
-    EXPECT_EQ(server.Receive(2, IfFree("02  ")), "W 01   NOVÁK JAN"_cz + std::string(15, ' '));
+    EXPECT_EQ(Bare(server.Receive(2, IfFree("02  "))),
+              "W 01   NOVÁK JAN"_cz + std::string(15, ' '));
     // A blank name gives the station alone.
-    EXPECT_EQ(server.Receive(2, LockW("02  ", kCile)), "OK");
-    EXPECT_EQ(server.Receive(1, IfFree("01  ", kCile)), "W 02  ");
+    EXPECT_EQ(Bare(server.Receive(2, LockW("02  ", kCile))), "OK");
+    EXPECT_EQ(Bare(server.Receive(1, IfFree("01  ", kCile))), "W 02  ");
+    // A line end inside a name cannot end the reply early.
+    novak = "Jan\r\nNovák"_cz;
+    EXPECT_EQ(server.Receive(2, IfFree("02  ")), "W 01   JAN??NOVÁK\r\n"_cz);
 }
 
 TEST(LockServerLimits, FullTableRefusesUntilAnEntryIsFreed) {
     LockServer server(LockServer::Options{1024, 2});
-    EXPECT_EQ(server.Receive(1, LockR("01  ")), "OK");
-    EXPECT_EQ(server.Receive(1, LockR("01  ", kCile)), "OK");
-    EXPECT_EQ(server.Receive(2, LockR("02  ")), "Tabulka sdílení souborů je plná"_cz);
+    EXPECT_EQ(Bare(server.Receive(1, LockR("01  "))), "OK");
+    EXPECT_EQ(Bare(server.Receive(1, LockR("01  ", kCile))), "OK");
+    EXPECT_EQ(Bare(server.Receive(2, LockR("02  "))), "Tabulka sdílení souborů je plná"_cz);
     EXPECT_EQ(server.LockCount(), 2u);
-    EXPECT_EQ(server.Receive(1, Unlock("01  ", kCile)), "OK");
-    EXPECT_EQ(server.Receive(2, LockR("02  ")), "OK");
+    EXPECT_EQ(Bare(server.Receive(1, Unlock("01  ", kCile))), "OK");
+    EXPECT_EQ(Bare(server.Receive(2, LockR("02  "))), "OK");
+}
+
+// One connection (a station gone wrong, or an attacker) holds at most its
+// share; the other stations keep being served.
+TEST(LockServerLimits, OneConnectionCannotTakeEveryLock) {
+    std::vector<std::string> log;
+    LockServer::Options o;
+    o.maxLocks = 10;
+    o.maxLocksPerConnection = 4;
+    LockServer server(o, [&](std::string_view l) { log.emplace_back(l); });
+    auto name = [](int i) {
+        return "SOUBOR" + std::to_string(i) + ".DTA" + std::string(i < 10 ? 1 : 0, ' ');
+    };
+    std::vector<std::string> replies;
+    for (int i = 0; i < 10; ++i) replies.push_back(Bare(server.Receive(1, LockR("01  ", name(i)))));
+    EXPECT_EQ(std::count(replies.begin(), replies.end(), "OK"), 4);
+    EXPECT_EQ(replies.back(), "Stanice drží příliš mnoho zámků (4)"_cz);
+    EXPECT_EQ(server.LockCount(), 4u);
+    EXPECT_EQ(Bare(server.Receive(2, LockW("02  ", name(9)))), "OK");
+    // Released locks make room again, on this connection too.
+    EXPECT_EQ(Bare(server.Receive(1, Unlock("01  ", name(0)))), "OK");
+    EXPECT_EQ(Bare(server.Receive(1, LockR("01  ", name(8)))), "OK");
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                            [](const std::string& l) {
+                                return l.find("spojení drží nejvyšší počet zámků (4)"_cz) !=
+                                       std::string::npos;
+                            }),
+              6);  // one line for each file refused
 }
 
 // ---- The byte stream of one connection ----
@@ -305,48 +355,49 @@ TEST_F(LockServerTest, RequestSplitAnywhereGetsExactlyOneReply) {
     const std::string m = LockR("04  ");
     for (std::size_t cut = 1; cut < m.size(); ++cut) {
         ConnectionId id = 100 + cut;
-        EXPECT_EQ(server.Receive(id, m.substr(0, cut)), "") << cut;
+        EXPECT_EQ(Bare(server.Receive(id, m.substr(0, cut))), "") << cut;
         EXPECT_EQ(server.Pending(id), cut);
-        EXPECT_EQ(server.Receive(id, m.substr(cut)), "OK") << cut;
+        EXPECT_EQ(Bare(server.Receive(id, m.substr(cut))), "OK") << cut;
         EXPECT_EQ(server.Pending(id), 0u);
     }
     EXPECT_EQ(server.LocksOf(kDir, kAuta).readers, static_cast<int>(m.size() - 1));
     // Byte by byte.
     std::string replies;
-    for (char ch : LockW("05  ", kCile)) replies += server.Receive(7, std::string(1, ch));
+    for (char ch : LockW("05  ", kCile)) replies += Bare(server.Receive(7, std::string(1, ch)));
     EXPECT_EQ(replies, "OK");
     EXPECT_TRUE(server.LocksOf(kDir, kCile).writer);
 }
 
 TEST_F(LockServerTest, RequestsArrivingTogetherAreAnsweredInOrder) {
+    // Each reply ends with its line end, so the station can tell them apart.
     std::string replies = server.Receive(1, LockW("01  ") + LockR("01  ") + kKeepAlive +
                                                 Unlock("01  ") + LockR("01  ").substr(0, 9));
     EXPECT_EQ(replies,
-              "OK"
+              "OK\r\n"
               "Přístup k souboru "_cz +
-                  kAuta + " W je blokován 01  "_cz + "OK" + "OK");
+                  kAuta + " W je blokován 01  \r\n"_cz + "OK\r\n" + "OK\r\n");
     EXPECT_EQ(server.Pending(1), 9u);
-    EXPECT_EQ(server.Receive(1, LockR("01  ").substr(9)), "OK");
+    EXPECT_EQ(Bare(server.Receive(1, LockR("01  ").substr(9))), "OK");
     EXPECT_EQ(server.LocksOf(kDir, kAuta).readers, 1);
 }
 
 TEST_F(LockServerTest, MalformedInputGetsAnErrorAndIsDropped) {
     server.Connect(1, "peer");
-    std::string reply = server.Receive(1, "GET / HTTP/1.0\r\n\r\n" + LockW("01  "));
+    std::string reply = Bare(server.Receive(1, "GET / HTTP/1.0\r\n\r\n" + LockW("01  ")));
     EXPECT_EQ(reply, "CHYBA požadavku: neznámý příkaz"_cz);
     EXPECT_EQ(server.LockCount(), 0u);  // the request behind the garbage went with it
     EXPECT_EQ(server.Pending(1), 0u);
     // The connection goes on normally.
-    EXPECT_EQ(server.Receive(1, LockW("01  ")), "OK");
+    EXPECT_EQ(Bare(server.Receive(1, LockW("01  "))), "OK");
     // A complete request before the garbage is still served.
-    reply = server.Receive(1, Unlock("01  ") + "Zamkni<C:\\>KJ_AUTA.DTA#W$01  ");
+    reply = Bare(server.Receive(1, Unlock("01  ") + "Zamkni<C:\\>KJ_AUTA.DTA#W$01  "));
     EXPECT_EQ(reply,
               "OK"
               "CHYBA požadavku: jméno souboru nemá 12 znaků"_cz);
     EXPECT_EQ(server.LockCount(), 0u);
     EXPECT_TRUE(LogHas("[peer] chybný požadavek: neznámý příkaz"_cz));
     // The log of one connection's errors is bounded.
-    for (int i = 0; i < 50; ++i) EXPECT_NE(server.Receive(1, "?").substr(0, 2), "OK");
+    for (int i = 0; i < 50; ++i) EXPECT_NE(Bare(server.Receive(1, "?")).substr(0, 2), "OK");
     EXPECT_EQ(LogCount("chybný požadavek"_cz), 5);
     EXPECT_EQ(LogCount("se nezapisují"_cz), 1);
 }
@@ -354,14 +405,14 @@ TEST_F(LockServerTest, MalformedInputGetsAnErrorAndIsDropped) {
 TEST(LockServerLimits, OversizedRequestIsRefusedAndTheBufferStaysBounded) {
     LockServer server(LockServer::Options{64, 100});
     std::string longDir = "C:\\" + std::string(120, 'A') + "\\";
-    std::string reply = server.Receive(1, LockW("01  ", kAuta, longDir));
+    std::string reply = Bare(server.Receive(1, LockW("01  ", kAuta, longDir)));
     EXPECT_EQ(reply, "CHYBA požadavku: požadavek je delší než 64 bajtů"_cz);
     EXPECT_EQ(server.LockCount(), 0u);
     // Fed in small pieces the buffer never grows past the limit.
     std::string big = "Zamkni<C:\\" + std::string(5000, 'B');
     std::string replies;
     for (std::size_t i = 0; i < big.size(); i += 10) {
-        replies += server.Receive(2, big.substr(i, 10));
+        replies += Bare(server.Receive(2, big.substr(i, 10)));
         ASSERT_LE(server.Pending(2), 64u);
     }
     EXPECT_NE(replies.find("delší než 64"_cz), std::string::npos);
@@ -369,8 +420,8 @@ TEST(LockServerLimits, OversizedRequestIsRefusedAndTheBufferStaysBounded) {
     // A request of exactly the limit still passes.
     std::string dir(64 - LockW("01  ", kAuta, "").size(), 'D');
     ASSERT_EQ(LockW("01  ", kAuta, dir).size(), 64u);
-    EXPECT_EQ(server.Receive(3, LockW("01  ", kAuta, dir)), "OK");
-    EXPECT_EQ(server.Receive(3, LockW("01  ", kAuta, dir + "E")).substr(0, 5), "CHYBA");
+    EXPECT_EQ(Bare(server.Receive(3, LockW("01  ", kAuta, dir))), "OK");
+    EXPECT_EQ(Bare(server.Receive(3, LockW("01  ", kAuta, dir + "E"))).substr(0, 5), "CHYBA");
 }
 
 TEST(LockServerFuzz, RandomStreamsNeverBreakTheTable) {
@@ -410,14 +461,14 @@ TEST(LockServerFuzz, RandomStreamsNeverBreakTheTable) {
                 chunk = chunk.substr(0, rng() % chunk.size());
                 break;
         }
-        server.Receive(id, chunk);
+        Bare(server.Receive(id, chunk));
         ASSERT_LE(server.Pending(id), 128u);
         if (rng() % 50 == 0) server.Disconnect(id);
     }
     for (ConnectionId id = 1; id <= 8; ++id) server.Disconnect(id);
     EXPECT_EQ(server.LockCount(), 0u);
-    EXPECT_EQ(server.Receive(9, LockW("09  ")), "OK");
-    EXPECT_EQ(server.Receive(9, LockW("09  ", kCile)), "OK");
+    EXPECT_EQ(Bare(server.Receive(9, LockW("09  "))), "OK");
+    EXPECT_EQ(Bare(server.Receive(9, LockW("09  ", kCile))), "OK");
 }
 
 // ---- The administrator's log ----
@@ -425,12 +476,12 @@ TEST(LockServerFuzz, RandomStreamsNeverBreakTheTable) {
 TEST_F(LockServerTest, LogTellsGrantsReleasesAndWaitsOnce) {
     server.Connect(1, "192.168.1.5:50001");
     server.Connect(2, "192.168.1.6:50002");
-    server.Receive(1, LockW("01  "));
-    for (int i = 0; i < 100; ++i) server.Receive(2, LockR("02  "));
-    server.Receive(1, Unlock("01  "));
-    server.Receive(2, LockR("02  "));
-    server.Receive(2, kKeepAlive);
-    server.Receive(2, IfFree("02  "));
+    Bare(server.Receive(1, LockW("01  ")));
+    for (int i = 0; i < 100; ++i) Bare(server.Receive(2, LockR("02  ")));
+    Bare(server.Receive(1, Unlock("01  ")));
+    Bare(server.Receive(2, LockR("02  ")));
+    Bare(server.Receive(2, kKeepAlive));
+    Bare(server.Receive(2, IfFree("02  ")));
     EXPECT_TRUE(LogHas("[192.168.1.5:50001] spojení navázáno"_cz));
     EXPECT_TRUE(LogHas(
         "[192.168.1.5:50001] stanice 01: zámek W C:\\VELTOR\\DATA\\KJ_AUTA.DTA přidělen"_cz));

@@ -189,13 +189,21 @@ class Station {
         return true;
     }
 
-    // Everything that arrives within `ms` of the first byte's wait; "" when
-    // nothing came.
+    // What arrives once the first byte came within `ms`, read until it ends
+    // with a line end, which is taken off; "" when nothing came, the text
+    // and "<no line end>" when the line end never came.
     std::string Reply(int ms = 2000) {
         std::string got;
         pollfd p{fd_, POLLIN, 0};
         if (::poll(&p, 1, ms) <= 0) return got;
-        Drain(&got);
+        auto until = Clock::now() + milliseconds(2000);
+        while (!got.ends_with("\r\n") && Clock::now() < until) {
+            if (!Drain(&got)) break;
+            if (!got.ends_with("\r\n")) ::poll(&p, 1, 20);
+        }
+        if (got.empty()) return got;  // the server closed
+        if (!got.ends_with("\r\n")) return got + "<no line end>";
+        got.resize(got.size() - 2);
         return got;
     }
 
@@ -241,6 +249,16 @@ bool GrantedWithin(Station& s, const std::string& message, int ms = 3000) {
         std::this_thread::sleep_for(milliseconds(2));
     }
     return false;
+}
+
+// True once the server's log holds `text` (it writes just after replying).
+bool LogShows(const ServerProcess& server, const std::string& text) {
+    auto until = Clock::now() + milliseconds(3000);
+    while (server.Log().find(text) == std::string::npos) {
+        if (Clock::now() >= until) return false;
+        std::this_thread::sleep_for(milliseconds(10));
+    }
+    return true;
 }
 
 #define REQUIRE_SERVER(server, ...)                                              \
@@ -400,6 +418,69 @@ TEST(LockServerProcess, SurvivesRandomAndOversizedMessages) {
     EXPECT_EQ(third.Request("Zamkni<" + std::string(300, 'X')).substr(0, 5), "CHYBA");
     EXPECT_EQ(probe.Request(Unlock("07  ")), "OK");
     EXPECT_EQ(second.Request(LockR("08  ")), "OK");
+    EXPECT_EQ(server.Stop(), 0);
+}
+
+// Half requests that never end, a full server and one connection taking
+// lock after lock: the other stations always get an answer and a lock.
+TEST(LockServerProcess, AbusiveConnectionsCannotShutStationsOut) {
+    ServerProcess server;
+    REQUIRE_SERVER(server, {"--max-clients", "3", "--request-timeout-ms", "600", "--max-locks",
+                            "10", "--max-locks-per-client", "5"});
+    std::vector<std::unique_ptr<Station>> half;
+    for (int i = 0; i < 3; ++i) {
+        half.push_back(std::make_unique<Station>(server.port()));
+        ASSERT_TRUE(half.back()->Send(LockR("0" + std::to_string(i) + "  ").substr(0, 12)));
+    }
+    std::this_thread::sleep_for(milliseconds(100));  // all three taken in
+
+    // Full: a station is told so at once and the connection closed.
+    auto connected = Clock::now();
+    Station refused(server.port());
+    EXPECT_EQ(refused.Reply(1000),
+              "Server zámků je plně obsazen (3 spojení), zkuste to později"_cz);
+    EXPECT_LT(Clock::now() - connected, milliseconds(500));
+    EXPECT_EQ(refused.Reply(1000), "");
+    EXPECT_FALSE(refused.Drain());
+    EXPECT_TRUE(LogShows(server, "spojení odmítnuto, server má všech 3 spojení")) << server.Log();
+
+    // The half requests are given up after 600 ms, their connections closed.
+    for (auto& h : half) {
+        EXPECT_EQ(h->Reply(3000), "CHYBA požadavku: nedokončen do 600 ms"_cz);
+        EXPECT_EQ(h->Reply(1000), "");
+        EXPECT_FALSE(h->Drain());
+    }
+    EXPECT_TRUE(LogShows(server, "požadavek nedokončen do 600 ms, spojení se ukončuje"))
+        << server.Log();
+
+    // One connection gets 5 of the 10 locks; the next station still gets its own.
+    Station greedy(server.port()), other(server.port());
+    int granted = 0;
+    std::string last;
+    for (int i = 0; i < 10; ++i) {
+        last = greedy.Request(LockR("07  ", "SOUBOR" + std::to_string(i) + ".DTA "));
+        granted += last == "OK";
+    }
+    EXPECT_EQ(granted, 5);
+    EXPECT_EQ(last, "Stanice drží příliš mnoho zámků (5)"_cz);
+    EXPECT_EQ(other.Request(LockW("08  ")), "OK");
+    EXPECT_EQ(server.Stop(), 0);
+}
+
+// The systemd unit as shipped: the address its command line listens on,
+// given to the built server, is the loopback address and nothing wider.
+TEST(LockServerProcess, ShippedUnitListensOnLoopbackOnly) {
+    if (!std::getenv("KJ_BUILD_DIR")) GTEST_SKIP() << "KJ_BUILD_DIR is not set";
+    const std::string unit = ReadFile(std::filesystem::path(__FILE__).parent_path() / ".." / ".." /
+                                      "tools" / "kj-lockserver.service");
+    const std::size_t exec = unit.find("\nExecStart=");
+    const std::size_t listen = unit.find("--listen ", exec);
+    ASSERT_NE(listen, std::string::npos) << unit;
+    std::string address =
+        unit.substr(listen + 9, unit.find_first_of(" \\\n", listen + 9) - listen - 9);
+    ServerProcess server;
+    ASSERT_TRUE(server.Start({"--listen", address})) << server.Log();
+    EXPECT_NE(server.Log().find("naslouchá na 127.0.0.1:"), std::string::npos) << server.Log();
     EXPECT_EQ(server.Stop(), 0);
 }
 

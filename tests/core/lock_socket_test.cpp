@@ -39,6 +39,7 @@ struct Action {
     int delayMs = 0;     // before replying
     bool close = false;  // close the connection instead of replying
     bool silent = false; // never reply
+    int splitMs = 0;     // the first byte, then this pause, then the rest
 };
 
 // A lock server of the test's own: one thread serving every connection,
@@ -155,7 +156,13 @@ private:
                 Drop(fd);
                 return;
             }
-            if (!a.silent) (void)::send(fd, a.reply.data(), a.reply.size(), MSG_NOSIGNAL);
+            if (a.silent) continue;
+            std::size_t first = a.splitMs > 0 ? 1 : a.reply.size();
+            (void)::send(fd, a.reply.data(), first, MSG_NOSIGNAL);
+            if (first < a.reply.size()) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(a.splitMs));
+                (void)::send(fd, a.reply.data() + first, a.reply.size() - first, MSG_NOSIGNAL);
+            }
         }
     }
 
@@ -205,6 +212,7 @@ struct Station {
         TcpLockServerLink::Options o;
         o.connectWaitMs = 2000;
         o.replyWaitMs = 2000;
+        o.replyQuietMs = 40;
         o.noteMs = 0;
         return o;
     }
@@ -340,11 +348,14 @@ TEST(LockSocket, ADeadConnectionIsReportedAndTheRequestGoesOnANewOne) {
     EXPECT_EQ(server.Requests(1), 1);
     EXPECT_EQ(server.Requests(2), 1);
 
-    // The server closes the connection instead of replying: "Err 104".
+    // The server closes the connection instead of replying: "Err 104". On
+    // the new connection the lock taken on the last one is taken again first.
     Odemkni(s.c, "C:\\DATA\\KJ_AUTA.DTA");
     EXPECT_EQ(s.ui.Texts("beep"), (std::vector<std::string>{"Err 110", "Err 104"}));
     EXPECT_EQ(s.c.lock.lastReply, "OK 3");
-    EXPECT_EQ(server.Raw(3), "Odemkni<C:\\DATA\\>KJ_AUTA.DTA #p$03  ");
+    EXPECT_EQ(server.Raw(3),
+              "Zamkni<C:\\DATA\\>KJ_AUTA.DTA #W$03  Odemkni<C:\\DATA\\>KJ_AUTA.DTA #p$03  ");
+    EXPECT_EQ(s.link.heldLocks(), 0u);
     EXPECT_TRUE(s.link.keepAliveRunning());
 
     // The server is gone: reported once, then every attempt ends with a
@@ -358,6 +369,33 @@ TEST(LockSocket, ADeadConnectionIsReportedAndTheRequestGoesOnANewOne) {
     EXPECT_EQ(s.ui.Texts("note"), (std::vector<std::string>{kUnreachableNote, kUnreachableNote}));
     EXPECT_FALSE(s.link.connected());
     EXPECT_EQ(server.connections(), 3);
+}
+
+// A reply ends at its line end, however long the pause inside it; a server
+// that does not end its replies has them ended by a pause.
+TEST(LockSocket, RepliesEndAtTheirLineEnd) {
+    FakeServer server([&](int, const LockServerRequest& r) {
+        Action a;
+        if (r.command == LockCommand::KeepAlive) a.reply = "OK\r\n";
+        if (r.command == LockCommand::Lock)
+            a = Action{"Soubor KJ_AUTA.DTA  W užívá 01\r\n"_cz, 0, false, false, 150};
+        if (r.command == LockCommand::IfFree) a = Action{"OK", 0, false, false, 150};
+        return a;
+    });
+    TcpLockServerLink::Options o = Station::Fast();
+    o.replyWaitMs = 1000;
+    Station s(server.address(), o);
+    ASSERT_EQ(ConnectLockServer(s.c, s.link), 0);
+    // Before the server has ended a reply, a pause ends it: "O" of "OK".
+    EXPECT_EQ(LockRequest(s.c, "IfVolny", "C:\\DATA\\", "KJ_AUTA.DTA ", "p", "03  "), "O");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    s.link.KeepAliveTick();
+    EXPECT_EQ(s.c.lock.lastReply, "OK");  // the late "K" was dropped as stale
+    // Once it has, the rest of a reply is waited for past any pause.
+    EXPECT_EQ(LockRequest(s.c, "Zamkni", "C:\\DATA\\", "KJ_AUTA.DTA ", "W", "03  "),
+              "Soubor KJ_AUTA.DTA  W užívá 01"_cz);
+    EXPECT_EQ(s.ui.shown.size(), 0u);
+    EXPECT_EQ(server.Requests(1), 3);
 }
 
 TEST(LockSocket, ConnectingAtStartUp) {

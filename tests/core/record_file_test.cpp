@@ -189,6 +189,48 @@ TEST(RecordFile, OpenFailuresAreShownAndReleaseTheLock) {
     EXPECT_EQ(events[1].substr(0, 6), "Close ");
 }
 
+// A failed open gives back only the lock it took: Zamkni may have taken
+// nothing (a missing directory, an entry that did not reach the register),
+// and releasing anyway repeats the message or frees another entry of the
+// same station for the same file.
+TEST(RecordFile, FailedOpenReleasesOnlyTheLockItTook) {
+    TestDir dir;
+    Station s(dir.path());
+    WriteHost(s.work / "data.adr", "C:\\data\\");
+    fs::create_directories(dir.path() / "data");
+    const fs::path fot = dir.path() / "data" / "FOT.tab";
+    auto entries = [&] {
+        std::string t = ReadHost(fot);
+        int n = 0;
+        for (std::size_t at = 0; (at = t.find("KJ_AUTA.DTA", at)) != std::string::npos; ++at) ++n;
+        return n;
+    };
+
+    // The directory is missing: said once by the lock, once by the open.
+    RecFile f;
+    EXPECT_EQ(OpenRecFile(s.c, f, "=C:\\chybi\\kj_auta.dta", "I", 4), io::kPathNotFound);
+    EXPECT_EQ(s.ui.Texts("beep"),
+              (std::vector<std::string>{"ERR 3 - neexistuje složka C:\\CHYBI\\"_cz,
+                                        "Chyba   3 při otevírání C:\\chybi\\kj_auta.dta"_cz}));
+
+    // The station reads the file through one handle; a second handle's read
+    // lock does not reach the register and its open fails: the first
+    // handle's entry stays.
+    s.ui.shown.clear();
+    RecFile first, second;
+    ASSERT_EQ(OpenRecFile(s.c, first, "kj_auta.dta", "I", 4), 0);
+    ASSERT_EQ(entries(), 1);
+    s.fs.Plan("C:\\DATA\\FOT.tab").writeCodes = {io::kDiskWriteError};
+    s.fs.Plan("C:\\data\\kj_auta.dta").openCodes = {io::kAccessDenied};
+    EXPECT_EQ(OpenRecFile(s.c, second, "kj_auta.dta", "I", 4), io::kAccessDenied);
+    EXPECT_EQ(s.ui.Texts("beep"),
+              (std::vector<std::string>{"err pis(1) FOT 101",
+                                        "Chyba   5 při otevírání C:\\data\\kj_auta.dta"_cz}));
+    EXPECT_EQ(entries(), 1);
+    EXPECT_EQ(CloseRecFile(s.c, first), 0);
+    EXPECT_EQ(entries(), 0);
+}
+
 TEST(RecordFile, FailedTransfersAreReturnedAndKeepCur) {
     TestDir dir;
     Station s(dir.path());
@@ -354,6 +396,36 @@ TEST(FileUtils, AppendAndCopy) {
     // A target in missing directories: they are made.
     EXPECT_EQ(CopyFileTo(s.c, "abc", "XLS\\a\\kopie.txt"), 0);
     EXPECT_EQ(ReadHost(s.work / "XLS" / "a" / "kopie.txt"), "abcabc");
+}
+
+// After an append the source's attributes are cleared (a read-only source
+// becomes writable); a source with nothing to append is left alone.
+TEST(FileUtils, AppendClearsTheSourcesAttributes) {
+    struct Case {
+        const char* source;
+        std::string bytes;
+        std::string target;  // afterwards
+        bool cleared;
+    };
+    const std::vector<Case> cases = {
+        {"abc.txt", "abc", "xyabc", true},
+        {"empty.txt", "", "xy", false},
+    };
+    for (const Case& k : cases) {
+        TestDir dir;
+        Station s(dir.path());
+        WriteHost(s.work / k.source, k.bytes);
+        WriteHost(s.work / "t.txt", "xy");
+        fs::permissions(s.work / k.source, fs::perms::owner_read | fs::perms::group_read);
+        DirEntry e;
+        ASSERT_EQ(s.host.Stat(k.source, &e), 0);
+        ASSERT_TRUE(e.readOnly);
+        EXPECT_EQ(AppendFileTo(s.c, k.source, "t.txt"), 0) << k.source;
+        EXPECT_EQ(ReadHost(s.work / "t.txt"), k.target) << k.source;
+        ASSERT_EQ(s.host.Stat(k.source, &e), 0);
+        EXPECT_EQ(e.readOnly, !k.cleared) << k.source;
+        EXPECT_EQ(ReadHost(s.work / k.source), k.bytes) << k.source;
+    }
 }
 
 TEST(FileUtils, ForceDirs) {

@@ -729,6 +729,32 @@ TEST_F(RollingListTest, StoredGeometryColumnsAndRowAreUsed) {
     EXPECT_EQ(list.layout().columnWidths, (std::vector<int>{10, 200, 21 * 9}));
 }
 
+// Sizes from a damaged "okna2.par" are held to what a window can show, so
+// the cell arithmetic of the list cannot overflow.
+TEST_F(RollingListTest, HugeStoredGeometryIsHeldToWhatAWindowCanShow) {
+    WriteHost(s.okna2(),
+              "fTest SirkaFontu : 2000000000\r\nfTest VyskaFontu : 2147483647\r\n"
+              "fTest Width : 2000000000\r\nfTest Height : 999999999\r\n"
+              "fTest ImgWidth : 2000000000\r\nfTest ImgHeight : 2000000000\r\n"
+              "fTest VyskaFontuA : 2000000000\r\nfTest SirkaFontuA : 3\r\n");
+    s.c.workAreaSize = [] { return std::pair{1024, 768}; };
+    Open(list, 1000);
+    EXPECT_EQ(list.appearance().cellWidth, kMaxCellWidth);
+    EXPECT_EQ(list.appearance().cellHeight, kMaxCellHeight);
+    const RollingListLayout& l = list.layout();
+    EXPECT_EQ(l.form.width, 9999);
+    EXPECT_EQ(l.form.height, 9999);
+    EXPECT_EQ(list.maxVisible(), 9999 / (kMaxCellHeight + 1) - 7);
+    EXPECT_EQ(l.columnWidths[1], 7 * kMaxCellWidth);
+    EXPECT_EQ(l.picture.panel.width, 999999);
+    EXPECT_EQ(l.picture.panel.height, 999999);
+    ExpectInvariants(list);
+    // The character windows' keys (with the final "A") are held the same way.
+    const Appearance a = NactiVizaz(s.c, m, "fTest", VizazKeys::Window, 0, 0);
+    EXPECT_EQ(a.cellHeight, kMaxCellHeight);
+    EXPECT_EQ(a.cellWidth, kMinCellWidth);
+}
+
 TEST_F(RollingListTest, ResizeChangesTheVisibleRows) {
     Open(list, 100);
     Press(list, key::kEnd);

@@ -47,6 +47,7 @@ public:
     int ReplaceFile(std::string_view from, std::string_view to) override {
         return replaceCode != 0 ? replaceCode : real_.ReplaceFile(from, to);
     }
+    int SyncDirOf(std::string_view path) override { return real_.SyncDirOf(path); }
     int MakeDir(std::string_view path) override { return real_.MakeDir(path); }
     int List(std::string_view mask, std::vector<DirEntry>* out) override { return real_.List(mask, out); }
     int Stat(std::string_view path, DirEntry* out) override { return real_.Stat(path, out); }
@@ -80,6 +81,7 @@ private:
         int Seek(std::uint64_t offset) override { return real_->Seek(offset); }
         int Size(std::int64_t* size) override { return real_->Size(size); }
         int Truncate(std::uint64_t length) override { return real_->Truncate(length); }
+        int Sync() override { return real_->Sync(); }
         int Close() override { return real_->Close(); }
 
     private:

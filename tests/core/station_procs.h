@@ -210,9 +210,13 @@ class LockServerProc {
 public:
     explicit LockServerProc(const fs::path& logDir) : log_(logDir / "lockserver.log") {}
 
-    bool Start(const std::string& namesDir) {
-        std::vector<std::string> args = {Program("kj_lockserver"), "--listen", "127.0.0.1",
-                                         "--port", "0", "--log", log_.string()};
+    // On `port`; 0 lets the server choose a free one.
+    bool Start(const std::string& namesDir, int port = 0, std::vector<std::string> options = {}) {
+        std::vector<std::string> args = {
+            Program("kj_lockserver"), "--listen", "127.0.0.1",  "--port",
+            std::to_string(port),     "--log",    log_.string()};
+        args.insert(args.end(), options.begin(), options.end());
+        const std::size_t logged = ReadText(log_).size();  // a restart appends to the log
         if (!namesDir.empty()) {
             args.push_back("--names");
             args.push_back(namesDir);
@@ -222,7 +226,7 @@ public:
         auto until = Clock::now() + milliseconds(5000);
         while (Clock::now() < until && proc_.Running()) {
             std::string log = ReadText(log_);
-            std::size_t at = log.find(mark);
+            std::size_t at = log.find(mark, logged);
             if (at != std::string::npos && log.find(',', at) != std::string::npos) {
                 port_ = std::atoi(log.c_str() + at + mark.size());
                 return port_ > 0;

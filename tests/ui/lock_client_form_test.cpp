@@ -26,7 +26,8 @@
 namespace kj {
 namespace {
 
-// Accepts one connection on 127.0.0.1 and answers "OK" to whatever comes,
+// Accepts one connection on 127.0.0.1 and answers "OK" (with the line end
+// that ends every reply of the lock server) to whatever comes,
 // until the connection ends or the test is over.
 class OkServer {
 public:
@@ -70,7 +71,7 @@ private:
                 std::lock_guard<std::mutex> g(mu_);
                 received_.append(buf, static_cast<std::size_t>(n));
             }
-            (void)::send(fd, "OK", 2, MSG_NOSIGNAL);
+            (void)::send(fd, "OK\r\n", 4, MSG_NOSIGNAL);
         }
         if (fd >= 0) ::close(fd);
     }

@@ -8,6 +8,10 @@
 #include <QPushButton>
 #include <QSocketNotifier>
 
+#include "logbook/qt/calendar_form.h"
+#include "logbook/qt/logbook_forms.h"
+#include "logbook/trip_logbook.h"
+#include "logbook/working_calendar.h"
 #include "screens/qt/focus_return.h"
 #include "screens/qt/table_browser_form.h"
 #include "services/cp1250.h"
@@ -73,11 +77,18 @@ MainMenuForm::MainMenuForm(Common& c, QWidget* parent) : QWidget(parent), c_(c),
         bKnihy_jizd_->setFocus();
     });
 
+    // TfKalendar and the logbook are made once; the calendar's form is its
+    // view for the whole run.
+    calendar_ = std::make_unique<CalendarForm>(menu_.kalendar());
+    WireLogbook(menu_.kniha(), this);
+
     timer1_.setInterval(1000);
     connect(&timer1_, &QTimer::timeout, this, &MainMenuForm::Timer1Timer);
     timer1_.start();
     bKnihy_jizd_->setFocus();
 }
+
+MainMenuForm::~MainMenuForm() = default;
 
 ShowList MainMenuForm::ShowModal() {
     return [this](TfSoub& list) {

@@ -17,10 +17,13 @@ class QSocketNotifier;
 
 namespace kj {
 
+class CalendarForm;
+
 class MainMenuForm final : public QWidget {
     Q_OBJECT
 public:
     explicit MainMenuForm(Common& c, QWidget* parent = nullptr);
+    ~MainMenuForm() override;
 
     MainMenu& menu() { return menu_; }
     // FormActivate, also callable by tests.
@@ -72,6 +75,8 @@ public:
 private:
     QPushButton* bhelp_ = nullptr;
     QPushButton* bpruvodce_ = nullptr;
+    // The calendar's form, a window of its own (not one of the menu's).
+    std::unique_ptr<CalendarForm> calendar_;
     QTimer timer1_;
     bool closing_ = false;
     std::unique_ptr<EndSignals> endSignals_;

@@ -1,0 +1,230 @@
+// Stations (kj_station) on the lock server (kj_lockserver) when the way
+// between them is not kind: the server killed and started again in the
+// middle of a session, and a network that hands every reply over one byte
+// at a time. Needs KJ_BUILD_DIR (set by ctest).
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "station_procs.h"
+
+namespace kj {
+namespace {
+
+using namespace procs;
+
+#define REQUIRE_PROGRAMS()                                                       \
+    if (!std::getenv("KJ_BUILD_DIR")) GTEST_SKIP() << "KJ_BUILD_DIR is not set"; \
+    for (const char* prog : {"kj_station", "kj_lockserver"})                     \
+        ASSERT_TRUE(std::filesystem::exists(Program(prog))) << prog;
+
+sockaddr_in Loopback(int port) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return a;
+}
+
+// A proxy on 127.0.0.1 in front of the lock server: requests pass as they
+// come, every reply goes back one byte per segment, `gapMs` apart.
+class SplittingProxy {
+public:
+    SplittingProxy(int upstreamPort, int gapMs) : upstream_(upstreamPort), gapMs_(gapMs) {
+        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a = Loopback(0);
+        socklen_t len = sizeof a;
+        if (::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+            ::listen(listener_, 16) == 0 &&
+            ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len) == 0)
+            port_ = ntohs(a.sin_port);
+        thread_ = std::thread([this] { Run(); });
+    }
+    ~SplittingProxy() {
+        stop_ = true;
+        thread_.join();
+        for (const Pair& p : pairs_) ::close(p.client), ::close(p.server);
+        ::close(listener_);
+    }
+    std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
+
+private:
+    struct Pair {
+        int client, server;
+        std::string toClient;
+    };
+
+    void Run() {
+        while (!stop_) {
+            std::vector<pollfd> fds{{listener_, POLLIN, 0}};
+            bool sending = false;
+            for (const Pair& p : pairs_) {
+                fds.push_back({p.client, POLLIN, 0});
+                fds.push_back({p.server, POLLIN, 0});
+                sending = sending || !p.toClient.empty();
+            }
+            ::poll(fds.data(), fds.size(), sending ? gapMs_ : 10);
+            if (fds[0].revents & POLLIN) Accept();
+            for (std::size_t i = 0; i < pairs_.size() && 2 * i + 2 < fds.size(); ++i) {
+                Pair& p = pairs_[i];
+                char buf[4096];
+                ssize_t n = 0;
+                if (fds[2 * i + 1].revents && (n = ::recv(p.client, buf, sizeof buf, 0)) > 0)
+                    (void)::send(p.server, buf, static_cast<std::size_t>(n), MSG_NOSIGNAL);
+                if (fds[2 * i + 2].revents && (n = ::recv(p.server, buf, sizeof buf, 0)) > 0)
+                    p.toClient.append(buf, static_cast<std::size_t>(n));
+                if (n < 0 || (n == 0 && (fds[2 * i + 1].revents | fds[2 * i + 2].revents))) {
+                    ::close(p.client), ::close(p.server);
+                    pairs_.erase(pairs_.begin() + static_cast<std::ptrdiff_t>(i));
+                    break;  // the poll results no longer line up
+                }
+                if (!p.toClient.empty()) {
+                    (void)::send(p.client, p.toClient.data(), 1, MSG_NOSIGNAL);
+                    p.toClient.erase(0, 1);
+                }
+            }
+        }
+    }
+
+    void Accept() {
+        int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+        int server = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a = Loopback(upstream_);
+        if (client < 0 || ::connect(server, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+            if (client >= 0) ::close(client);
+            ::close(server);
+            return;
+        }
+        int one = 1;
+        for (int fd : {client, server})
+            ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        pairs_.push_back(Pair{client, server, {}});
+    }
+
+    int upstream_;
+    int gapMs_;
+    int listener_ = -1;
+    int port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::vector<Pair> pairs_;  // the proxy's thread only
+    std::thread thread_;
+};
+
+std::unique_ptr<Proc> StartStation(const Installation& inst, int n) {
+    auto p = std::make_unique<Proc>();
+    EXPECT_TRUE(inst.StartStation(*p, n, {"--note-ms", "10", "--max-messages", "1000"}))
+        << p->output();
+    return p;
+}
+
+// A file name as the locks pad it, to 12 characters.
+std::string Name12(std::string name) {
+    name.resize(12, ' ');
+    return name;
+}
+
+// Sends a command and waits for the line that answers it.
+bool Ask(Proc& p, const std::string& command, const std::string& answer) {
+    p.Send(command);
+    return p.WaitFor(answer, 8000);
+}
+
+// The server dies and comes back on its port: each station takes its locks
+// again on its next request; one that another station took in between is
+// reported, the rest are back.
+TEST(LockReconnect, LocksAreTakenAgainAfterTheServerRestarted) {
+    REQUIRE_PROGRAMS();
+    Installation inst(2);
+    LockServerProc server(inst.root());
+    ASSERT_TRUE(server.Start(inst.Prog().string())) << server.Log() << server.proc().output();
+    const int port = server.port();
+    inst.SetServer(server.address());
+    auto one = StartStation(inst, 1), two = StartStation(inst, 2);
+    ASSERT_TRUE(Ask(*one, "lock A.DTA W", "LOCKED A.DTA")) << one->output();
+    ASSERT_TRUE(Ask(*one, "lock B.DTA R", "LOCKED B.DTA")) << one->output();
+    ASSERT_TRUE(Ask(*one, "lock B.DTA R", "LOCKED B.DTA")) << one->output();
+    ASSERT_TRUE(Ask(*one, "unlock B.DTA", "UNLOCKED B.DTA")) << one->output();
+
+    server.proc().Kill();
+    ASSERT_TRUE(server.Start(inst.Prog().string(), port)) << server.Log();
+    // The keep-alive finds the connection dead and makes a new one.
+    ASSERT_TRUE(Ask(*one, "keepalive", "ALIVE OK")) << one->output();
+    EXPECT_NE(one->output().find("BEEP Err 104"), std::string::npos) << one->output();
+    ASSERT_TRUE(Ask(*two, "free A.DTA", "HELD W 01   JAN NOVÁK")) << two->output();
+    ASSERT_TRUE(Ask(*two, "lock B.DTA W",
+                    "NOTE Soubor je stále obsazený Soubor " + Name12("B.DTA") +
+                        " R užívá 01   Jan Novák"))
+        << two->output();
+    ASSERT_TRUE(Ask(*one, "unlock B.DTA", "UNLOCKED B.DTA")) << one->output();
+    ASSERT_TRUE(two->WaitFor("LOCKED B.DTA")) << two->output();
+    ASSERT_TRUE(Ask(*two, "unlock B.DTA", "UNLOCKED B.DTA")) << two->output();
+
+    // Again, but station 2 is quicker to the file station 1 held.
+    server.proc().Kill();
+    ASSERT_TRUE(server.Start(inst.Prog().string(), port)) << server.Log();
+    ASSERT_TRUE(Ask(*one, "lock C.DTA R", "LOCKED C.DTA")) << one->output();  // takes A again first
+    server.proc().Kill();
+    ASSERT_TRUE(server.Start(inst.Prog().string(), port)) << server.Log();
+    ASSERT_TRUE(Ask(*two, "lock A.DTA W", "LOCKED A.DTA")) << two->output();
+    ASSERT_TRUE(Ask(*one, "keepalive", "ALIVE OK")) << one->output();
+    EXPECT_NE(one->output().find("BEEP Po novém spojení se serverem VELTOR se nepodařilo znovu "
+                                 "zamknout soubor C:\\DATA\\A.DTA (W): Soubor " +
+                                 Name12("A.DTA") + " W užívá 02   Eva Malá\n"),
+              std::string::npos)
+        << one->output();
+    // What could be had back is held: station 1's read lock of C.
+    ASSERT_TRUE(Ask(*two, "free C.DTA", "HELD R 01   JAN NOVÁK")) << two->output();
+    ASSERT_TRUE(Ask(*one, "free A.DTA", "HELD W 02   EVA MALÁ")) << one->output();
+    for (auto* p : {one.get(), two.get()}) {
+        p->Send("quit");
+        EXPECT_EQ(p->ExitCode(), 0) << p->output();
+    }
+}
+
+// Every reply reaches the stations one byte per segment: each is read whole,
+// so no request is sent twice and no lock is granted twice.
+TEST(LockReconnect, RepliesSplitByteByByteAreReadWhole) {
+    REQUIRE_PROGRAMS();
+    Installation inst(2);
+    LockServerProc server(inst.root());
+    ASSERT_TRUE(server.Start(inst.Prog().string())) << server.Log() << server.proc().output();
+    SplittingProxy proxy(server.port(), 3);
+    inst.SetServer(proxy.address());
+    auto one = StartStation(inst, 1), two = StartStation(inst, 2);
+    constexpr int kLocks = 5;
+    for (int i = 0; i < kLocks; ++i)
+        ASSERT_TRUE(Ask(*one, "lock X.DTA R", "LOCKED X.DTA")) << one->output();
+    // A refusal arrives whole, and so does the holder's name.
+    ASSERT_TRUE(Ask(*two, "free X.DTA", "HELD R 01   JAN NOVÁK\n")) << two->output();
+    for (int i = 0; i < kLocks; ++i)
+        ASSERT_TRUE(Ask(*one, "unlock X.DTA", "UNLOCKED X.DTA")) << one->output();
+    ASSERT_TRUE(Ask(*two, "free X.DTA", "FREE")) << two->output();
+    ASSERT_TRUE(Ask(*two, "lock X.DTA W", "LOCKED X.DTA")) << two->output();
+    // Each lock granted once.
+    const std::string log = server.Log();
+    const std::string grant = "stanice 01: zámek R C:\\DATA\\X.DTA přidělen";
+    int grants = 0;
+    for (std::size_t at = 0; (at = log.find(grant, at)) != std::string::npos; at += grant.size())
+        ++grants;
+    EXPECT_EQ(grants, kLocks) << log;
+    for (auto* p : {one.get(), two.get()}) {
+        EXPECT_EQ(p->output().find("BEEP"), std::string::npos) << p->output();
+        p->Send("quit");
+        EXPECT_EQ(p->ExitCode(), 0) << p->output();
+    }
+}
+
+}  // namespace
+}  // namespace kj
