@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
 
+#include "logbook/logbook_sort.h"
 #include "logbook/trip_record.h"
-#include "logbook/trip_sort.h"
 #include "print/print_output.h"
 #include "services/cp1250.h"
 #include "services/dates.h"
@@ -70,6 +73,37 @@ std::string BookPrintName(std::string_view logbookFile) {
     if (name.size() >= 4 && FoldName(name.substr(name.size() - 4)) == FoldName(".dta"))
         name.resize(name.size() - 4);
     return name;
+}
+
+// Calls `each` with every complete record of the logbook at `path` and its
+// record number, in file order, reading in large blocks. A non-zero result
+// of `each` stops the walk and is returned; otherwise the I/O code of
+// opening or reading (0 = all read). An incomplete record at the end (a
+// write cut short) is left out.
+int ForEachTrip(Common& c, std::string_view path,
+                const std::function<int(const char* record, std::int32_t number)>& each) {
+    constexpr std::size_t kBlockRecords = 4096;
+    constexpr auto len = static_cast<std::size_t>(jizdy::kLength);
+    std::unique_ptr<File> in;
+    int rc = c.fs.Open(path, Access::Read, Disposition::OpenExisting, Share::Shared, &in);
+    if (rc != io::kOk) return rc;
+    std::int64_t size = 0;
+    rc = in->Size(&size);
+    auto left = rc == io::kOk ? static_cast<std::uint64_t>(size) / len : 0;
+    std::vector<char> block(
+        std::min<std::uint64_t>(kBlockRecords, std::max<std::uint64_t>(left, 1)) * len);
+    std::int32_t number = 0;
+    while (rc == io::kOk && left > 0) {
+        const auto k = static_cast<std::size_t>(std::min<std::uint64_t>(kBlockRecords, left));
+        std::size_t got = 0;
+        rc = in->Read(block.data(), k * len, &got);
+        if (rc == io::kOk && got != k * len) rc = io::kReadPastEnd;
+        for (std::size_t i = 0; rc == io::kOk && i < k; ++i)
+            rc = each(block.data() + i * len, ++number);
+        left -= k;
+    }
+    const int closed = in->Close();
+    return rc != io::kOk ? rc : closed;
 }
 
 void ReadFailed(Common& c, int code, std::string_view path) {
@@ -419,10 +453,6 @@ void Opis::Konec() {
 
 }  // namespace
 
-std::string SkupinaOpisu(std::string_view poznamka1) {
-    return UpperCz(Fit(poznamka1, 2));
-}
-
 ReportOutcome KnihaJizdSVyhodnocenim(Common& c, const VetaAuta& car, std::string_view logbookFile,
                                      ObdobiJizd& period) {
     const std::string path = DataPath(c, logbookFile);
@@ -469,45 +499,36 @@ ReportOutcome OpisSMezisoucty(Common& c, const VetaAuta& car, std::string_view l
     if (!ZadejObdobi(c, path, period)) return ReportOutcome::Cancelled;
 
     // The listing file stays under this station's write lock from the sort
-    // to the last line read, so a second station's listing cannot mix its
-    // trips in.
-    RecFile srt;
-    if (OpenRecFile(c, srt, kListingFile, "O", jizdy::kLength) != io::kOk)
-        return ReportOutcome::Failed;
-    TripSort job;
-    job.path = path;
-    job.keep = [&](const VetaJizdy& t) { return period.Obsahuje(t.Datum()); };
-    job.prefix = [](const VetaJizdy& t) { return SkupinaOpisu(t.Poznamka1()); };
+    // to the last line read, so that a second station's listing cannot
+    // replace it in between.
+    const std::string srt = DataPath(c, kListingFile);
+    Zamkni(c, srt, "W");
     Zamkni(c, path, "");
-    int rc = SortTrips(c, job, [&](VetaJizdy& t, std::int32_t) {
-        t.SetReal(jizdy::kStavTachometru, 0);
-        return WriteRec(srt, t.bytes.data());
-    });
+    int rc = SetridOpis(c, path, period.odData, period.doData, srt);
     Odemkni(c, path);
-    if (rc == io::kFileNotFound) rc = io::kOk;
-    if (rc != io::kOk) {
+    // A book not made yet has no trips (and the listing file stays as an
+    // earlier listing left it, so it is not read).
+    const bool noBook = rc == io::kFileNotFound;
+    if (rc != io::kOk && !noBook) {
+        Odemkni(c, srt);
         c.ui.BeepMessage("Chyba pri sortu");
-        (void)CloseRecFile(c, srt);
         return ReportOutcome::Failed;
     }
 
     OpenPrintFile(c, kListingPrint, kListingWidth);
     Opis report(c, car, period);
-    const std::int32_t written = srt.cur - 1;
-    SeekRec(srt, 1);
-    VetaJizdy t;
-    for (std::int32_t n = 1; n <= written && rc == io::kOk; ++n) {
-        rc = ReadRec(srt, t.bytes.data());
-        if (rc == io::kOk) report.Jizda(t);
-    }
-    if (rc != io::kOk) {
-        ReadFailed(c, rc, srt.path);
-        (void)CloseRecFile(c, srt);
+    if (!noBook)
+        rc = ForEachTrip(c, srt, [&](const char* rec, std::int32_t) {
+            report.Jizda(VetaJizdy::From(rec));
+            return 0;
+        });
+    Odemkni(c, srt);
+    if (rc != io::kOk && !noBook) {
+        ReadFailed(c, rc, srt);
         ClosePrintFile(c);
         return ReportOutcome::Failed;
     }
     report.Konec();
-    (void)CloseRecFile(c, srt);
     ClosePrintFile(c);
     ShowPrintFile(c, kListingPrint);
     return ReportOutcome::Shown;

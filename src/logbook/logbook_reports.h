@@ -46,8 +46,4 @@ ReportOutcome KnihaJizdSVyhodnocenim(Common& c, const VetaAuta& car, std::string
 ReportOutcome OpisSMezisoucty(Common& c, const VetaAuta& car, std::string_view logbookFile,
                               ObdobiJizd& period);
 
-// The listing's group of a trip: the first two characters of note 1,
-// upper-cased, blanks standing in for missing ones.
-std::string SkupinaOpisu(std::string_view poznamka1);
-
 }  // namespace kj

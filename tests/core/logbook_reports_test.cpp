@@ -1,7 +1,7 @@
 // The logbook's two reports: whole print and side files against expected
 // files written by hand (tests/golden), then the rules that need cases of
 // their own: the period dialog, the evaluation, the odometer check, what
-// must not reach a report, the listing's groups and work file, the sort.
+// must not reach a report, the listing's groups and its work file.
 
 #include <gtest/gtest.h>
 
@@ -12,13 +12,15 @@
 #include <vector>
 
 #include "logbook/logbook_reports.h"
-#include "logbook/trip_sort.h"
+#include "logbook/trip_logbook.h"
+#include "logbook/trip_record.h"
 #include "print/print_output.h"
 #include "print_station.h"
 #include "services/cp1250.h"
 #include "services/params.h"
 #include "services/picture.h"
 #include "services/record_file.h"
+#include "shell/main_menu.h"
 #include "test_dir.h"
 
 namespace kj {
@@ -349,30 +351,23 @@ TEST_F(LogbookReportsTest, ListingGroupsByTheUpperCasedNoteAndWritesItsWorkFile)
                                 "celkem km :    110   Kč:"}));
 }
 
-// ---- the trip sort ----
+// ---- from the logbook's menu ----
 
-TEST_F(LogbookReportsTest, TripSortOrdersByDateHourAndPlaceInTheBookAlsoThroughTheWorkFile) {
-    // The generator's "O" in the year sorts after every date with digits.
-    Book("6F", {Trip({"020125", "3", "", "", "", "", "", "", "9.00"}),
-                Trip({"010105", "6"}).replace(1, 6, "0101O5"),
-                Trip({"020125", "1", "", "", "", "", "", "", "7.30"}), Deleted(),
-                Trip({"020125", "2", "", "", "", "", "", "", "7.30"}), Trip({"311224", "0"}),
-                Trip({"", "4"}), Trip({"150125", "5"})});
-    for (std::int32_t runCapacity : {0, 2}) {
-        SCOPED_TRACE(runCapacity);
-        TripSort job;
-        job.path = DataPath(s.c, "6F.dta");
-        job.limits.runCapacity = runCapacity;
-        std::string order, numbers;
-        auto take = [&](VetaJizdy& t, std::int32_t number) {
-            order += StripRight(t.Misto());
-            numbers += std::to_string(number);
-            return 0;
-        };
-        ASSERT_EQ(SortTrips(s.c, job, take), 0);
-        EXPECT_EQ(order, "4012356");
-        EXPECT_EQ(numbers, "7635182");
-    }
+TEST_F(LogbookReportsTest, TheLogbooksMenuRunsBothReportsOverTheCurrentCarsBook) {
+    Book("8H00001", {Trip({"010125", "x", "", "1", "", "1"})});
+    const VetaAuta saved = AktualniVozidlo();
+    AktualniVozidlo() = CarOf("8H00001", "SOUKROME");
+    MainMenu menu(s.c);
+    Answer({"010125", "311225"});
+    menu.kniha().KnihaSVyhodnocenim();
+    EXPECT_TRUE(fs::exists(s.Work("8H00001.TXT")));
+    // The browser keeps the period for the next report and the generator.
+    EXPECT_EQ(menu.kniha().obdobiOd + menu.kniha().obdobiDo, "250101251231");
+    Answer({});
+    menu.kniha().OpisSMezisoucty();
+    EXPECT_EQ(Lines("XLS/CESTAKY.CSV"), Texts{"  ;01.01.25;x" + std::string(39, ' ') + ";" +
+                                              std::string(40, ' ') + ";    1"});
+    AktualniVozidlo() = saved;
 }
 
 }  // namespace
