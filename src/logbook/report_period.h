@@ -1,7 +1,7 @@
 #pragma once
-// The period of the logbook's reports and of the trip generator: two dates
-// that the logbook browser keeps for the whole run, so that each dialog
-// offers what the last one took. After a period dialog both hold RRMMDD
+// The period of the logbook's reports: two dates that the logbook browser
+// keeps for the whole run (its obdobiOd and obdobiDo, shared with the trip
+// generator). After a report's period dialog both hold RRMMDD
 // (DateSortKey); a trip lies in the period when RRMMDD of its stored date
 // lies between them, compared as texts, both ends included. The stored text
 // counts as it stands: a generator's date with the letter "O" in the year
