@@ -118,7 +118,7 @@ public:
                 if (druh_ == Druh::Opis && (date < od_ || date > do_)) continue;
                 Klic& key = keys_[static_cast<std::size_t>(number - 1)];
                 if (druh_ == Druh::Opis)
-                    key.Append(UpperCz(codec::GetText(rec, jizdy::kPoznamka1).substr(0, 2)));
+                    key.Append(SkupinaOpisu(codec::GetText(rec, jizdy::kPoznamka1)));
                 key.Append(date);
                 key.Append(hodiny_.Text(rec + jizdy::kCasOdjezdu.offset));
                 PridejCislo(key, number);
@@ -176,6 +176,12 @@ private:
 };
 
 }  // namespace
+
+std::string SkupinaOpisu(std::string_view poznamka1) {
+    std::string group(poznamka1.substr(0, std::min<std::size_t>(2, poznamka1.size())));
+    group.resize(2, ' ');
+    return UpperCz(group);
+}
 
 int SetridKnihu(Common& c, std::string_view path, StavTachometru tachometr, SortLimits limits) {
     SortEngine engine(c, limits);

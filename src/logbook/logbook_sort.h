@@ -12,7 +12,7 @@
 // Records carrying the deletion mark are left out, so they are gone for
 // good after a sort. Keys are compared byte by byte as texts:
 //   book:    date as RRMMDD + departure hour "@@.@@" + record number "@@@@@@"
-//   listing: note 1's first two characters upper-cased + the book's key
+//   listing: the listing's group (SkupinaOpisu) + the book's key
 // so equal dates order by departure hour and then by their former place.
 // A date written by the generator with the letter "O" sorts as it stands
 // (after every date written with digits).
@@ -58,5 +58,12 @@ int SetridKnihu(Common& c, std::string_view path, StavTachometru tachometr, Sort
 // the sort's code; on failure `vystup` is left as it was.
 int SetridOpis(Common& c, std::string_view path, std::string_view odRRMMDD,
                std::string_view doRRMMDD, std::string_view vystup, SortLimits limits = {});
+
+// The listing's group of a trip: the first two characters of note 1,
+// upper-cased, blanks standing in for missing ones. Every key then has its
+// date in the same columns: a trip without a note cannot fall among trips
+// whose note begins with the digits of a year, nor a short note split a
+// group.
+std::string SkupinaOpisu(std::string_view poznamka1);
 
 }  // namespace kj

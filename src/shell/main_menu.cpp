@@ -2,6 +2,7 @@
 
 #include "logbook/car_list.h"
 #include "logbook/destinations.h"
+#include "logbook/logbook_reports.h"
 #include "logbook/trip_generator.h"
 #include "logbook/trip_logbook.h"
 #include "logbook/working_calendar.h"
@@ -42,6 +43,19 @@ TfKJ_jizdy& MainMenu::kniha() {
     if (!kniha_) {
         kniha_ = std::make_unique<TfKJ_jizdy>(c_);
         kniha_->kalendar = &kalendar();
+        // Ctrl+V and Ctrl+O: the reports over the current car's book, with
+        // the period the browser keeps between them.
+        using Report = ReportOutcome (*)(Common&, const VetaAuta&, std::string_view, ObdobiJizd&);
+        auto report = [this](Report run) {
+            return [this, run](TfKJ_jizdy& book) {
+                ObdobiJizd period{book.obdobiOd, book.obdobiDo};
+                (void)run(c_, AktualniVozidlo(), AktualniVozidlo().SouborKnihy(), period);
+                book.obdobiOd = period.odData;
+                book.obdobiDo = period.doData;
+            };
+        };
+        kniha_->knihaSVyhodnocenim = report(&KnihaJizdSVyhodnocenim);
+        kniha_->opisSMezisoucty = report(&OpisSMezisoucty);
     }
     return *kniha_;
 }
