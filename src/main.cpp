@@ -17,8 +17,6 @@
 #include "logbook/purposes.h"
 #include "logbook/trip_record.h"
 #include "print/print_output.h"
-#include "print/qt/print_forms.h"
-#include "screens/calculator.h"
 #include "screens/qt/qt_dialogs.h"
 #include "services/common.h"
 #include "services/cp1250.h"
@@ -26,6 +24,7 @@
 #include "services/params.h"
 #include "services/qt/lock_client_form.h"
 #include "shell/qt/main_menu_form.h"
+#include "shell/qt/station_forms.h"
 
 namespace {
 
@@ -89,10 +88,10 @@ int main(int argc, char** argv) {
         return std::pair{r.width(), r.height()};
     };
     kj::InitCommon(c);
-    // The print viewer, its printing and the calculator on their forms; F9
-    // in the field and choice dialogs opens the calculator.
-    kj::InstallPrintForms(c, nullptr);
-    ui.calculator = [&c](double value) { return kj::Calculate(c, value); };
+    // The print viewer, its printing, the calculator and the print spool on
+    // their forms; F1 help and Ctrl+F2 in every list and editor; F9 in the
+    // field and choice dialogs opens the calculator.
+    kj::InstallStationForms(c, ui, nullptr);
     if (!view.empty()) {
         std::string path = kj::Utf8ToCp1250(view);
         for (char& ch : path)

@@ -34,6 +34,12 @@
 //                      directory's "master.job" plus one -> COUNTED KEY value
 //   keepalive          the lock server's keep-alive, as the timer sends it
 //                      -> ALIVE reply
+//   trip SPZ DATE KM [HOLDMS]
+//                      the logbook SPZ.dta of a private car: F4, the date and
+//                      the business km typed, the editor held open HOLDMS ms
+//                      (after printing EDITING), F2, then the logbook closed
+//                      (its sort asks the odometer question, answered Esc)
+//                      -> TRIP SPZ count N odometer R
 //   quit
 // Messages of the core appear as "BEEP text" and "NOTE text". Start-up ends
 // with "READY station register" or "READY station server address"; an
@@ -62,6 +68,9 @@
 #include <thread>
 #include <vector>
 
+#include "logbook/car_list.h"
+#include "logbook/trip_logbook.h"
+#include "screens/key_codes.h"
 #include "services/common.h"
 #include "services/cp1250.h"
 #include "services/dialogs.h"
@@ -209,6 +218,35 @@ private:
     std::int32_t len_;
     bool pause_;
 };
+// One trip added through the logbook as a user adds it; the result line.
+std::string AddTrip(Common& c, const std::string& spz, const std::string& date,
+                    const std::string& km, int holdMs) {
+    VetaAuta car;
+    car.SetText(auta::kSpz, spz);
+    car.SetText(auta::kDruh, "SOUKROME");
+    AktualniVozidlo() = car;
+    TfKJ_jizdy book(c);
+    book.showEditor = [&](RecordEditor& e) {
+        PrintLine("EDITING " + spz);
+        e.FormShow();
+        e.SetText(jizdy::kFieldDatum, date);
+        while (e.Current() < jizdy::kFieldKmSluzebni) e.KeyDown(key::kDown);
+        e.SetText(jizdy::kFieldKmSluzebni, km);
+        e.KeyDown(key::kDown);
+        if (holdMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
+        e.KeyDown(key::kF2);
+    };
+    if (book.Otevri(car.SouborKnihy()) != io::kOk) return "ERROR open " + spz;
+    book.KeyDown(key::kF4, key::Mod::None);
+    const int n = book.count();
+    std::string odometer = "?";
+    if (n >= 1) {
+        book.CtiVetu(n);
+        odometer = StripLeft(FormatPic("##########", codec::GetReal(book.Veta(), jizdy::kStavTachometru)));
+    }
+    book.Zavri();
+    return "TRIP " + spz + " count " + std::to_string(n) + " odometer " + odometer;
+}
 
 void Usage() {
     std::fputs(
@@ -216,7 +254,8 @@ void Usage() {
         "                    [--deadline-ms N] PRACOVNÍ_ADRESÁŘ\n"
         "příkazy na standardním vstupu: lock JMÉNO [W|R], unlock JMÉNO, free JMÉNO,\n"
         "                               append JMÉNO POČET, sort JMÉNO DÉLKA BĚHY [pause],\n"
-        "                               jobcount KLÍČ POČET, keepalive, quit\n",
+        "                               jobcount KLÍČ POČET, keepalive, trip SPZ DATUM KM [MS],\n"
+        "                               quit\n",
         stderr);
 }
 
@@ -343,6 +382,10 @@ int main(int argc, char** argv) {
         } else if (cmd == "keepalive") {
             link.KeepAliveTick();
             PrintLine("ALIVE " + Cp1250ToUtf8(c.lock.lastReply));
+        } else if (cmd == "trip" && !name.empty()) {
+            std::string km, hold;
+            in >> km >> hold;
+            PrintLine(AddTrip(c, name, arg, km, hold.empty() ? 0 : std::atoi(hold.c_str())));
         } else if (!cmd.empty()) {
             PrintLine("ERROR unknown command " + cmd);
         }

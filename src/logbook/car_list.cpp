@@ -190,6 +190,10 @@ void TfKJ_auta::NapovedaEditoru() {
     else TfKJSeznam::NapovedaEditoru();
 }
 
+void TfKJ_auta::Setrid1() { UkazNapovedu("\\kj\\kj_ovl", "Funkční klávesy v rolovacím"_cz); }
+
+void TfKJ_auta::EdAltF1() { UkazNapovedu("\\kj\\kj_ovl", "Funkční klávesy v aktualizačním"_cz); }
+
 void TfKJ_auta::ZavriTabulku() {
     const std::string path = dataPath();
     Obnov();

@@ -91,6 +91,9 @@ protected:
     void PoEnteruPole(int field) override;
     // F1 in the fuel or kind field: its choice, as Enter; elsewhere help.
     void NapovedaEditoru() override;
+    // Alt+F1: the keys of the list, in the editor the keys of the editor.
+    void Setrid1() override;
+    void EdAltF1() override;
     bool LzeVybrat(int row) override;
     std::string KlicZVety(const char* record) override;
     std::string HledaciKlic(const char* record) override;

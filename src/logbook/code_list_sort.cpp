@@ -117,6 +117,8 @@ void TfKJSeznam::PredZrusenim() {
     Veta()[kDeletedOffset] = kDeletedMark;
 }
 
+void TfKJSeznam::KlF1() { UkazNapovedu(setup_.helpFile, setup_.helpTopic); }
+
 int TfKJSeznam::SetridSoubor() {
     return SortCodeListFile(c_, dataPath(), recordLength(),
                             [this](const char* a, const char* b) { return Mensi(a, b); });

@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "screens/table_browser.h"
+#include "services/cp1250.h"
 #include "services/field_codec.h"
 
 namespace kj {
@@ -72,6 +73,9 @@ struct CodeListSetup {
     std::string editorHelp;
     std::string lockName;      // write lock taken while adding
     std::string counterKey;    // appended-records counter in "master.job"; "" = none
+    // F1 in the list and in its editor: this topic of this help file.
+    std::string helpFile = "\\kj\\kj";
+    std::string helpTopic = "knihy jízd"_cz;
     CellBox editor;
     CellBox list;
 };
@@ -118,6 +122,8 @@ protected:
     bool OdmitniZnackuZruseni(int field, const std::string& text);
     void KlicHledani(int row, std::string& text) override;
     void PredZrusenim() override;
+    // F1: the list's help topic.
+    void KlF1() override;
     // The lookup value of a record in the record buffer.
     virtual std::string KlicZVety(const char* record) = 0;
     // The search key of a displayed record.

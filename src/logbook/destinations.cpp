@@ -21,6 +21,7 @@ CodeListSetup DestinationSetup() {
     s.editorHelp = " F12=opakuj  F2=zápis na disk  Esc=ven "_cz;
     s.lockName = "kjcilex";
     s.counterKey = "KJCILE";
+    s.helpTopic = "Tabulka cílů"_cz;
     s.editor = {4, 12, 70, 18, kColourBlack, RgbColour(0, 208, 208)};
     s.list = {2, 2, 100, 25, kColourBlack, RgbColour(208, 253, 253)};
     return s;

@@ -41,6 +41,11 @@ public:
     virtual int LineHeight() = 0;
     // Windows-1250 text with its top left corner at (x, y).
     virtual void DrawText(int x, int y, std::string_view text) = 0;
+    // The bitmap file `hostFile` (a host path) stretched into the rectangle
+    // from (left, top) to (right, bottom), exclusive. False when the file
+    // cannot be read; nothing is drawn then.
+    virtual bool DrawPicture(int left, int top, int right, int bottom,
+                             const std::string& hostFile) = 0;
     virtual void NewPage() = 0;
 };
 

@@ -163,4 +163,10 @@ TfKalk& KalkulackaOf(Common& c) {
 
 std::optional<double> Calculate(Common& c, double value) { return KalkulackaOf(c).Calculate(value); }
 
+std::optional<std::string> CalculateText(Common& c, double value) {
+    TfKalk& k = KalkulackaOf(c);
+    if (!k.Calculate(value)) return std::nullopt;
+    return k.resultText();
+}
+
 }  // namespace kj

@@ -97,5 +97,8 @@ private:
 TfKalk& KalkulackaOf(Common& c);
 // The calculator opened with `value`; the result when accepted.
 std::optional<double> Calculate(Common& c, double value);
+// Calculate for a field (Ctrl+F9): the accepted result as the result field
+// shows it, without blanks; nothing when the calculator was left with Esc.
+std::optional<std::string> CalculateText(Common& c, double value);
 
 }  // namespace kj

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "screens/calculator.h"
 #include "screens/key_codes.h"
 #include "services/cp1250.h"
 #include "services/locks.h"
@@ -151,7 +152,12 @@ FieldLayout LayoutField(const PoleOkna& field, int index, int state, int cellWid
 // ---- the window ----
 
 CharWindow::CharWindow(Common& c, std::string windowName, ScreenMetrics& metrics)
-    : c_(c), windowName_(std::move(windowName)), metrics_(metrics) {}
+    : c_(c), windowName_(std::move(windowName)), metrics_(metrics) {
+    calculator = [&c](double value) { return CalculateText(c, value); };
+    showPrintSpool = [&c] {
+        if (c.showPrintSpool) c.showPrintSpool();
+    };
+}
 
 void CharWindow::AttachFields(std::vector<PoleOkna*> fields) {
     descriptors_ = std::move(fields);

@@ -121,9 +121,11 @@ public:
     Requests TakeRequests();
 
     // Ctrl+F9: opens the calculator with the value; returns its result text
-    // when the calculator was left with a result.
+    // when the calculator was left with a result. Character windows start
+    // with the station's calculator, the record editor with its browser's.
     std::function<std::optional<std::string>(double)> calculator;
-    // Ctrl+F2: shows the print spool form.
+    // Ctrl+F2: shows the print spool form (character windows: the
+    // station's).
     std::function<void()> showPrintSpool;
 
 protected:

@@ -59,6 +59,9 @@ RollingList::RollingList(Common& c, std::string windowName, ScreenMetrics& metri
     : c_(c), metrics_(metrics), windowName_(std::move(windowName)) {
     for (std::size_t i = 0; i < popup_.size(); ++i)
         popup_[i].caption = std::string(1, static_cast<char>('a' + i));
+    showPrintSpool = [&c] {
+        if (c.showPrintSpool) c.showPrintSpool();
+    };
 }
 
 void RollingList::SetColumns(Sloupce columns) {
@@ -66,9 +69,9 @@ void RollingList::SetColumns(Sloupce columns) {
     texts_.assign(columns_.size(), std::string());
 }
 
-void RollingList::SetPopupItem(int item, std::string caption, bool enabled) {
+void RollingList::SetPopupItem(int item, std::string caption, bool enabled, int shortcut) {
     if (item < 1 || item > kPopupItems) return;
-    popup_[static_cast<std::size_t>(item - 1)] = {std::move(caption), true, enabled};
+    popup_[static_cast<std::size_t>(item - 1)] = {std::move(caption), true, enabled, shortcut};
 }
 
 void RollingList::SetHelpText(std::string_view help) {
@@ -120,7 +123,10 @@ void RollingList::OtevriSeznam(int leftColumn, int topRow, int rightColumn, int 
                                              appearance_.cellWidth, appearance_.cellHeight));
     maxVisible_ = MaxVisibleRows(layout_.form.height, metrics_.scale, appearance_.cellHeight,
                                  options.rowAdjustment);
-    widths_ = ListColumnWidths(c_, windowName_, columns_, appearance_.fontName,
+    Sloupce titled = columns_;
+    for (std::size_t k = 0; k < titled.size() && k < listTitles_.size(); ++k)
+        titled[k].title = listTitles_[k];
+    widths_ = ListColumnWidths(c_, windowName_, titled, appearance_.fontName,
                                appearance_.cellWidth, metrics_.scale);
     NastavPismo();
 
@@ -196,7 +202,10 @@ void RollingList::Relayout() {
 void RollingList::ApplyAppearance() {
     maxVisible_ = MaxVisibleRows(layout_.form.height, metrics_.scale, appearance_.cellHeight,
                                  options.rowAdjustment);
-    widths_ = ListColumnWidths(c_, windowName_, columns_, appearance_.fontName,
+    Sloupce titled = columns_;
+    for (std::size_t k = 0; k < titled.size() && k < listTitles_.size(); ++k)
+        titled[k].title = listTitles_[k];
+    widths_ = ListColumnWidths(c_, windowName_, titled, appearance_.fontName,
                                appearance_.cellWidth, metrics_.scale);
     Relayout();
     requests_.appearance = true;
@@ -253,7 +262,8 @@ void RollingList::Prekresli() {
     if (static_cast<int>(texts_.size()) != n) texts_.assign(static_cast<std::size_t>(n), {});
     visible_ = std::max(0, std::min(visible_, count_));
     titles_.resize(static_cast<std::size_t>(n));
-    for (std::size_t k = 0; k < columns_.size(); ++k) titles_[k] = columns_[k].title;
+    for (std::size_t k = 0; k < columns_.size(); ++k)
+        titles_[k] = k < listTitles_.size() ? listTitles_[k] : columns_[k].title;
     if (static_cast<int>(grid_.size()) != visible_) {
         grid_.resize(static_cast<std::size_t>(visible_));
         requests_.layout = true;
@@ -600,6 +610,13 @@ void RollingList::Dispatch(int code) {
         case kMultiply: KlKrat(); return;
         default: break;
     }
+    for (std::size_t i = 0; i < popup_.size(); ++i) {
+        const PopupItem& item = popup_[i];
+        if (item.shortcut == code && item.visible && item.enabled) {
+            PolozkaMenu(static_cast<int>(i) + 1);
+            return;
+        }
+    }
     const int raw = RawKey(code);
     const bool plainOrShift = code < kCtrlOffset || (code >= kShiftOffset && code < kAltOffset);
     if (pen_ && plainOrShift && IsDigitKey(raw)) {
@@ -818,6 +835,10 @@ void RollingList::Navod() { c_.ui.ShowGuide(ProgPath(c_, "\\NAVODY\\"), caption_
 
 void RollingList::UkazTisky() {
     if (showPrintSpool) showPrintSpool();
+}
+
+void RollingList::UkazNapovedu(std::string_view helpFile, std::string_view topic) {
+    if (c_.showHelp) c_.showHelp(helpFile, topic);
 }
 
 // ---- pictures ----

@@ -138,6 +138,7 @@ struct PopupItem {
     std::string caption;
     bool visible = false;
     bool enabled = true;  // a disabled item is shown greyed
+    int shortcut = 0;     // composite key code that chooses it in the list (0 = none)
 };
 
 class RollingList {
@@ -168,7 +169,8 @@ public:
     ListOptions options;
     // The clock of the typed-number rule.
     MsClock clock = SteadyMsClock();
-    // Ctrl+F2: the print spool form. Empty until the spool exists.
+    // Ctrl+F2: the print spool form; the station's (Common::showPrintSpool)
+    // unless the owner sets another.
     std::function<void()> showPrintSpool;
     // Item 1 of the appearance menu: the system-parameter window. Empty
     // until that window exists; the item then does nothing.
@@ -180,8 +182,14 @@ public:
     void SetPickers(AppearancePickers* pickers) { pickers_ = pickers; }
     AppearancePickers* pickers() const { return pickers_; }
     // Shows pop-up menu item 1..11 with its caption, greyed when not
-    // enabled.
-    void SetPopupItem(int item, std::string caption, bool enabled = true);
+    // enabled; the caption "-" makes it a separator line. A shortcut
+    // (composite key code) chooses a visible, enabled item from the list
+    // without the menu.
+    void SetPopupItem(int item, std::string caption, bool enabled = true, int shortcut = 0);
+    // Titles of the grid's columns when they differ from the columns' own
+    // (the editor's labels); empty = the columns' titles. Set before
+    // OtevriSeznam, which sizes the columns by them.
+    void SetListTitles(std::vector<std::string> titles) { listTitles_ = std::move(titles); }
 
     // Prepares the list before it is shown: caption, rows, layout, marks,
     // appearance and the remembered row (" Index").
@@ -395,6 +403,9 @@ protected:
     void RequestClose() { requests_.close = true; }
     // The help line's text.
     void SetHelpText(std::string_view help);
+    // F1 help: the topic of a help file, shown through the station
+    // (Common::showHelp).
+    void UkazNapovedu(std::string_view helpFile, std::string_view topic);
     // Loads the picture of the current row into picture().
     // The picture files changed behind the list: decode the shown one anew.
     void ForgetPicture() { picture_.path.clear(); }
@@ -434,6 +445,7 @@ private:
     Sloupce columns_;
     std::vector<std::string> texts_;
     std::vector<std::string> titles_;
+    std::vector<std::string> listTitles_;
     std::vector<GridRow> grid_;
 
     int count_ = 0;

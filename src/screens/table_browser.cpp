@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "screens/calculator.h"
 #include "screens/column_sort.h"
 #include "screens/list_export.h"
 #include "screens/record_checksum.h"
@@ -17,7 +18,9 @@
 namespace kj {
 
 TfSoub::TfSoub(Common& c, std::string windowName, ScreenMetrics& metrics)
-    : RollingList(c, std::move(windowName), metrics) {}
+    : RollingList(c, std::move(windowName), metrics) {
+    calculator = [&c](double value) { return CalculateText(c, value); };
+}
 
 TfSoub::~TfSoub() {
     editor_.reset();
@@ -584,6 +587,12 @@ void TfSoub::KlPismeno() {
             PreparePicturePrint(c_, RecordPicturePath(c_, PictureKey(), pictureNumber_), &picture);
         if (error.empty() && printPicture) printPicture(picture, PicturePrintMargins(c_));
     }
+}
+
+void TfSoub::KlCtrlF9() {
+    // A list has no field: the calculator starts from 0 and its result
+    // goes nowhere.
+    if (calculator) (void)calculator(0);
 }
 
 void TfSoub::KlDel() {

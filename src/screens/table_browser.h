@@ -109,7 +109,8 @@ public:
     // The button "Hledej": the search box on, or its search run.
     void KlNajdiClick(std::string_view boxText) { PrepniHledani(boxText); }
 
-    // Ctrl+F9 in the editor: the calculator (see FieldWalker::calculator).
+    // Ctrl+F9 in the editor (see FieldWalker::calculator) and in the list:
+    // the station's calculator unless the owner sets another.
     std::function<std::optional<std::string>(double)> calculator;
 
     // Runs the modal editor; returns when it asked to close.
@@ -226,6 +227,8 @@ protected:
     void DalsiObrazek() override;
     void KlPismeno() override;
     void KlDel() override;
+    // Ctrl+F9: the calculator.
+    void KlCtrlF9() override;
 
     // The appearance dialog of the editor (colours, font, the Enter/Tab
     // swap); the view sets it.

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "services/dialogs.h"
@@ -18,6 +19,7 @@ namespace kj {
 class LockServerLink;  // the lock-server connection (lock_client.h)
 class PrintOutput;     // the print writer and viewer (print/print_output.h)
 class TfKalk;          // the calculator (screens/calculator.h)
+class TfSpool;         // the print spool (print/print_spool.h)
 
 // Start-up settings read once by InitCommon. Texts are Windows-1250.
 struct Settings {
@@ -83,11 +85,20 @@ public:
     bool slotRemembered = false;
     std::string rememberedSlot;
 
-    // The station's one print writer with its viewer, and its calculator.
-    // Each is made on first use by its own module (PrintOutputOf,
-    // KalkulackaOf) and lives as long as the station.
+    // The station's one print writer with its viewer, its calculator and
+    // its print spool. Each is made on first use by its own module
+    // (PrintOutputOf, KalkulackaOf, PrintSpoolOf) and lives as long as the
+    // station.
     std::shared_ptr<PrintOutput> printOutput;
     std::shared_ptr<TfKalk> calculator;
+    std::shared_ptr<TfSpool> printSpool;
+
+    // Screens of the upper layers that the lists, editors and dialogs below
+    // them open: F1 help (helpFile, topic; ShowHelp) and Ctrl+F2 the print
+    // spool. The program fills them at start-up; while empty the keys do
+    // nothing.
+    std::function<void(std::string_view helpFile, std::string_view topic)> showHelp;
+    std::function<void()> showPrintSpool;
 
     // Clock for protocol stamps and dates; tests set a fixed one.
     std::function<std::time_t()> now = [] { return std::time(nullptr); };

@@ -44,9 +44,18 @@ bool ScriptedDialogs::AskYesNo(int, int, const std::string& question) {
     return yes;
 }
 
-bool ScriptedDialogs::AskFields(int, int, const F1Handler&, const std::vector<std::string>& items,
-                                const std::string& title) {
-    shown.push_back({"fields", title, 0, items});
+bool ScriptedDialogs::AskFields(int, int, const F1Handler& f1,
+                                const std::vector<std::string>& given, const std::string& title) {
+    shown.push_back({"fields", title, 0, given});
+    std::vector<std::string> items = given;
+    if (onFields) {
+        std::vector<std::string> texts;
+        for (std::size_t k = 1; k < items.size(); k += 2) texts.push_back(items[k]);
+        const Shown now = shown.back();  // the callback may show more
+        onFields(now, f1, texts);
+        for (std::size_t k = 0; k < texts.size() && 2 * k + 1 < items.size(); ++k)
+            items[2 * k + 1] = texts[k];
+    }
     BeginFields(state_);
     if (items.size() > kMaxFieldStrings) {
         BeepMessage(TooManyMessage(title));
@@ -70,9 +79,13 @@ bool ScriptedDialogs::AskFields(int, int, const F1Handler&, const std::vector<st
     return state_.accepted;
 }
 
-int ScriptedDialogs::ChooseItem(int, int, const F1Handler&, const std::vector<std::string>& items,
-                                const std::string& title) {
+int ScriptedDialogs::ChooseItem(int, int, const F1Handler& f1,
+                                const std::vector<std::string>& items, const std::string& title) {
     shown.push_back({"choose", title, 0, items});
+    if (onChoose) {
+        const Shown now = shown.back();
+        onChoose(now, f1);
+    }
     if (items.size() > kMaxChoiceItems) {
         BeepMessage(TooManyMessage(title));
         FinishChoice(state_, items, 0);

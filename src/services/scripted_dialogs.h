@@ -47,6 +47,14 @@ public:
     // a lock or counts the attempts of a wait loop.
     std::function<void(const Shown&)> onNote;
     std::function<void(const Shown&)> onBeep;
+    // Called when a field or choice dialog opens, before it is answered,
+    // with its help procedure: the place where a test presses F1 or looks
+    // at what other stations see while the question is open. A field
+    // dialog's help may change the texts in `fieldTexts` (initial texts of
+    // its fields, in order); changed texts stay unless an answer replaces them.
+    std::function<void(const Shown&, const F1Handler&, std::vector<std::string>& fieldTexts)>
+        onFields;
+    std::function<void(const Shown&, const F1Handler&)> onChoose;
 
     void BeepMessage(const std::string& text) override;
     NoteResult ShowNote(const std::string& text, int ms) override;

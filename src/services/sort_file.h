@@ -106,6 +106,9 @@ public:
 
 private:
     const char* Rec(std::uint32_t i) const { return buf_.get() + std::size_t{i} * recLen_; }
+    // Asks the memory for a record ahead of its use: its first and last
+    // cache lines, or all of them.
+    void Prefetch(const char* record, bool whole) const;
     void SortRun();
     int AppendRun();
     int CreateWorkFile();

@@ -2,6 +2,13 @@
 
 #include "logbook/car_list.h"
 #include "logbook/destinations.h"
+#include "logbook/logbook_reports.h"
+#include "logbook/trip_generator.h"
+#include "logbook/trip_logbook.h"
+#include "logbook/working_calendar.h"
+#include "print/help_text.h"
+#include "print/print_output.h"
+#include "print/print_spool.h"
 #include "screens/key_codes.h"
 #include "services/cp1250.h"
 #include "services/params.h"
@@ -27,6 +34,32 @@ TfKJCile& MainMenu::destinations() {
     return *cile_;
 }
 
+TfKalendar& MainMenu::kalendar() {
+    if (!kalendar_) kalendar_ = std::make_unique<TfKalendar>(c_);
+    return *kalendar_;
+}
+
+TfKJ_jizdy& MainMenu::kniha() {
+    if (!kniha_) {
+        kniha_ = std::make_unique<TfKJ_jizdy>(c_);
+        kniha_->kalendar = &kalendar();
+        // Ctrl+V and Ctrl+O: the reports over the current car's book, with
+        // the period the browser keeps between them.
+        using Report = ReportOutcome (*)(Common&, const VetaAuta&, std::string_view, ObdobiJizd&);
+        auto report = [this](Report run) {
+            return [this, run](TfKJ_jizdy& book) {
+                ObdobiJizd period{book.obdobiOd, book.obdobiDo};
+                (void)run(c_, AktualniVozidlo(), AktualniVozidlo().SouborKnihy(), period);
+                book.obdobiOd = period.odData;
+                book.obdobiDo = period.doData;
+            };
+        };
+        kniha_->knihaSVyhodnocenim = report(&KnihaJizdSVyhodnocenim);
+        kniha_->opisSMezisoucty = report(&OpisSMezisoucty);
+    }
+    return *kniha_;
+}
+
 void MainMenu::RunCarListLoop(const ShowList& show) {
     TfKJ_auta& list = carList();
     for (;;) {
@@ -38,10 +71,14 @@ void MainMenu::RunCarListLoop(const ShowList& show) {
         }
         const std::string logbook = AktualniVozidlo().SouborKnihy();
         list.Zavri();
-        if (openLogbook)
+        if (openLogbook) {
             openLogbook(logbook);
-        else
-            NotBuiltYet("Kniha jízd "_cz + logbook);
+            continue;
+        }
+        TfKJ_jizdy& book = kniha();
+        book.Otevri(logbook);
+        if (show) show(book);
+        book.Zavri();
     }
 }
 
@@ -51,6 +88,30 @@ void MainMenu::RunDestinations(const ShowList& show) {
     list.Otevri("kjcile.dta");
     if (show) show(list);
     list.Zavri();
+}
+
+void MainMenu::RunPrintSpool() {
+    TfSpool& spool = PrintSpoolOf(c_);
+    if (spool.showing()) return;
+    spool.Otevri();
+    while (spool.Ukaz() && spool.key() == key::kReturn && spool.current() >= 1) {
+        // The report where it lies, also in a directory of "_sestavy.kde".
+        ShowPrintFile(c_, spool.ReportPath(spool.current()));
+    }
+    spool.Zavri();
+}
+
+void MainMenu::ButtonHelp(MenuButton button) {
+    if (!c_.showHelp) return;
+    switch (button) {
+        case MenuButton::KnihyJizd: c_.showHelp("\\kj\\kj", "KNIHY JÍZD"_cz); break;
+        case MenuButton::Cestprik:
+            c_.showHelp("\\kj\\kj", "Cestovní příkaz a vyúčtování prac.cest"_cz);
+            break;
+        case MenuButton::TabCilu: c_.showHelp("\\kj\\kj", "Tabulka cílů"_cz); break;
+        case MenuButton::Tisky: c_.showHelp("\\2\\spool", "Tisky"); break;
+        case MenuButton::Help: c_.showHelp("\\kj\\kj", "knihy jízd"_cz); break;
+    }
 }
 
 bool MainMenu::Activate() {
@@ -90,12 +151,15 @@ void MainMenu::Close() {
     WriteProtocol(c_, "* KONEC Knihy jízd, n="_cz + FormatPic("###", CarCount()));
 }
 
-void MainMenu::NotBuiltYet(std::string_view function) {
-    c_.ui.BeepMessage(std::string(function) + ": funkce se připravuje."_cz);
-}
-
 std::string LogbookFileName(const std::string& registration) {
     return KlicKnihy(registration) + ".dta";
+}
+
+void ConnectStationScreens(Common& c) {
+    c.showHelp = [&c](std::string_view helpFile, std::string_view topic) {
+        ShowHelp(c, helpFile, topic);
+    };
+    c.showPrintSpool = [&c] { ShowPrintSpool(c); };
 }
 
 }  // namespace kj

@@ -15,9 +15,14 @@ namespace kj {
 class TfSoub;
 class TfKJ_auta;
 class TfKJCile;
+class TfKJ_jizdy;
+class TfKalendar;
 
 // Shows a list modally until it closes (the view runs its form).
 using ShowList = std::function<void(TfSoub&)>;
+
+// The buttons of the main menu that have a help topic.
+enum class MenuButton { KnihyJizd, Cestprik, TabCilu, Tisky, Help };
 
 class MainMenu {
 public:
@@ -36,25 +41,32 @@ public:
 
     // bKnihy_jizdClick: the car list over "kj_auta.dta" until it is left
     // with Esc; Enter makes the chosen car AktualniVozidlo, closes the list
-    // (with its sort) and opens that car's logbook (openLogbook), then the
-    // car list again.
+    // (with its sort) and opens that car's logbook, shown the same way; its
+    // closing step (the sort after changes) runs when it is left, and the
+    // car list comes back. A deleted car cannot be chosen.
     void RunCarListLoop(const ShowList& show);
     // bTab_ciluClick: the destinations over "kjcile.dta"; its pick lists
     // are shown the same way.
     void RunDestinations(const ShowList& show);
-    // The logbook of the chosen car (its file name); until the logbook
-    // exists, a note that it is being prepared.
+    // bTiskyClick: the print spool until it is left with Esc; a report
+    // chosen with Enter is shown in the viewer and the spool comes back.
+    void RunPrintSpool();
+    // F1 or a right click on a button, and bhelpClick: the button's topic
+    // (Common::showHelp).
+    void ButtonHelp(MenuButton button);
+
+    // Opens the chosen car's logbook (its file name) instead of the loop's
+    // own (tests).
     std::function<void(const std::string&)> openLogbook;
     TfKJ_auta& carList();
     TfKJCile& destinations();
+    // The trip logbook and the working-day calendar, made once.
+    TfKJ_jizdy& kniha();
+    TfKalendar& kalendar();
 
     // Number of cars for the closing protocol line.
     int CarCount() const;
 
-    // A function whose screen is not built yet: the user is told that it
-    // is being prepared. Every call is replaced by the real one when the
-    // screen exists.
-    void NotBuiltYet(std::string_view function);
 
     const std::string& caption() const { return caption_; }
     int colour() const { return colour_; }
@@ -71,10 +83,16 @@ private:
     bool timerEnabled_ = true;
     std::unique_ptr<TfKJ_auta> auta_;
     std::unique_ptr<TfKJCile> cile_;
+    std::unique_ptr<TfKalendar> kalendar_;
+    std::unique_ptr<TfKJ_jizdy> kniha_;
 };
 
 // The logbook file of a car: its registration without blanks, upper-cased,
 // with ".dta".
 std::string LogbookFileName(const std::string& registration);
+
+// Fills the station's hooks that the lists, editors and dialogs below the
+// shell call: F1 help (ShowHelp) and Ctrl+F2 the print spool.
+void ConnectStationScreens(Common& c);
 
 }  // namespace kj

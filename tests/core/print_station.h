@@ -38,10 +38,11 @@ inline std::string PrintFile(const std::vector<std::string>& lines, std::size_t 
 
 // What a page printer was asked to do, one entry a call.
 struct Drawn {
-    std::string op;  // "font", "text", "page"
+    std::string op;  // "font", "text", "page", "picture"
     int x = 0, y = 0;
-    std::string text;  // the text, or the font's face name
+    std::string text;  // the text, the font's face name or the picture's file
     int height = 0;
+    int right = 0, bottom = 0;  // a picture's rectangle; a font's weight in `right`
 };
 
 // A page printer of fixed metrics: every character 10 dots wide, a line as
@@ -58,7 +59,7 @@ public:
     int PageHeight() const override { return pageHeight; }
     void SetFont(const PrintFont& f) override {
         font_ = f;
-        calls.push_back({"font", 0, 0, f.faceName, f.height});
+        calls.push_back({"font", 0, 0, f.faceName, f.height, f.weight, 0});
     }
     int TextWidth(std::string_view text) override { return 10 * static_cast<int>(text.size()); }
     int CharWidth() override { return 10; }
@@ -67,6 +68,10 @@ public:
         calls.push_back({"text", x, y, std::string(text), 0});
     }
     void NewPage() override { calls.push_back({"page", 0, 0, "", 0}); }
+    bool DrawPicture(int left, int top, int right, int bottom, const std::string& file) override {
+        calls.push_back({"picture", left, top, file, 0, right, bottom});
+        return true;
+    }
 
     std::vector<std::string> Texts() const {
         std::vector<std::string> out;

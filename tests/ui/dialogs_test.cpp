@@ -17,6 +17,7 @@
 
 #include "qt_app.h"
 #include "screens/qt/busy_notice.h"
+#include "screens/qt/calculator_form.h"
 #include "screens/qt/choice_dialog.h"
 #include "screens/qt/fields_dialog.h"
 #include "screens/qt/guide_window.h"
@@ -25,6 +26,7 @@
 #include "screens/qt/wait_note.h"
 #include "screens/qt/yes_no_dialog.h"
 #include "services/qt/qt_text.h"
+#include "shell/qt/station_forms.h"
 
 namespace kj {
 namespace {
@@ -332,6 +334,30 @@ TEST_F(Dialogs, FieldsF1HelpF9CalculatorF10FileAndCtrlF1Guide) {
     EXPECT_EQ(calculated, std::vector<double>{12.5});
     EXPECT_EQ(ui.state().results[1], "Praha");
     EXPECT_EQ(ui.state().results[2], "/data/Mojedoklady/výpis1.txt"_cz);
+}
+
+// F9 reaches the station's calculator as the program connects it; the
+// result taken over replaces the field.
+TEST_F(Dialogs, F9OpensTheStationsCalculator) {
+    InstallStationForms(c, ui, nullptr);
+    bool calculated = false;
+    WhenModal([&](QWidget& d) {
+        WhenModal(
+            [&](QWidget& k) {
+                auto* form = qobject_cast<CalculatorForm*>(&k);
+                ASSERT_NE(form, nullptr);
+                calculated = true;
+                EXPECT_EQ(form->eVysledek()->text().trimmed(), "120.00");
+                QTest::keyClicks(form->eOperand(), "5+");
+                QTest::keyClick(form->eOperand(), Qt::Key_Return);
+            },
+            &d);
+        Key(d, Qt::Key_F9);
+        Key(d, Qt::Key_F2);
+    });
+    ASSERT_TRUE(ui.AskFields(10, 10, F1Handler(), {"Kolik KM", "120"}, "Kilometry"));
+    EXPECT_TRUE(calculated);
+    EXPECT_EQ(ui.state().results[1], "125.00");
 }
 
 // ---- ChooseItem ----

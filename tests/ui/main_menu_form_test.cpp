@@ -5,18 +5,28 @@
 #include <csignal>
 
 #include "logbook/car_list.h"
+#include "print/print_spool.h"
+#include "print/qt/print_forms.h"
 #include "qt_app.h"
 #include "screens/qt/table_browser_form.h"
+#include "shell/main_menu.h"
 #include "shell/qt/main_menu_form.h"
 
 namespace kj {
 namespace {
 
-// Station 03 of an installation with `cars` cars.
+// Station 03 of an installation with `cars` cars; the print forms and the
+// station's help and spool as the program connects them, the help asked
+// for recorded.
 struct MenuStation : rectest::TempStation {
     explicit MenuStation(int cars = 0) {
         TestApp();
         Install({{"UZIVATEL", "03"}});
+        InstallPrintForms(c, nullptr);
+        ConnectStationScreens(c);
+        c.showHelp = [this](std::string_view file, std::string_view topic) {
+            asked.emplace_back(file, topic);
+        };
         if (cars == 0) return;
         TfKJ_auta list(c);
         list.showEditor = [n = 0](RecordEditor& e) mutable {
@@ -29,6 +39,7 @@ struct MenuStation : rectest::TempStation {
         list.Zavri();
     }
     std::string Protocol() const { return ReadHost(Data("PROTOKOL.PRT")); }
+    std::vector<std::pair<std::string, std::string>> asked;  // help file, topic
 };
 
 TEST(MainMenuForm, CaptionsAndEscEndsWithProtocolLine) {
@@ -68,8 +79,8 @@ TEST(MainMenuForm, CtrlF1OpensTheGuideAndIsConsumed) {
     EXPECT_TRUE(form.isVisible());
 }
 
-// Enter presses the focused button; the buttons of screens not built yet,
-// and Enter on a car, say that the function is being prepared.
+// Enter presses the focused button: the lists, the logbook of a car, the
+// help, and the travel order's launcher beside the menu.
 TEST(MainMenuForm, EnterPressesTheFocusedButton) {
     MenuStation s(2);
     MainMenuForm form(s.c);
@@ -77,25 +88,31 @@ TEST(MainMenuForm, EnterPressesTheFocusedButton) {
     form.activateWindow();
     const struct {
         QPushButton* button;
-        std::string note;  // "" = a list opens
+        std::string note;  // "" = a list opens, "-" = the help, "L" = the launcher
     } cases[] = {
-        {form.bcestprik(), "Cestovní příkaz: funkce se připravuje."_cz},
-        {form.bTisky(), "Tisky: funkce se připravuje."_cz},
-        {form.bhelp(), "Nápověda: funkce se připravuje."_cz},
+        {form.bcestprik(), "L"},
+        {form.bTisky(), ""},
+        {form.bhelp(), "-"},
         {form.bTab_cilu(), ""},
-        {form.bKnihy_jizd(), "Kniha jízd 1A1000.dta: funkce se připravuje."_cz},
+        {form.bKnihy_jizd(), ""},
     };
     for (const auto& t : cases) {
         SCOPED_TRACE(t.button->text().toStdString());
         const int beeps = s.ui.Count("beep");
         int lists = 0;
         if (t.button == form.bKnihy_jizd()) {
-            // Enter on the first car, then Esc in the car list shown again.
+            // Enter on the first car opens its logbook; Esc there brings the
+            // car list back, where Esc ends the loop.
             WhenOpen<TableBrowserForm>([&](TableBrowserForm& f) {
                 ++lists;
-                WhenOpen<TableBrowserForm>([&](TableBrowserForm& again) {
+                WhenOpen<TableBrowserForm>([&](TableBrowserForm& book) {
                     ++lists;
-                    QTest::keyClick(again.sgRol(), Qt::Key_Escape);
+                    EXPECT_EQ(book.browser().fileName(), "1A1000.dta");
+                    WhenOpen<TableBrowserForm>([&](TableBrowserForm& again) {
+                        ++lists;
+                        QTest::keyClick(again.sgRol(), Qt::Key_Escape);
+                    });
+                    QTest::keyClick(book.sgRol(), Qt::Key_Escape);
                 });
                 QTest::keyClick(f.sgRol(), Qt::Key_Home);
                 QTest::keyClick(f.sgRol(), Qt::Key_Return);
@@ -106,21 +123,79 @@ TEST(MainMenuForm, EnterPressesTheFocusedButton) {
                 QTest::keyClick(f.sgRol(), Qt::Key_Escape);
             });
         }
+        const std::size_t helped = s.asked.size();
         t.button->setFocus();
         QTest::keyClick(t.button, Qt::Key_Return);
-        EXPECT_EQ(lists, t.button == form.bKnihy_jizd() ? 2 : t.note.empty() ? 1 : 0);
-        EXPECT_EQ(s.ui.Count("beep"), beeps + (t.note.empty() ? 0 : 1));
-        if (!t.note.empty()) {
-            EXPECT_EQ(s.ui.Last("beep"), t.note);
+        EXPECT_EQ(lists, t.button == form.bKnihy_jizd() ? 3 : t.note.empty() ? 1 : 0);
+        EXPECT_EQ(s.asked.size(), helped + (t.note == "-" ? 1 : 0));
+        EXPECT_EQ(s.ui.Count("beep"), beeps);
+        if (t.note == "L") {
+            // The launcher shows both sheets; closing it closes them.
+            QApplication::processEvents();
+            QWidget* launcher = nullptr;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->isVisible() && w->windowTitle() == QString::fromUtf8("CESTOVNÍ PŘÍKAZ")) launcher = w;
+            ASSERT_NE(launcher, nullptr);
+            launcher->close();
         }
         // The keyboard is back on the menu after its windows closed.
         QApplication::processEvents();
         EXPECT_EQ(QApplication::activeWindow(), &form);
     }
-    // F1 on a button: its help, not built yet either.
-    form.bTab_cilu()->setFocus();
-    QTest::keyClick(form.bTab_cilu(), Qt::Key_F1);
-    EXPECT_EQ(s.ui.Last("beep"), "Nápověda: funkce se připravuje."_cz);
+    form.hide();
+}
+
+// F1 and a right click on the buttons ask for their topics; in a list F1
+// asks for its topic and Ctrl+F2 opens the print spool over the reports.
+TEST(MainMenuForm, ButtonsAndAListReachTheHelpAndTheSpool) {
+    MenuStation s(2);
+    WriteHost(s.Work("KNIHA.txt"), "Kniha jizd   \r\nList : 1     \r\n");
+    WriteHost(s.Work("PARAGON.txt"), "   100.00 =\r\n");
+    MainMenuForm form(s.c);
+    form.show();
+    form.activateWindow();
+    using Asked = std::pair<std::string, std::string>;
+    const Asked knihy{"\\kj\\kj", "KNIHY JÍZD"_cz}, tisky{"\\2\\spool", "Tisky"};
+    const Asked cestprik{"\\kj\\kj", "Cestovní příkaz a vyúčtování prac.cest"_cz};
+    const Asked cile{"\\kj\\kj", "Tabulka cílů"_cz};
+    // F1 on each button, then a right click on it.
+    const std::pair<QPushButton*, std::vector<Asked>> cases[] = {
+        {form.bKnihy_jizd(), {knihy, knihy}}, {form.bcestprik(), {cestprik, cestprik}},
+        {form.bTab_cilu(), {cile}},           {form.bTisky(), {tisky, tisky}},
+        {form.bhelp(), {{"\\kj\\kj", "knihy jízd"_cz}}},
+    };
+    for (const auto& [button, expected] : cases) {
+        SCOPED_TRACE(button->text().toStdString());
+        s.asked.clear();
+        button->setFocus();
+        if (button == form.bhelp()) {
+            button->click();
+        } else {
+            QTest::keyClick(button, Qt::Key_F1);
+            QTest::mouseClick(button, Qt::RightButton);
+        }
+        EXPECT_EQ(s.asked, expected);
+    }
+    s.asked.clear();
+    std::vector<std::string> spoolNames;
+    WhenOpen<TableBrowserForm>([&](TableBrowserForm& list) {
+        QTest::keyClick(list.sgRol(), Qt::Key_F1);
+        WhenOpen<TableBrowserForm>([&](TableBrowserForm& spool) {
+            auto* shown = dynamic_cast<TfSpool*>(&spool.browser());
+            ASSERT_NE(shown, nullptr);
+            for (const SpoolEntry& e : shown->entries()) spoolNames.push_back(StripRight(e.name));
+            QTest::keyClick(spool.sgRol(), Qt::Key_Escape);
+            WhenOpen<TableBrowserForm>([&](TableBrowserForm& back) {
+                EXPECT_EQ(&back, &list);
+                QTest::keyClick(back.sgRol(), Qt::Key_Escape);
+            });
+        });
+        QTest::keyClick(list.sgRol(), Qt::Key_F2, Qt::ControlModifier);
+    });
+    form.bTab_cilu()->click();
+    EXPECT_EQ(s.asked, std::vector<Asked>{cile});
+    EXPECT_EQ(spoolNames, (std::vector<std::string>{"KNIHA", "PARAGON"}));
+    EXPECT_TRUE(PrintSpoolOf(s.c).entries().empty());
     form.hide();
 }
 

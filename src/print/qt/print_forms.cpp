@@ -5,22 +5,20 @@
 #include <QFileInfo>
 
 #include "print/print_output.h"
+#include "print/print_spool.h"
 #include "print/qt/print_fonts_form.h"
 #include "print/qt/print_viewer_form.h"
 #include "print/qt/qt_print_canvas.h"
 #include "screens/calculator.h"
 #include "screens/qt/calculator_form.h"
 #include "screens/qt/sys_params_form.h"
+#include "screens/qt/table_browser_form.h"
 #include "services/cp1250.h"
 #include "services/file_system.h"
 #include "services/qt/qt_text.h"
 
 namespace kj {
-namespace {
 
-// A file the user chose in a dialog as a path of the station's file system:
-// relative to the working directory when it lies there, drive-rooted when
-// it lies under the drive root; "" when the station cannot reach it.
 std::string StationPath(Common& c, const QString& chosen) {
     auto* host = dynamic_cast<HostFileSystem*>(&c.fs);
     const QString file = QFileInfo(chosen).absoluteFilePath();
@@ -44,6 +42,8 @@ std::string StationPath(Common& c, const QString& chosen) {
         if (ch == '/') ch = '\\';
     return path;
 }
+
+namespace {
 
 QString SuggestedPdf(Common& c, const std::string& printPath) {
     QFileInfo report(QString::fromStdString(c.fs.HostPath(printPath)));
@@ -91,6 +91,10 @@ void InstallPrintForms(Common& c, QWidget* parent) {
     KalkulackaOf(c).show = [parent](TfKalk& k) {
         CalculatorForm form(k, parent);
         form.Run();
+    };
+    PrintSpoolOf(c).show = [parent](TfSpool& spool) {
+        TableBrowserForm form(spool, parent);
+        form.Ukaz();
     };
 }
 

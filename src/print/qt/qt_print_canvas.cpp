@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QImage>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -65,6 +66,12 @@ public:
         painter_.drawText(x, y + Metrics().ascent(), ToQt(text));
     }
     void NewPage() override { printer_.newPage(); }
+    bool DrawPicture(int left, int top, int right, int bottom, const std::string& hostFile) override {
+        const QImage picture(QString::fromStdString(hostFile));
+        if (picture.isNull()) return false;
+        painter_.drawImage(QRect(left, top, right - left, bottom - top), picture);
+        return true;
+    }
 
     bool End() { return painter_.end(); }
 

@@ -50,6 +50,17 @@ constexpr int kMinPanel = 20;
 Rect RectOf(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
 QRect QRectOf(const Rect& r) { return {r.left, r.top, r.width, r.height}; }
 
+// "Ctrl+G", "Shift+F4" ... for a composite key code, as a menu shows it.
+QString ShortcutText(int code) {
+    QString prefix;
+    if (code >= key::kAltOffset) prefix = QStringLiteral("Alt+");
+    else if (code >= key::kShiftOffset) prefix = QStringLiteral("Shift+");
+    else if (code >= key::kCtrlOffset) prefix = QStringLiteral("Ctrl+");
+    const int vk = key::RawKey(code);
+    if (vk >= key::kF1 && vk <= key::kF12) return prefix + "F" + QString::number(vk - key::kF1 + 1);
+    return prefix + QChar(vk);
+}
+
 QFont FontOf(const std::string& name, int size, FontStyle style) {
     QFont f(ToQt(SharedFontMap().Installed(name)));
     if (size > 0) f.setPointSize(size);
@@ -481,7 +492,12 @@ void RollingListForm::ShowPopup() {
     const QList<QAction*> actions = popupMenu1_->actions();
     const auto& items = list_.popupItems();
     for (int i = 0; i < kPopupItems && i < actions.size(); ++i) {
-        actions[i]->setText(ToQt(items[static_cast<std::size_t>(i)].caption));
+        // A caption "-" is a separator line.
+        const std::string& caption = items[static_cast<std::size_t>(i)].caption;
+        actions[i]->setSeparator(caption == "-");
+        QString text = caption == "-" ? QString() : ToQt(caption);
+        if (const int code = items[static_cast<std::size_t>(i)].shortcut) text += "\t" + ShortcutText(code);
+        actions[i]->setText(text);
         actions[i]->setVisible(items[static_cast<std::size_t>(i)].visible);
         actions[i]->setEnabled(items[static_cast<std::size_t>(i)].enabled);
     }

@@ -8,6 +8,11 @@
 #include <QPushButton>
 #include <QSocketNotifier>
 
+#include "logbook/qt/calendar_form.h"
+#include "logbook/qt/logbook_forms.h"
+#include "travel/qt/travel_order_forms.h"
+#include "logbook/trip_logbook.h"
+#include "logbook/working_calendar.h"
 #include "screens/qt/focus_return.h"
 #include "screens/qt/table_browser_form.h"
 #include "services/cp1250.h"
@@ -64,20 +69,32 @@ MainMenuForm::MainMenuForm(Common& c, QWidget* parent) : QWidget(parent), c_(c),
 
     connect(bKnihy_jizd_, &QPushButton::clicked, this, [this] { menu_.RunCarListLoop(ShowModal()); });
     connect(bTab_cilu_, &QPushButton::clicked, this, [this] { menu_.RunDestinations(ShowModal()); });
-    connect(bcestprik_, &QPushButton::clicked, this,
-            [this] { menu_.NotBuiltYet("Cestovní příkaz"_cz); });
-    connect(bTisky_, &QPushButton::clicked, this, [this] { menu_.NotBuiltYet("Tisky"); });
-    connect(bhelp_, &QPushButton::clicked, this, [this] { ButtonHelp(); });
+    connect(bcestprik_, &QPushButton::clicked, this, [this] { travel_->OpenFromMenu(); });
+    connect(bTisky_, &QPushButton::clicked, this, [this] { menu_.RunPrintSpool(); });
+    connect(bhelp_, &QPushButton::clicked, this, [this] { menu_.ButtonHelp(MenuButton::Help); });
     connect(bpruvodce_, &QPushButton::clicked, this, [this] {
         c_.ui.ShowGuide(ProgPath(c_, "\\NAVODY\\"), "KJ");
         bKnihy_jizd_->setFocus();
     });
+
+    // TfKalendar and the logbook are made once; the calendar's form is its
+    // view for the whole run.
+    calendar_ = std::make_unique<CalendarForm>(menu_.kalendar());
+    WireLogbook(menu_.kniha(), this);
+    // The travel order's windows live for the whole run; the logbook's
+    // Ctrl+C fills them from its marked trips.
+    travel_ = std::make_unique<TravelOrderForms>(c_);
+    menu_.kniha().cestovniPrikaz = [this](TfKJ_jizdy& kniha, const std::string& orderFile) {
+        travel_->OpenFromLogbook(orderFile, kniha.OznaceneJizdy());
+    };
 
     timer1_.setInterval(1000);
     connect(&timer1_, &QTimer::timeout, this, &MainMenuForm::Timer1Timer);
     timer1_.start();
     bKnihy_jizd_->setFocus();
 }
+
+MainMenuForm::~MainMenuForm() = default;
 
 ShowList MainMenuForm::ShowModal() {
     return [this](TfSoub& list) {
@@ -119,7 +136,12 @@ void MainMenuForm::Timer1Timer() {
     if (menu_.timerEnabled()) timer1_.start();
 }
 
-void MainMenuForm::ButtonHelp() { menu_.NotBuiltYet("Nápověda"_cz); }
+void MainMenuForm::ButtonHelp(QObject* button) {
+    if (button == bKnihy_jizd_) menu_.ButtonHelp(MenuButton::KnihyJizd);
+    else if (button == bcestprik_) menu_.ButtonHelp(MenuButton::Cestprik);
+    else if (button == bTab_cilu_) menu_.ButtonHelp(MenuButton::TabCilu);
+    else if (button == bTisky_) menu_.ButtonHelp(MenuButton::Tisky);
+}
 
 bool MainMenuForm::FormKeyDown(QObject* watched, QKeyEvent* e) {
     if (e->key() == Qt::Key_F1 && (e->modifiers() & Qt::ControlModifier)) {
@@ -140,7 +162,7 @@ bool MainMenuForm::FormKeyDown(QObject* watched, QKeyEvent* e) {
     if (e->key() == Qt::Key_F1 && e->modifiers() == Qt::NoModifier &&
         (button == bKnihy_jizd_ || button == bcestprik_ || button == bTab_cilu_ ||
          button == bTisky_)) {
-        ButtonHelp();
+        ButtonHelp(button);
         return true;
     }
     return false;
@@ -152,7 +174,7 @@ bool MainMenuForm::eventFilter(QObject* watched, QEvent* e) {
     if (e->type() == QEvent::MouseButtonPress &&
         static_cast<QMouseEvent*>(e)->button() == Qt::RightButton &&
         (watched == bKnihy_jizd_ || watched == bcestprik_ || watched == bTisky_)) {
-        ButtonHelp();
+        ButtonHelp(watched);
         return true;
     }
     return QWidget::eventFilter(watched, e);

@@ -17,10 +17,14 @@ class QSocketNotifier;
 
 namespace kj {
 
+class CalendarForm;
+class TravelOrderForms;
+
 class MainMenuForm final : public QWidget {
     Q_OBJECT
 public:
     explicit MainMenuForm(Common& c, QWidget* parent = nullptr);
+    ~MainMenuForm() override;
 
     MainMenu& menu() { return menu_; }
     // FormActivate, also callable by tests.
@@ -46,7 +50,7 @@ private:
     // Key preview: the form sees every key before the focused button.
     bool FormKeyDown(QObject* watched, QKeyEvent* e);
     // F1 or a right click on a button: its help topic.
-    void ButtonHelp();
+    void ButtonHelp(QObject* button);
     void ApplyColour();
     // Runs a list's form modally (the car list, the destinations and their
     // pick lists).
@@ -72,6 +76,9 @@ public:
 private:
     QPushButton* bhelp_ = nullptr;
     QPushButton* bpruvodce_ = nullptr;
+    // The calendar's form, a window of its own (not one of the menu's).
+    std::unique_ptr<CalendarForm> calendar_;
+    std::unique_ptr<TravelOrderForms> travel_;
     QTimer timer1_;
     bool closing_ = false;
     std::unique_ptr<EndSignals> endSignals_;
