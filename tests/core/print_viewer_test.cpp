@@ -189,9 +189,13 @@ TEST_F(ViewerTest, F10WithThreeMarkedLinesPrintsExactlyThoseThree) {
     Key(key::kInsert);  // 4
     Key(key::kInsert);  // 5
     ASSERT_EQ(v.markedCount(), 3);
+    v.TakeRequests();
     Key(key::kF10);
     EXPECT_EQ(canvas.Texts(), (std::vector<std::string>{"L2", "L4", "L5"}));
     EXPECT_EQ(finished, 1);
+    // F10 prints and nothing more: the viewer's menu is its own, not the
+    // list's pop-up menu that F10 opens in other lists.
+    EXPECT_FALSE(v.TakeRequests().popupMenu);
     EXPECT_EQ(s.ui.Texts("busy"), std::vector<std::string>{"Probíhá tisk"_cz});
     // Without marks: from the current line to the last.
     v.ZrusOznaceni();
