@@ -56,12 +56,14 @@ TEST(CharWindow, LayoutFromCells) {
     // screen): lengths, order, states, suffixes, the status text cut to
     // the window.
     const WindowLayout& l = w.layout();
+    for (const FieldLayout& f : l.fields) EXPECT_LE(f.label.left + f.label.width, f.edit.left);  // not over
     EXPECT_EQ(l.fields[0].maxLength, 20);
     EXPECT_EQ(l.fields[1].tabOrder, 1);
     EXPECT_TRUE(l.fields[2].hidden);
     EXPECT_FALSE(l.fields[2].hasSuffix);  // hidden fields get no suffix label
     EXPECT_TRUE(l.fields[3].readOnly);
-    EXPECT_TRUE(l.fields[3].hasSuffix);
+    ASSERT_TRUE(l.fields[3].hasSuffix);
+    EXPECT_GE(l.fields[3].suffix.left, l.fields[3].edit.left + l.fields[3].edit.width);
     EXPECT_EQ(l.statusText, std::string(40, 's'));
     EXPECT_TRUE(w.cancelled());
     EXPECT_EQ(w.wrap(), Wrap::Off);

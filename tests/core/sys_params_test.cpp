@@ -67,10 +67,16 @@ TEST_F(SysParamsTest, OpensWithTheValuesInEffect) {
     EXPECT_EQ(r.substr(22, 4), std::string("\x40\0\0\0", 4));  // LIMRAD 64
     EXPECT_EQ(r.substr(30, 4), "\x01" "N" "\x01" "1");
 
-    // Every field is editable (the form itself is looked at on screen).
+    // Every field is editable and above the status line (the texts are
+    // looked at on screen).
     EXPECT_EQ(w.windowName(), "fParSys");
     EXPECT_EQ(w.caption(), " Parametry systému "_cz);
-    for (int i = 1; i <= SysParams::kFieldCount; ++i) EXPECT_TRUE(w.Editable(i)) << i;
+    const WindowLayout& l = w.layout();
+    for (int i = 1; i <= SysParams::kFieldCount; ++i) {
+        const FieldLayout& f = l.fields[static_cast<std::size_t>(i - 1)];
+        EXPECT_TRUE(w.Editable(i)) << i;
+        EXPECT_LE(f.edit.top + f.edit.height, l.statusLine.top) << i;
+    }
 }
 
 TEST_F(SysParamsTest, AcceptingWritesOnlyTheChangedValues) {
