@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <iconv.h>
 #include <limits>
+#include <tuple>
 
 #include "services/collate.h"
 #include "services/protocol.h"
@@ -108,21 +109,14 @@ TEST(Collate, WeightTable) {
     }
     for (int c = 0; c <= 64; ++c) EXPECT_EQ(W(static_cast<unsigned char>(c)), c);
     const std::string cz = "AaÁáÂĂÄäBbCcČčDdĎďEeÉéĚěęëFfGgHh"_cz;
-    EXPECT_EQ(W('A'), 65);
-    EXPECT_EQ(W('H'), 65 + 30);
-    EXPECT_EQ(W(0xA0), 97);  // "CH"
-    EXPECT_EQ(W(0xA2), 99);  // "ch"
-    EXPECT_EQ(W('I'), 100);
-    EXPECT_EQ(W(static_cast<unsigned char>("ž"_cz[0])), 168);
+    // The rest in code order from "[" on; unlisted letters after "ž";
+    // 0xA0 and 0xA2 stand for "CH" and "ch".
+    const std::pair<int, int> weights[] = {
+        {'A', 65},  {'H', 95},  {0xA0, 97}, {0xA2, 99}, {'I', 100}, {static_cast<unsigned char>("ž"_cz[0]), 168},
+        {'[', 169}, {'`', 174}, {'{', 175}, {127, 179}, {0x80, 180}, {0xFF, 255}};
+    for (auto [code, weight] : weights) EXPECT_EQ(W(static_cast<unsigned char>(code)), weight) << code;
     for (std::size_t i = 0; i + 1 < cz.size(); ++i)
         EXPECT_EQ(W(static_cast<unsigned char>(cz[i])) + 1, W(static_cast<unsigned char>(cz[i + 1])));
-    // The rest in code order from "[" on; unlisted letters after "ž".
-    EXPECT_EQ(W('['), 169);
-    EXPECT_EQ(W('`'), 174);
-    EXPECT_EQ(W('{'), 175);
-    EXPECT_EQ(W(127), 179);
-    EXPECT_EQ(W(0x80), 180);
-    EXPECT_EQ(W(0xFF), 255);
     for (const char* s : {"ą", "ł", "â", "ă", "ŕ", "Ľ"})
         EXPECT_GT(W(static_cast<unsigned char>(Utf8ToCp1250(s)[0])), 168) << s;
 }
@@ -264,12 +258,11 @@ TEST(PictureFormat, LongPicturesAndOddValues) {
 }
 
 TEST(PictureFormat, MoneyAmounts) {
-    EXPECT_EQ(FormatMoneyPic("#####.##", 12345678), " 1234.57");
-    EXPECT_EQ(FormatMoneyPic("#.##", 1250), "0.13");       // exact tie
-    EXPECT_EQ(FormatMoneyPic("#####.##", 9), "        ");  // under 0.001
-    EXPECT_EQ(FormatMoneyPic("#####.##", 10), "    0.00");
-    EXPECT_EQ(FormatMoneyPic("###.##-", -49), "       ");
-    EXPECT_EQ(FormatMoneyPic("#.######", 12345), "1.234500");
+    // An exact tie rounds up; under 0.001 is blank.
+    for (auto [picture, amount, text] :
+         {std::tuple{"#####.##", 12345678, " 1234.57"}, {"#.##", 1250, "0.13"}, {"#####.##", 9, "        "},
+          {"#####.##", 10, "    0.00"}, {"###.##-", -49, "       "}, {"#.######", 12345, "1.234500"}})
+        EXPECT_EQ(FormatMoneyPic(picture, amount), text) << amount;
     EXPECT_EQ(FormatMoneyPic("@@@@@@@@@@@@@@@.@@@@-", std::numeric_limits<Money>::min()),
               "922337203685477.5808-");
 
@@ -282,10 +275,9 @@ TEST(PictureFormat, MoneyAmounts) {
 }
 
 TEST(PictureRealToStr, FixedPointRightAligned) {
-    EXPECT_EQ(RealToStr(8, 2, 3.14159), "    3.14");
-    EXPECT_EQ(RealToStr(0, 0, -2.5), "-3");
-    EXPECT_EQ(RealToStr(1, 1, 99.96), "100.0");
-    EXPECT_EQ(RealToStr(6, 3, -0.0004), "-0.000");
+    for (auto [width, decimals, value, text] : {std::tuple{8, 2, 3.14159, "    3.14"}, {0, 0, -2.5, "-3"},
+                                                {1, 1, 99.96, "100.0"}, {6, 3, -0.0004, "-0.000"}})
+        EXPECT_EQ(RealToStr(width, decimals, value), text) << value;
     EXPECT_EQ(RealToStr(60, 0, 7), std::string(39, ' ') + "7");
     EXPECT_EQ(RealToStr(0, 2, 1e40), std::string(40, '*'));  // does not fit 40 characters
 }
