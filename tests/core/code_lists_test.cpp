@@ -17,6 +17,14 @@ namespace {
 using namespace rectest;
 using key::Mod;
 
+// One editor session: the script queued, then the key that opens the editor.
+template <class List>
+void Edit(List& b, Script script, int vk, key::Mod mods = key::Mod::None) {
+    b.scripts.push_back(std::move(script));
+    b.KeyDown(vk, mods);
+}
+
+
 // A station of the code lists: data in <root>/DATA.
 struct Station : rectest::Station {
     explicit Station(const fs::path& root, const std::string& number = "03")
@@ -63,17 +71,17 @@ std::string ShortText(const std::string& t, std::size_t capacity) {
 }
 
 TEST(CodeLists, LayoutsFollowFromTheColumns) {
-    EXPECT_EQ(CheckCarLayout(), "");
-    EXPECT_EQ(CheckPurposeLayout(), "");
-    EXPECT_EQ(CheckPlaceLayout(), "");
-    EXPECT_EQ(CheckMealRateLayout(), "");
-    EXPECT_EQ(CheckTripLayout(), "");
-    EXPECT_EQ(RecordLength(DeclareColumns(auta::kColumns)), 231);
-    EXPECT_EQ(ColumnOffset(DeclareColumns(auta::kColumns), 9), 200);
-    EXPECT_EQ(ColumnOffset(DeclareColumns(auta::kColumns), 11), 222);
-    EXPECT_EQ(RecordLength(DeclareColumns(ucel::kColumns)), 41);
-    EXPECT_EQ(RecordLength(DeclareColumns(mista::kColumns)), 47);
-    EXPECT_EQ(RecordLength(DeclareColumns(strav::kColumns)), 12);
+    for (const std::string& error : {CheckCarLayout(), CheckPurposeLayout(), CheckPlaceLayout(),
+                                     CheckMealRateLayout(), CheckTripLayout()})
+        EXPECT_EQ(error, "");
+    // The stored lengths the other stations' files have.
+    EXPECT_EQ(std::vector<int>({RecordLength(DeclareColumns(auta::kColumns)),
+                                ColumnOffset(DeclareColumns(auta::kColumns), 9),
+                                ColumnOffset(DeclareColumns(auta::kColumns), 11),
+                                RecordLength(DeclareColumns(ucel::kColumns)),
+                                RecordLength(DeclareColumns(mista::kColumns)),
+                                RecordLength(DeclareColumns(strav::kColumns))}),
+              std::vector<int>({231, 200, 222, 41, 47, 12}));
     // A wrong declared length is caught by the start-up check.
     EXPECT_NE(RecordLengthMismatch("kjmista.dta", DeclareColumns(mista::kColumns), 48), "");
 }
@@ -101,12 +109,10 @@ TEST(CodeLists, CarRecordBytesRegistrationAndDuplicates) {
     EXPECT_EQ(rec.substr(222, 9), ShortText("SLUŽEBNÍ"_cz, 8));
 
     // Another car, then editing car 1 keeping its registration passes.
-    b.scripts.push_back(Fill({{1, "2b3 456"}}));
-    b.Key(key::kF4);
+    Edit(b, Fill({{1, "2b3 456"}}), key::kF4);
     ASSERT_EQ(b.count(), 2);
     b.JdiNa(1, 0);
-    b.scripts.push_back(Fill({{2, "Jana Nováková"_cz}}));
-    b.Key(key::kSpace);
+    Edit(b, Fill({{2, "Jana Nováková"_cz}}), key::kSpace);
     EXPECT_EQ(StripRight(codec::GetText(s.File("kj_auta.dta").data(), auta::kDrzitel)),
               "Jana Nováková"_cz);
     EXPECT_EQ(s.ui.Count("beep"), 0);
@@ -126,8 +132,7 @@ TEST(CodeLists, CarRecordBytesRegistrationAndDuplicates) {
     for (const auto& r : refused) {
         SCOPED_TRACE(r.typed);
         Refusal seen;
-        b.scripts.push_back(TypeFirst(r.typed, &seen));
-        b.Key(r.key);
+        Edit(b, TypeFirst(r.typed, &seen), r.key);
         EXPECT_EQ(s.ui.Last("beep"), r.message);
         EXPECT_FALSE(seen.accepted);
         EXPECT_EQ(seen.field, 1);
@@ -183,15 +188,13 @@ TEST(CodeLists, ShiftF4AfterADeletionKeepsTheCurrentRecord) {
     Scripted<TfKJlMista> b(s.c);
     ASSERT_EQ(b.Otevri(), 0);
     for (const char* place : {"Brno", "Olomouc", "Zlín"}) {
-        b.scripts.push_back(Fill({{1, Utf8ToCp1250(place)}, {2, "10"}}));
-        b.Key(key::kF4);
+        Edit(b, Fill({{1, Utf8ToCp1250(place)}, {2, "10"}}), key::kF4);
     }
     b.JdiNa(1, 0);
     s.ui.yesNo.push_back(true);
     b.Key(key::kF8);
     b.JdiNa(3, 0);
-    b.scripts.push_back(Fill({{2, "98"}}));
-    b.KeyDown(key::kF4, Mod::Shift);
+    Edit(b, Fill({{2, "98"}}), key::kF4, Mod::Shift);
     b.Zavri();
     const std::string f = s.File("kjmista.dta");
     ASSERT_EQ(f.size(), 2u * 47);
@@ -206,15 +209,13 @@ TEST(CodeLists, CarKindAndFuelChoices) {
     ASSERT_EQ(b.Otevri(), 0);
 
     // "sluzebni" passes as it stands, no choice.
-    b.scripts.push_back(Fill({{1, "A1"}, {11, "sluzebni"}}));
-    b.Key(key::kF4);
+    Edit(b, Fill({{1, "A1"}, {11, "sluzebni"}}), key::kF4);
     EXPECT_EQ(s.ui.Count("choose"), 0);
     EXPECT_EQ(codec::GetText(s.File("kj_auta.dta").data(), auta::kDruh), "sluzebni");
 
     // Another word opens the choice; its answer is stored.
     s.ui.choices.push_back(2);
-    b.scripts.push_back(Fill({{1, "A2"}, {11, "auto"}}));
-    b.Key(key::kF4);
+    Edit(b, Fill({{1, "A2"}, {11, "auto"}}), key::kF4);
     ASSERT_EQ(s.ui.Count("choose"), 1);
     EXPECT_EQ(s.ui.Last("choose"), "Soukr./Služ./Stroj"_cz);
     EXPECT_EQ(s.ui.shown.back().items,
@@ -222,8 +223,7 @@ TEST(CodeLists, CarKindAndFuelChoices) {
     EXPECT_EQ(codec::GetText(s.File("kj_auta.dta").data() + 231, auta::kDruh), "SLUŽEBNÍ"_cz);
 
     // Esc in the choice leaves the word.
-    b.scripts.push_back(Fill({{1, "A3"}, {11, "auto"}}));
-    b.Key(key::kF4);
+    Edit(b, Fill({{1, "A3"}, {11, "auto"}}), key::kF4);
     EXPECT_EQ(codec::GetText(s.File("kj_auta.dta").data() + 462, auta::kDruh), "auto    ");
 
     // Enter in the fuel field and in the kind field opens their choices.
@@ -249,10 +249,7 @@ TEST(CodeLists, DeletingACarProtocolsItKeepsItsLogbookAndTheCloseSortDropsIt) {
     TempStation s;
     Scripted<TfKJ_auta> b(s.c);
     ASSERT_EQ(b.Otevri(), 0);
-    for (const char* spz : {"9Z9 999", "1AB 234", "5C5 555"}) {
-        b.scripts.push_back(Fill({{1, spz}}));
-        b.Key(key::kF4);
-    }
+    for (const char* spz : {"9Z9 999", "1AB 234", "5C5 555"}) Edit(b, Fill({{1, spz}}), key::kF4);
     ASSERT_EQ(b.count(), 3);
     WriteHost(s.Data("1AB234.dta"), std::string(261, 'L'));
     const std::string protocolBefore = s.File("PROTOKOL.PRT");
@@ -288,8 +285,7 @@ TEST(CodeLists, ChoosingACarFillsTheCurrentCar) {
     TempStation s;
     Scripted<TfKJ_auta> b(s.c);
     ASSERT_EQ(b.Otevri(), 0);
-    b.scripts.push_back(Fill({{1, "3ab 1234"}, {11, "soukromé"_cz}}));
-    b.Key(key::kF4);
+    Edit(b, Fill({{1, "3ab 1234"}, {11, "soukromé"_cz}}), key::kF4);
     b.JdiNa(1, 0);
     b.Key(key::kReturn);
     EXPECT_EQ(b.key(), key::kReturn);
@@ -314,10 +310,8 @@ TEST(CodeLists, MealRatesSortedOnCloseAndTheCounterResetAfterAFailedSort) {
     Scripted<TfKJStrav> b(s.c);
     ASSERT_EQ(b.Otevri(), 0);
     EXPECT_EQ(b.caption(), " Hod.  Stravné "_cz);
-    b.scripts.push_back(Fill({{1, "12"}, {2, "100"}}));
-    b.Key(key::kF4);
-    b.scripts.push_back(Fill({{1, "5"}, {2, "66"}}));
-    b.Key(key::kF4);
+    Edit(b, Fill({{1, "12"}, {2, "100"}}), key::kF4);
+    Edit(b, Fill({{1, "5"}, {2, "66"}}), key::kF4);
     // 12 = 1.5 * 2^3, 100 = 1.5625 * 2^6, 5 = 1.25 * 2^2, 66 = 1.03125 * 2^6.
     const std::string before = Bytes({0x84, 0, 0, 0, 0, 0x40, 0x87, 0, 0, 0, 0, 0x48,
                                       0x83, 0, 0, 0, 0, 0x20, 0x87, 0, 0, 0, 0, 0x04});
@@ -349,10 +343,8 @@ TEST(CodeLists, NoSortWhileAnotherStationHasTheFile) {
     Station other(s.dir.path(), "07");
     Scripted<TfKJlMista> b(s.c);
     ASSERT_EQ(b.Otevri(), 0);
-    b.scripts.push_back(Fill({{1, "Zlín"_cz}, {2, "98"}}));
-    b.Key(key::kF4);
-    b.scripts.push_back(Fill({{1, "Brno"}, {2, "12.5"}}));
-    b.Key(key::kF4);
+    Edit(b, Fill({{1, "Zlín"_cz}, {2, "98"}}), key::kF4);
+    Edit(b, Fill({{1, "Brno"}, {2, "12.5"}}), key::kF4);
     ASSERT_TRUE(Zamkni(other.c, b.dataPath(), ""));
     const std::string before = s.File("kjmista.dta");
     b.Zavri();
@@ -381,8 +373,7 @@ TEST(CodeLists, PurposesSortedWithoutDiacriticsAndPickedByKey) {
     Scripted<TfKJUcel> b(s.c);
     ASSERT_EQ(b.Otevri(), 0);
     for (const std::string& u : {"Školení"_cz, "porada"_cz, "Čerpání PHM"_cz, "cesta k zákazníkovi"_cz}) {
-        b.scripts.push_back(Fill({{1, u}}));
-        b.Key(key::kF4);
+        Edit(b, Fill({{1, u}}), key::kF4);
     }
     b.Zavri();
     const std::string f = s.File("kjucel.dta");
@@ -416,10 +407,7 @@ TEST(CodeLists, MainMenuCarListLoop) {
     {
         Scripted<TfKJ_auta> b(s.c);
         ASSERT_EQ(b.Otevri(), 0);
-        for (const char* spz : {"8B8 888", "2A2 222"}) {
-            b.scripts.push_back(Fill({{1, spz}}));
-            b.Key(key::kF4);
-        }
+        for (const char* spz : {"8B8 888", "2A2 222"}) Edit(b, Fill({{1, spz}}), key::kF4);
         b.Zavri();
     }
     MainMenu menu(s.c);
@@ -462,10 +450,6 @@ TEST(CodeLists, MainMenuCarListLoop) {
 }
 
 // ---- destinations ----
-
-using namespace rectest;
-using key::Mod;
-
 
 std::string Place(const std::string& name, double km) {
     Sloupce cols = DeclareColumns(mista::kColumns);
@@ -528,13 +512,9 @@ TEST(Destinations, LayoutAndPickFromThePlaces) {
     ASSERT_EQ(b.count(), 1);
     const std::string rec = s.File("kjcile.dta");
     ASSERT_EQ(rec.size(), 95u);
-    EXPECT_EQ(rec[0], '\x28');
-    EXPECT_EQ(rec.substr(1, 8), "Olomouc ");
-    EXPECT_EQ(rec[41], '\x28');
-    EXPECT_EQ(rec.substr(42, 7), "servis ");
-    // 80 = 1.25 * 2^6.
-    EXPECT_EQ(rec.substr(82, 6), std::string("\x87\0\0\0\0\x20", 6));
-    EXPECT_EQ(rec.substr(88, 7), "\x06" "010326");
+    // Texts of 40 from offsets 0 and 41; 80 = 1.25 * 2^6; the date as typed.
+    EXPECT_EQ(rec.substr(0, 9) + rec.substr(41, 8) + rec.substr(82),
+              "\x28" "Olomouc " "\x28" "servis " + std::string("\x87\0\0\0\0\x20", 6) + "\x06" "010326");
     // The places list was closed with its sort: Brno, Olomouc stay.
     EXPECT_EQ(s.File("kjmista.dta"), Place("Brno", 12.5) + Place("Olomouc", 80));
     std::string key;

@@ -3,6 +3,8 @@
 
 #include "kj_test.h"
 
+#include <array>
+
 #include "screens/column.h"
 #include "screens/record_checksum.h"
 #include "screens/record_templates.h"
@@ -69,91 +71,76 @@ TEST(Column, MaskGivesTypeAndPicture) {
     EXPECT_EQ(ZapisPole(purpose).size(), 41u);
 }
 
+struct Edit {
+    std::string mask;
+    int width;
+    std::string typed, result;
+};
+
 TEST(Column, EditingRuleByType) {
-    auto upr = [](std::string_view mask, int width, std::string_view text,
-                  PenInput pen = PenInput::Off) { return UpravPole(Column(mask, width), text, pen); };
-    EXPECT_EQ(upr("X", 10, "  ab c  "), "ab c");
-    EXPECT_EQ(upr("Y", 5, "ab  "), "   ab");
-    EXPECT_EQ(upr("P", 4, "12"), "0012");
-    EXPECT_EQ(upr("L", 4, "12"), "1200");
-    EXPECT_EQ(upr("L", 4, " 1 2"), "1020");
-    EXPECT_EQ(upr(" ", 3, "abcdef"), "abc");
-    EXPECT_EQ(upr(" ", 3, "a"), "a  ");
-    EXPECT_EQ(upr("###.##R", 6, "1,5"), "  1.50");
-    EXPECT_EQ(upr("@@@@@W", 5, "12"), "00012");
-    EXPECT_EQ(upr("###W", 3, "abc"), "   ");  // unreadable: 0, shown blank
-    EXPECT_EQ(upr("######.##-R", 10, "-12,5"), "    12.50-");
-    EXPECT_EQ(upr("d", 8, "1.2.24"), "01.02.24");
-    EXPECT_EQ(upr("D", 8, "31.4.24"), "        ");
-    EXPECT_EQ(upr("T", 8, "7.5"), "07:05:00");
-    EXPECT_EQ(upr("T", 8, ""), "00:00:00");
-    EXPECT_EQ(upr("q", 10, "1.2.24"), "01.02.2024");
-    EXPECT_EQ(upr("Q", 10, "01022024"), "01.02.2024");
-    EXPECT_EQ(upr("q", 10, "1,2,1999"), "01.02.1999");
-    EXPECT_EQ(upr("q", 10, "29.2.2023"), std::string(10, ' '));
+    const Edit cases[] = {
+        {"X", 10, "  ab c  ", "ab c"}, {"Y", 5, "ab  ", "   ab"}, {"P", 4, "12", "0012"},
+        {"L", 4, "12", "1200"}, {"L", 4, " 1 2", "1020"}, {" ", 3, "abcdef", "abc"}, {" ", 3, "a", "a  "},
+        {"###.##R", 6, "1,5", "  1.50"}, {"@@@@@W", 5, "12", "00012"},
+        {"###W", 3, "abc", "   "},  // unreadable: 0, shown blank
+        {"######.##-R", 10, "-12,5", "    12.50-"}, {"d", 8, "1.2.24", "01.02.24"},
+        {"D", 8, "31.4.24", "        "}, {"T", 8, "7.5", "07:05:00"}, {"T", 8, "", "00:00:00"},
+        {"q", 10, "1.2.24", "01.02.2024"}, {"Q", 10, "01022024", "01.02.2024"},
+        {"q", 10, "1,2,1999", "01.02.1999"}, {"q", 10, "29.2.2023", std::string(10, ' ')},
+        {"K", 6, "+ěš"_cz, "+ěš"_cz},
+    };
+    for (const Edit& k : cases)
+        EXPECT_EQ(UpravPole(Column(k.mask, k.width), k.typed, PenInput::Off), k.result) << k.mask << k.typed;
     // The reading pen's characters become digits only when the pen was on.
-    EXPECT_EQ(upr("K", 6, "+ěš"_cz, PenInput::On), "123");
-    EXPECT_EQ(upr("K", 6, "+ěš"_cz), "+ěš"_cz);
+    EXPECT_EQ(UpravPole(Column("K", 6), "+ěš"_cz, PenInput::On), "123");
 }
 
 TEST(Column, TimeAndLongDateCompletion) {
-    EXPECT_EQ(CompleteTime("7"), "070000");
-    EXPECT_EQ(CompleteTime("1230"), "123000");
-    EXPECT_EQ(CompleteTime("73015"), "073015");
-    EXPECT_EQ(CompleteTime(" 7:3 "), "070300");     // trailing blank dropped
-    EXPECT_EQ(CompleteTime(" 7:3 :00"), "073000");  // inner blank counts as 0
-    EXPECT_EQ(CompleteTime("123:4:5:6"), "230405");
-    EXPECT_EQ(CompleteLongDate("O1.O2.2O24"), "01022024");
-    EXPECT_EQ(CompleteLongDate("1.2."), "01022000");
-    EXPECT_EQ(CompleteLongDate("010224"), "01022024");
-    EXPECT_EQ(CompleteLongDate("00000000"), std::string(8, ' '));
-    EXPECT_EQ(CompleteLongDate("ab"), std::string(8, ' '));
+    // A trailing blank is dropped, an inner one counts as 0.
+    const std::pair<const char*, const char*> times[] = {
+        {"7", "070000"}, {"1230", "123000"}, {"73015", "073015"}, {" 7:3 ", "070300"},
+        {" 7:3 :00", "073000"}, {"123:4:5:6", "230405"}};
+    for (auto [typed, time] : times) EXPECT_EQ(CompleteTime(typed), time) << typed;
+    const std::pair<const char*, const char*> dates[] = {
+        {"O1.O2.2O24", "01022024"}, {"1.2.", "01022000"}, {"010224", "01022024"},
+        {"00000000", "        "}, {"ab", "        "}};
+    for (auto [typed, date] : dates) EXPECT_EQ(CompleteLongDate(typed), date) << typed;
 }
 
 TEST(Column, StoredFormsAreByteExactAndReadBack) {
     // Text and code columns: a length byte equal to the width, then exactly
-    // width characters.
-    EXPECT_EQ(Stored("X", 10, "ab"), "\x0A" "ab        ");
-    EXPECT_EQ(Shown("X", 10, "\x0A" "ab        "), "ab        ");
-    EXPECT_EQ(Stored("Y", 5, "ab"), "\x05   ab");
-    EXPECT_EQ(Stored("P", 4, "12"), "\x04" "0012");
-    EXPECT_EQ(Stored("##Z", 3, "ab"), "\x03" "ab ");
+    // width characters. Dates: 9 year first, 10 as typed; times; long
+    // dates; numbers in their binary forms. Each stored form reads back.
+    const struct {
+        std::string mask;
+        int width;
+        std::string typed, stored, shown;
+    } cases[] = {
+        {"X", 10, "ab", "\x0A" "ab        ", "ab        "}, {"Y", 5, "ab", "\x05   ab", "   ab"},
+        {"P", 4, "12", "\x04" "0012", "0012"}, {"##Z", 3, "ab", "\x03" "ab ", "ab "},
+        {"D", 8, "010224", "\x06" "240201", "01.02.24"}, {"d", 8, "01.02.24", "\x06" "010224", "01.02.24"},
+        {"d", 8, "31.02.24", "\x06" + std::string(6, ' '), "        "},
+        {"T", 8, "7:30", "\x06" "073000", "07:30:00"}, {"Q", 10, "1.2.2024", "\x08" "20240201", "01.02.2024"},
+        {"q", 10, "01.02.2024", "\x08" "01022024", "01.02.2024"},
+        {"###.##R", 6, "1,5", Bytes({0x81, 0, 0, 0, 0, 0x40}), "  1.50"},
+        {"@@@@@W", 5, "00300", Bytes({0x2C, 0x01}), "00300"}, {"###B", 3, "200", Bytes({0xC8}), "200"},
+        {"#########I", 9, "-2", Bytes({0xFE, 0xFF, 0xFF, 0xFF}), "       -2"},
+        {"##.##D", 5, "1.5", Bytes({0, 0, 0, 0, 0, 0, 0xF8, 0x3F}), " 1.50"},
+        {"######C", 6, "2,6", Bytes({3, 0, 0, 0, 0, 0, 0, 0}), "     3"},
+    };
+    for (const auto& k : cases) {
+        EXPECT_EQ(Stored(k.mask, k.width, k.typed), k.stored) << k.mask << " " << k.typed;
+        EXPECT_EQ(Shown(k.mask, k.width, k.stored), k.shown) << k.mask << " " << k.typed;
+    }
     EXPECT_EQ(Stored("X", 0, "ab"), std::string(1, '\0'));
-    // A damaged length byte never reads past the field.
-    EXPECT_EQ(Shown("X", 2, "\x09" "abcdef"), "ab");
-
-    // Dates: 9 year first, 10 as typed; times; long dates.
-    EXPECT_EQ(Stored("D", 8, "010224"), "\x06" "240201");
-    EXPECT_EQ(Shown("D", 8, "\x06" "240201"), "01.02.24");
-    EXPECT_EQ(Stored("d", 8, "01.02.24"), "\x06" "010224");
-    EXPECT_EQ(Shown("d", 8, "\x06" "0102O4"), "01.02.04");
-    EXPECT_EQ(Stored("d", 8, "31.02.24"), "\x06" + std::string(6, ' '));
-    EXPECT_EQ(Shown("d", 8, std::string(7, '\0')), "        ");
-    EXPECT_EQ(Stored("T", 8, "7:30"), "\x06" "073000");
-    EXPECT_EQ(Shown("T", 8, "\x06" "073000"), "07:30:00");
-    EXPECT_EQ(Shown("T", 8, std::string(7, '\0')), "        ");
-    EXPECT_EQ(Stored("Q", 10, "1.2.2024"), "\x08" "20240201");
-    EXPECT_EQ(Shown("Q", 10, "\x08" "20240201"), "01.02.2024");
-    EXPECT_EQ(Stored("q", 10, "01.02.2024"), "\x08" "01022024");
-    EXPECT_EQ(Shown("q", 10, "\x08" "01022024"), "01.02.2024");
-    EXPECT_EQ(Shown("q", 10, "\x08        "), std::string(10, ' '));
-
-    // Numbers.
-    const std::string real = Bytes({0x81, 0, 0, 0, 0, 0x40});  // 1.5
-    EXPECT_EQ(Stored("###.##R", 6, "1,5"), real);
-    EXPECT_EQ(Shown("###.##R", 6, real), "  1.50");
     EXPECT_EQ(Stored("###.##R", 6, ""), std::string(6, '\0'));
-    EXPECT_EQ(Stored("@@@@@W", 5, "00300"), Bytes({0x2C, 0x01}));
-    EXPECT_EQ(Shown("@@@@@W", 5, Bytes({0x2C, 0x01})), "00300");
-    EXPECT_EQ(Shown("@@@@@W", 5, Bytes({0xFF, 0xFF})), "65535");  // unsigned
-    EXPECT_EQ(Stored("###B", 3, "200"), Bytes({0xC8}));
-    EXPECT_EQ(Shown("###B", 3, Bytes({0xC8})), "200");
-    EXPECT_EQ(Stored("#########I", 9, "-2"), Bytes({0xFE, 0xFF, 0xFF, 0xFF}));
-    EXPECT_EQ(Shown("#########I", 9, Bytes({0xFE, 0xFF, 0xFF, 0xFF})), "       -2");
-    EXPECT_EQ(Stored("##.##D", 5, "1.5"), Bytes({0, 0, 0, 0, 0, 0, 0xF8, 0x3F}));
-    EXPECT_EQ(Shown("##.##D", 5, Bytes({0, 0, 0, 0, 0, 0, 0xF8, 0x3F})), " 1.50");
-    EXPECT_EQ(Stored("######C", 6, "2,6"), Bytes({3, 0, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(Shown("######C", 6, Bytes({3, 0, 0, 0, 0, 0, 0, 0})), "     3");
+    // A damaged length byte never reads past the field; odd stored bytes.
+    const std::array<std::string, 4> odd[] = {{"X", "2", "\x09" "abcdef", "ab"},
+                                               {"d", "8", "\x06" "0102O4", "01.02.04"},
+                                               {"@@@@@W", "5", Bytes({0xFF, 0xFF}), "65535"},  // unsigned
+                                               {"q", "10", "\x08        ", std::string(10, ' ')}};
+    for (const auto& k : odd) EXPECT_EQ(Shown(k[0], std::stoi(k[1]), k[2]), k[3]) << k[0] << k[2];
+    for (const char* mask : {"d", "T"}) EXPECT_EQ(Shown(mask, 8, std::string(7, '\0')), "        ");
 }
 
 TEST(Column, RecordOfColumnsRoundTripsAndChecksItsLength) {
@@ -171,11 +158,8 @@ TEST(Column, RecordOfColumnsRoundTripsAndChecksItsLength) {
                       StoredSizeOfMask("######.##R", 6) + StoredSizeOfMask("###W", 3) +
                       StoredSizeOfMask("P", 4) == 27);
 
-    table[0].value = "1.2.24";
-    table[1].value = "Brno";
-    table[2].value = "12,5";
-    table[3].value = "7";
-    table[4].value = "42";
+    const char* typed[] = {"1.2.24", "Brno", "12,5", "7", "42"};
+    for (int i = 0; i < 5; ++i) table[i].value = typed[i];
     std::string record(27, '\x55');
     SlozVetu(table, record.data());
     const std::string expected = std::string("\x06" "010224") + "\x06" "Brno  " +
@@ -184,11 +168,9 @@ TEST(Column, RecordOfColumnsRoundTripsAndChecksItsLength) {
 
     for (SloupecPopis& s : table) s.value.clear();
     RozlozVetu(table, record.data());
-    EXPECT_EQ(table[0].value, "01.02.24");
-    EXPECT_EQ(table[1].value, "Brno  ");
-    EXPECT_EQ(table[2].value, "    12.50");
-    EXPECT_EQ(table[3].value, "  7");
-    EXPECT_EQ(table[4].value, "0042");
+    EXPECT_EQ(table[0].value + "|" + table[1].value + "|" + table[2].value + "|" + table[3].value + "|" +
+                  table[4].value,
+              "01.02.24|Brno  |    12.50|  7|0042");
     // Stored again unchanged.
     std::string again(27, '\0');
     SlozVetu(table, again.data());

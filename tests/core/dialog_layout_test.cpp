@@ -161,9 +161,8 @@ TEST(FieldsResults, TextsGoToDialogResultsAndOldOnesAreCleared) {
     EXPECT_EQ(s.results[1] + "|" + s.results[2] + "|" + s.results[3], "a||c");
     EXPECT_TRUE(s.accepted);
 
-    EXPECT_EQ(CalculatorText(1234.5), "1234.50");
-    EXPECT_EQ(CalculatorText(-3), "-3.00");
-    EXPECT_EQ(CalculatorText(0.005), "0.01");
+    EXPECT_EQ(CalculatorText(1234.5) + " " + CalculatorText(-3) + " " + CalculatorText(0.005),
+              "1234.50 -3.00 0.01");
     EXPECT_EQ(ChosenFileText("C:\\Moje dokumenty\\a b.txt"), "C:\\Mojedokumenty\\ab.txt");
     EXPECT_EQ(TooManyMessage(" Období "_cz), " Období  - příliš mnoho parametrů"_cz);
 }
@@ -275,10 +274,8 @@ TEST(ChoiceWalk, StartsOnTheRememberedEnabledItemAndSkipsDisabled) {
     // From the disabled last item, or beyond the items, round to the first.
     const std::pair<int, int> first[] = {{0, 1}, {1, 1}, {2, 3}, {4, 1}, {9, 1}};
     for (auto [remembered, start] : first) EXPECT_EQ(FirstChoice(items, remembered), start);
-    EXPECT_EQ(NextChoice(ch, 1), 3);
-    EXPECT_EQ(NextChoice(ch, 3), 1);
-    EXPECT_EQ(PreviousChoice(ch, 1), 3);
-    EXPECT_EQ(PreviousChoice(ch, 3), 1);
+    EXPECT_EQ(std::vector<int>({NextChoice(ch, 1), NextChoice(ch, 3), PreviousChoice(ch, 1), PreviousChoice(ch, 3)}),
+              std::vector<int>({3, 1, 3, 1}));
     EXPECT_EQ(FirstChoice({"-x", "-y"}, 1), 0);
     EXPECT_EQ(NextChoice(LayoutChoice(m, 1, 1, {"-x", "-y"}, ""), 0), 0);
     EXPECT_EQ(FirstChoice({}, 1), 0);
@@ -339,9 +336,7 @@ TEST(Guide, NamesAndStoredGeometry) {
     StoreGuideGeometry(s.c, {12, 34, 640, 480});
     EXPECT_EQ(ReadHost(s.Work("par/okna2.par")),
               " HintLeft : 0012\r\n HintTop : 0034\r\n HintWidth : 0640\r\n HintHeight : 0480\r\n");
-    const GuideGeometry g = ReadGuideGeometry(s.c);
-    EXPECT_EQ(g.left, 12);
-    EXPECT_EQ(g.height, 480);
+    EXPECT_EQ(std::pair(ReadGuideGeometry(s.c).left, ReadGuideGeometry(s.c).height), std::pair(12, 480));
 }
 
 TEST(Guide, LoadDropsAmpersandLinesAndSaveAddsTheFullName) {
@@ -361,10 +356,8 @@ TEST(Guide, LoadDropsAmpersandLinesAndSaveAddsTheFullName) {
     // A rooted directory gets the drive of the current directory.
     EXPECT_EQ(SaveGuide(s.c, "\\N\\x.nav", {}), 0);
     EXPECT_EQ(ReadHost(s.root / "N" / "x.nav"), "&C:\\N\\x.nav\r\n");
-}
 
-TEST(Guide, MissingOrTinyFileGivesAnEmptyTextAndTheDirectory) {
-    TempStation s;
+    // A missing or tiny file gives an empty text, and the directory is made.
     EXPECT_TRUE(LoadGuide(s.c, "\\KJ\\NAVODY\\", "Nový? průvodce"_cz).lines.empty());
     EXPECT_TRUE(fs::is_directory(s.root / "KJ" / "NAVODY"));
     WriteHost(s.root / "KJ" / "NAVODY" / "Maly.nav", "ab");

@@ -1,5 +1,7 @@
 #include "kj_test.h"
 
+#include <tuple>
+
 #include "screens/field_walker.h"
 #include "screens/pen_code.h"
 
@@ -18,6 +20,12 @@ public:
     using FieldWalker::GoToField;
 
     void Clear() { calls.clear(); }
+    // The window opened on these fields.
+    void Start(std::vector<WalkField> fields) {
+        SetFields(std::move(fields));
+        ResetWalk();
+        FormShow();
+    }
 
 protected:
     void OpustPole(int f, std::string& text) override {
@@ -45,20 +53,16 @@ protected:
 
 WalkField F(int state, FieldType type = FieldType::Text, int width = 4, std::string text = "") {
     WalkField f;
-    f.state = state;
-    f.type = type;
-    f.width = width;
-    f.text = std::move(text);
+    f.state = state, f.type = type, f.width = width, f.text = std::move(text);
     return f;
 }
 
 TEST(KeyCodes, CompositeCodePrecedence) {
-    EXPECT_EQ(Composite(kF5, Mod::None), 116);
-    EXPECT_EQ(Composite(kF5, Mod::Ctrl), 1116);
-    EXPECT_EQ(Composite(kF5, Mod::Ctrl | Mod::Shift), 2116);
-    EXPECT_EQ(Composite(kF5, Mod::Ctrl | Mod::Shift | Mod::Alt), 3116);
-    EXPECT_EQ(Composite(kShift, Mod::Shift), 16);  // a modifier alone is not offset
-    EXPECT_EQ(Composite(kB, Mod::Ctrl), 1066);
+    // A modifier alone is not offset.
+    const std::tuple<int, Mod, int> cases[] = {
+        {kF5, Mod::None, 116}, {kF5, Mod::Ctrl, 1116}, {kF5, Mod::Ctrl | Mod::Shift, 2116},
+        {kF5, Mod::Ctrl | Mod::Shift | Mod::Alt, 3116}, {kShift, Mod::Shift, 16}, {kB, Mod::Ctrl, 1066}};
+    for (auto [vk, mods, code] : cases) EXPECT_EQ(Composite(vk, mods), code) << vk;
 }
 
 TEST(FieldWalker, DownAndUpSkipHiddenAndReadOnlyFieldsAndWrap) {
@@ -100,9 +104,7 @@ TEST(FieldWalker, DownAndUpSkipHiddenAndReadOnlyFieldsAndWrap) {
 
 TEST(FieldWalker, WindowWithoutEditableFieldsStillTakesF2AndEsc) {
     Walker w;
-    w.SetFields({F(0), F(-1)});
-    w.ResetWalk();
-    w.FormShow();
+    w.Start({F(0), F(-1)});
     EXPECT_EQ(w.Current(), 0);
     EXPECT_EQ(w.TakeRequests().focus, 0);
     for (auto [key, calls] : {std::pair{kF2, "PrijmiF2 Prijmi"}, {kEscape, "PriZruseniOpravy"}}) {
@@ -120,9 +122,7 @@ TEST(FieldWalker, WindowWithoutEditableFieldsStillTakesF2AndEsc) {
 
 TEST(FieldWalker, EnterNormalisesBeforeItsHookAndSwapsWithTab) {
     Walker w;
-    w.SetFields({F(1, FieldType::CodeRight, 4, "12"), F(1, FieldType::Date, 8, "1.2.24")});
-    w.ResetWalk();
-    w.FormShow();
+    w.Start({F(1, FieldType::CodeRight, 4, "12"), F(1, FieldType::Date, 8, "1.2.24")});
     w.KeyDown(kReturn);
     EXPECT_EQ(w.calls, (std::vector<std::string>{"PoEnteruPole 1 0012", "OpustPole 1", "PoPoli 1"}));
     EXPECT_EQ(w.Text(1), "0012");
@@ -197,9 +197,7 @@ TEST(FieldWalker, FunctionKeysRepeatValueAndCalculator) {
 
 TEST(FieldWalker, PenInput) {
     Walker w;
-    w.SetFields({F(1, FieldType::PenText, 6), F(1, FieldType::Text, 6)});
-    w.ResetWalk();
-    w.FormShow();
+    w.Start({F(1, FieldType::PenText, 6), F(1, FieldType::Text, 6)});
 
     // Ctrl+B, the pen types, Enter: the text becomes digits and the pen is off.
     EXPECT_EQ(w.KeyDown(Ctrl(kB)), KeyResult::Consumed);
@@ -238,9 +236,7 @@ TEST(FieldWalker, PenInput) {
 
 TEST(FieldWalker, HookThatKeepsTheCursorStopsTheKey) {
     Walker w;
-    w.SetFields({F(1, FieldType::Date, 8, "31.4.24"), F(1), F(1)});
-    w.ResetWalk();
-    w.FormShow();
+    w.Start({F(1, FieldType::Date, 8, "31.4.24"), F(1), F(1)});
     // An invalid date keeps the cursor in field 1: neither Down nor F2 go on.
     w.onOpustPole = [&](int f, std::string& text) {
         if (f == 1 && text == "        ") w.GoToField(1);
@@ -264,9 +260,7 @@ TEST(FieldWalker, HookThatKeepsTheCursorStopsTheKey) {
 
 TEST(FieldWalker, MouseAndFocusHandlers) {
     Walker w;
-    w.SetFields({F(1, FieldType::TextRight, 5, "ab"), F(1), F(1, FieldType::Text, 5, " x  ")});
-    w.ResetWalk();
-    w.FormShow();
+    w.Start({F(1, FieldType::TextRight, 5, "ab"), F(1), F(1, FieldType::Text, 5, " x  ")});
 
     // A click on field 3 (no key): field 1 is left as by Tab, field 3 current.
     w.FieldLeft(1, 3);

@@ -249,9 +249,8 @@ TEST_F(LockRegister, UserNamesFromJmenaTab) {
     // A missing table is created with 100 blank names.
     fs::remove(dir.path() / "prog" / "JMENA.tab");
     EXPECT_EQ(UserName(s1.c, "02  "), std::string(24, ' '));
-    std::string blankRecord = std::string(1, '\x18') + std::string(24, ' ');
     std::string all;
-    for (int i = 0; i < 100; ++i) all += blankRecord;
+    for (int i = 0; i < 100; ++i) all += '\x18' + std::string(24, ' ');
     EXPECT_EQ(ReadHost(dir.path() / "prog" / "JMENA.tab"), all);
 }
 

@@ -27,10 +27,7 @@ struct Station {
     }
     static TcpLockServerLink::Options Fast() {
         TcpLockServerLink::Options o;
-        o.connectWaitMs = 2000;
-        o.replyWaitMs = 2000;
-        o.replyQuietMs = 40;
-        o.noteMs = 0;
+        o.connectWaitMs = 2000, o.replyWaitMs = 2000, o.replyQuietMs = 40, o.noteMs = 0;
         return o;
     }
     TestDir dir;

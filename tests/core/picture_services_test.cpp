@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <tuple>
 
 #include "services/jpeg_codec.h"
 #include "services/picture_services.h"
@@ -26,6 +27,9 @@ public:
     int width = 640, scroll = 37, top = 200;
     bool captureWorks = true;
     std::vector<std::string> calls;
+
+    FakeWindow() = default;
+    FakeWindow(int height, int rows) : height(height), clientHeight(rows), contentHeight(rows) {}
 
     int Height() const override { return height; }
     void SetHeight(int pixels) override {
@@ -60,10 +64,7 @@ public:
 
 TEST(ScreenShot, WindowWithinOnePageIsOneCapture) {
     Station s;
-    FakeWindow w;
-    w.height = 900;  // higher than the work area (768) less 20
-    w.clientHeight = 800;
-    w.contentHeight = 800;
+    FakeWindow w(900, 800);  // higher than the work area (768) less 20
 
     ASSERT_TRUE(ScreenShot(s.c, w, "shot.jpg", 0));
     EXPECT_EQ(w.calls, (std::vector<std::string>{"top", "height 748", "scroll 0"}));
@@ -80,18 +81,14 @@ TEST(ScreenShot, WindowWithinOnePageIsOneCapture) {
 
     RgbImage shot;
     ASSERT_EQ(DecodeJpeg(ReadHost(s.work / "shot.jpg"), &shot), "");
-    EXPECT_EQ(shot.width, 640);
-    EXPECT_EQ(shot.height, 648);
+    EXPECT_EQ(std::pair(shot.width, shot.height), std::pair(640, 648));
     EXPECT_NEAR(shot.Pixel(10, 50)[0], BandGrey(50), 3);
     EXPECT_NEAR(shot.Pixel(10, 550)[0], BandGrey(550), 3);
     EXPECT_EQ(s.ui.Texts("beep"), (std::vector<std::string>{"Snímek je hotov"_cz}));
     EXPECT_FALSE(fs::exists(s.work / "b.bmp"));
 
     // Mode 1 makes a low window 600 high; a lower one stays as it is in mode 0.
-    FakeWindow low;
-    low.height = 400;
-    low.clientHeight = 380;
-    low.contentHeight = 380;
+    FakeWindow low(400, 380);
     ASSERT_TRUE(ScreenShot(s.c, low, "low.jpg", 1));
     EXPECT_EQ(low.calls, (std::vector<std::string>{"top", "height 600", "scroll 0"}));
     FakeWindow low0 = FakeWindow();
@@ -118,8 +115,7 @@ TEST(ScreenShot, TallWindowIsTwoCapturesComposed) {
 
     RgbImage shot;
     ASSERT_EQ(DecodeJpeg(ReadHost(s.work / "tall.jpg"), &shot), "");
-    EXPECT_EQ(shot.width, 800);
-    EXPECT_EQ(shot.height, 1150);
+    EXPECT_EQ(std::pair(shot.width, shot.height), std::pair(800, 1150));
     // Content row y lies at picture row y; below the content the picture is white.
     for (int y : {50, 350, 550, 650, 950})
         EXPECT_NEAR(shot.Pixel(400, y)[1], BandGrey(y), 3) << "row " << y;
@@ -198,23 +194,26 @@ TEST(PrintBitmap, StretchCopiesSourcePixels) {
 }
 
 TEST(PrintBitmap, PictureRectKeepsProportionsInsideMargins) {
-    // A4 at 300 dpi, 10 mm margins: 118 pixels, room 2244 x 3272.
-    PixelRect r = PicturePrintRect(2480, 3508, 300, 300, 10, 10, 800, 600);
-    EXPECT_EQ(r.left, 118);
-    EXPECT_EQ(r.top, 118);
-    EXPECT_EQ(r.width, 2244);
-    EXPECT_EQ(r.height, 1683);
-    // A tall picture is limited by the height.
-    r = PicturePrintRect(2480, 3508, 300, 300, 0, 0, 100, 1000);
-    EXPECT_EQ(r.height, 3508);
-    EXPECT_EQ(r.width, 351);  // 350.8 rounded
-    // Non-square device pixels: the picture keeps its shape on paper.
-    r = PicturePrintRect(1000, 1000, 100, 200, 0, 0, 100, 100);
-    EXPECT_EQ(r.width, 500);
-    EXPECT_EQ(r.height, 1000);
+    // Page and dpi in x and y, margins in mm, picture size; where it lands.
+    const struct {
+        int page[4], margins[2], picture[2];
+        PixelRect at;
+    } cases[] = {
+        // A4 at 300 dpi, 10 mm margins: 118 pixels, room 2244 x 3272.
+        {{2480, 3508, 300, 300}, {10, 10}, {800, 600}, {118, 118, 2244, 1683}},
+        // A tall picture is limited by the height (350.8 rounded).
+        {{2480, 3508, 300, 300}, {0, 0}, {100, 1000}, {0, 0, 351, 3508}},
+        // Non-square device pixels: the picture keeps its shape on paper.
+        {{1000, 1000, 100, 200}, {0, 0}, {100, 100}, {0, 0, 500, 1000}},
+    };
+    for (const auto& k : cases) {
+        const PixelRect r = PicturePrintRect(k.page[0], k.page[1], k.page[2], k.page[3], k.margins[0],
+                                             k.margins[1], k.picture[0], k.picture[1]);
+        EXPECT_EQ(std::tuple(r.left, r.top, r.width, r.height),
+                  std::tuple(k.at.left, k.at.top, k.at.width, k.at.height)) << k.picture[0];
+    }
     // No room: nothing to draw.
-    r = PicturePrintRect(100, 100, 300, 300, 50, 50, 10, 10);
-    EXPECT_EQ(r.width, 0);
+    EXPECT_EQ(PicturePrintRect(100, 100, 300, 300, 50, 50, 10, 10).width, 0);
 }
 
 // ---- JPEG and BMP codecs ----
@@ -243,16 +242,12 @@ TEST(JpegCodec, RoundTripKeepsSizeAndColours) {
     const RgbImage img = Gradient(64, 48);
     const std::string data = Encoded(img);
     ASSERT_GT(data.size(), 4u);
-    EXPECT_EQ(static_cast<unsigned char>(data[0]), 0xFF);
-    EXPECT_EQ(static_cast<unsigned char>(data[1]), 0xD8);
-    EXPECT_EQ(static_cast<unsigned char>(data[data.size() - 2]), 0xFF);
-    EXPECT_EQ(static_cast<unsigned char>(data[data.size() - 1]), 0xD9);
+    EXPECT_EQ(data.substr(0, 2) + data.substr(data.size() - 2), "\xFF\xD8\xFF\xD9");
 
     RgbImage back;
     ASSERT_EQ(DecodeJpeg(data, &back), "");
-    ASSERT_EQ(back.width, 64);
-    ASSERT_EQ(back.height, 48);
     ASSERT_EQ(back.rgb.size(), 64u * 48u * 3u);
+    ASSERT_EQ(std::pair(back.width, back.height), std::pair(64, 48));
     long total = 0;
     int worst = 0;
     for (std::size_t i = 0; i < img.rgb.size(); ++i) {
@@ -267,8 +262,7 @@ TEST(JpegCodec, RoundTripKeepsSizeAndColours) {
     EXPECT_LT(Encoded(img, 20).size(), data.size());
     // Odd sizes survive the chroma subsampling.
     ASSERT_EQ(DecodeJpeg(Encoded(Gradient(7, 3)), &back), "");
-    EXPECT_EQ(back.width, 7);
-    EXPECT_EQ(back.height, 3);
+    EXPECT_EQ(std::pair(back.width, back.height), std::pair(7, 3));
 }
 
 TEST(JpegCodec, DamagedDataGivesAnErrorNotACrash) {
@@ -322,26 +316,21 @@ TEST(Bitmap, HeaderRowsAndPaddingOnDisk) {
     ASSERT_EQ(bmp.size(), 54u + 2u * 12u);
     const auto* p = reinterpret_cast<const unsigned char*>(bmp.data());
     EXPECT_EQ(bmp.substr(0, 2), "BM");
-    EXPECT_EQ(codec::GetU32(p + 2), 78u);
-    EXPECT_EQ(codec::GetU32(p + 6), 0u);
-    EXPECT_EQ(codec::GetU32(p + 10), 54u);
-    EXPECT_EQ(codec::GetU32(p + 14), 40u);
-    EXPECT_EQ(codec::GetI32(p + 18), 3);
-    EXPECT_EQ(codec::GetI32(p + 22), 2);  // positive: bottom-up
+    // Offset and value of the 32-bit fields: size, reserved, data offset,
+    // header size, width, height (positive: bottom-up), compression, data
+    // size, 3780 pixels a metre both ways; then planes 1 and 24 bits.
+    const std::pair<int, std::uint32_t> fields[] = {{2, 78},  {6, 0},  {10, 54}, {14, 40}, {18, 3},
+                                                    {22, 2},  {30, 0}, {34, 24}, {38, 3780}, {42, 3780}};
+    for (auto [at, value] : fields) EXPECT_EQ(codec::GetU32(p + at), value) << "offset " << at;
     EXPECT_EQ(codec::GetU16(p + 26), 1);
     EXPECT_EQ(codec::GetU16(p + 28), 24);
-    EXPECT_EQ(codec::GetU32(p + 30), 0u);
-    EXPECT_EQ(codec::GetU32(p + 34), 24u);
-    EXPECT_EQ(codec::GetU32(p + 38), 3780u);
-    EXPECT_EQ(codec::GetU32(p + 42), 3780u);
     // First stored row is the bottom one, blue-green-red, then 3 zeros.
     EXPECT_EQ(bmp.substr(54, 12), std::string("\x03\x02\x01\x1e\x14\x0a\x78\x6e\x64\0\0\0", 12));
     EXPECT_EQ(bmp.substr(66, 12), std::string("\0\0\xff\0\xff\0\xff\0\0\0\0\0", 12));
 
     RgbImage back;
     ASSERT_EQ(DecodeBmp(bmp, &back), "");
-    EXPECT_EQ(back.width, 3);
-    EXPECT_EQ(back.height, 2);
+    EXPECT_EQ(std::pair(back.width, back.height), std::pair(3, 2));
     EXPECT_EQ(back.rgb, img.rgb);
 
     // Damaged or foreign bitmaps are refused.

@@ -11,13 +11,8 @@ namespace {
 // 5 March 2024, 9:07:03 local time.
 std::time_t FixedClock() {
     std::tm tm{};
-    tm.tm_year = 2024 - 1900;
-    tm.tm_mon = 2;
-    tm.tm_mday = 5;
-    tm.tm_hour = 9;
-    tm.tm_min = 7;
-    tm.tm_sec = 3;
-    tm.tm_isdst = -1;
+    tm.tm_year = 2024 - 1900, tm.tm_mon = 2, tm.tm_mday = 5;
+    tm.tm_hour = 9, tm.tm_min = 7, tm.tm_sec = 3, tm.tm_isdst = -1;
     return std::mktime(&tm);
 }
 

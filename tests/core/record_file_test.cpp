@@ -143,45 +143,11 @@ TEST(RecordFile, EveryModeOnDisk) {
     EXPECT_TRUE(s.ui.shown.empty());
 }
 
-TEST(RecordFile, OpenFailuresAreShownAndReleaseTheLock) {
-    TempStation s;
-    WriteHost(s.work / "data.adr", "C:\\data\\");
-    fs::create_directories(s.root / "data");
-    const fs::path fot = s.root / "data" / "FOT.tab";
-    RecFile f;
-
-    // An open file holds its write lock in the register of its directory.
-    ASSERT_EQ(OpenRecFile(s.c, f, "kj_auta.dta", "", 4), 0);
-    EXPECT_NE(ReadHost(fot).find("KJ_AUTA.DTA"), std::string::npos);
-    CloseRecFile(s.c, f);
-    EXPECT_EQ(ReadHost(fot).find("KJ_AUTA.DTA"), std::string::npos);
-
-    // Access denied: the message right-aligns the code in 3 characters; the
-    // handle stays unopened and the lock does not outlive the attempt.
-    s.fs.Plan("C:\\data\\kj_auta.dta").openCode = io::kAccessDenied;
-    EXPECT_EQ(OpenRecFile(s.c, f, "kj_auta.dta", "U", 4), io::kAccessDenied);
-    EXPECT_FALSE(f.isOpen());
-    EXPECT_EQ(s.ui.Last("beep"), "Chyba   5 při otevírání C:\\data\\kj_auta.dta"_cz);
-    EXPECT_EQ(ReadHost(fot).find("KJ_AUTA.DTA"), std::string::npos);
-    EXPECT_EQ(CloseRecFile(s.c, f), io::kFileNotOpen);
-    EXPECT_EQ(ReadRec(f, nullptr), io::kFileNotOpen);
-
-    // A record length of 0 is refused instead of dividing by it.
-    EXPECT_EQ(OpenRecFile(s.c, f, "kj.dta", "I", 0), io::kInvalidParameter);
-    EXPECT_EQ(s.ui.Last("beep"), "Chyba  87 při otevírání C:\\data\\kj.dta"_cz);
-
-    // Only the two successful opens and their closes reached the protocol.
-    auto events = ProtocolEvents(s.root / "data" / "PROTOKOL.PRT");
-    ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[0].substr(0, 5), "Open ");
-    EXPECT_EQ(events[1].substr(0, 6), "Close ");
-}
-
 // A failed open gives back only the lock it took: Zamkni may have taken
 // nothing (a missing directory, an entry that did not reach the register),
 // and releasing anyway repeats the message or frees another entry of the
 // same station for the same file.
-TEST(RecordFile, FailedOpenReleasesOnlyTheLockItTook) {
+TEST(RecordFile, OpenFailuresAreShownAndReleaseOnlyTheLockTheyTook) {
     TempStation s;
     WriteHost(s.work / "data.adr", "C:\\data\\");
     fs::create_directories(s.root / "data");
@@ -192,9 +158,37 @@ TEST(RecordFile, FailedOpenReleasesOnlyTheLockItTook) {
         for (std::size_t at = 0; (at = t.find("KJ_AUTA.DTA", at)) != std::string::npos; ++at) ++n;
         return n;
     };
+    RecFile f;
+
+    // An open file holds its write lock in the register of its directory.
+    ASSERT_EQ(OpenRecFile(s.c, f, "kj_auta.dta", "", 4), 0);
+    EXPECT_EQ(entries(), 1);
+    CloseRecFile(s.c, f);
+    EXPECT_EQ(entries(), 0);
+
+    // Access denied: the message right-aligns the code in 3 characters; the
+    // handle stays unopened and the lock does not outlive the attempt.
+    s.fs.Plan("C:\\data\\kj_auta.dta").openCode = io::kAccessDenied;
+    EXPECT_EQ(OpenRecFile(s.c, f, "kj_auta.dta", "U", 4), io::kAccessDenied);
+    EXPECT_FALSE(f.isOpen());
+    EXPECT_EQ(s.ui.Last("beep"), "Chyba   5 při otevírání C:\\data\\kj_auta.dta"_cz);
+    ASSERT_EQ(entries(), 0);  // else the next opens would wait for it for ever
+    s.fs.Plan("C:\\data\\kj_auta.dta").openCode = 0;
+    EXPECT_EQ(CloseRecFile(s.c, f), io::kFileNotOpen);
+    EXPECT_EQ(ReadRec(f, nullptr), io::kFileNotOpen);
+
+    // A record length of 0 is refused instead of dividing by it.
+    EXPECT_EQ(OpenRecFile(s.c, f, "kj.dta", "I", 0), io::kInvalidParameter);
+    EXPECT_EQ(s.ui.Last("beep"), "Chyba  87 při otevírání C:\\data\\kj.dta"_cz);
+
+    // Only the successful open and its close reached the protocol.
+    auto events = ProtocolEvents(s.root / "data" / "PROTOKOL.PRT");
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].substr(0, 5), "Open ");
+    EXPECT_EQ(events[1].substr(0, 6), "Close ");
 
     // The directory is missing: said once by the lock, once by the open.
-    RecFile f;
+    s.ui.shown.clear();
     EXPECT_EQ(OpenRecFile(s.c, f, "=C:\\chybi\\kj_auta.dta", "I", 4), io::kPathNotFound);
     EXPECT_EQ(s.ui.Texts("beep"),
               (std::vector<std::string>{"ERR 3 - neexistuje složka C:\\CHYBI\\"_cz,

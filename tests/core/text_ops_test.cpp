@@ -3,10 +3,12 @@
 #include "kj_test.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <iconv.h>
 #include <limits>
+#include <tuple>
 
 #include "services/collate.h"
 #include "services/protocol.h"
@@ -35,14 +37,12 @@ TEST(TextOpsFill, RepeatStripAndPad) {
     EXPECT_EQ(StripLeft("  a b  "), "a b  ");
     EXPECT_EQ(RemoveSpaces(" 1 2 3 "), "123");
 
-    EXPECT_EQ(PadStr("12", "P", "0", 4), "0012");
-    EXPECT_EQ(PadStr("abcdef", "P", " ", 4), "cdef");
-    EXPECT_EQ(PadStr(" ab", "L", ".", 4), "ab..");
-    EXPECT_EQ(PadStr("  12  ", "p", "0", 6), "00  12");  // only trailing blanks go
-    EXPECT_EQ(PadStr("ab", "P", "xy", 5), "yxyab");
-    EXPECT_EQ(PadStr("ab", "L", "xy", 5), "abxyx");
-    EXPECT_EQ(PadStr("ab", "L", "", 4), "ab  ");
-    EXPECT_EQ(PadStr("ab", "X", " ", 4), "");
+    // Text, side, filling, width, result; "p" strips only trailing blanks.
+    const std::array<const char*, 5> pads[] = {
+        {"12", "P", "0", "4", "0012"},  {"abcdef", "P", " ", "4", "cdef"}, {" ab", "L", ".", "4", "ab.."},
+        {"  12  ", "p", "0", "6", "00  12"}, {"ab", "P", "xy", "5", "yxyab"}, {"ab", "L", "xy", "5", "abxyx"},
+        {"ab", "L", "", "4", "ab  "},   {"ab", "X", " ", "4", ""}};
+    for (const auto& k : pads) EXPECT_EQ(PadStr(k[0], k[1], k[2], std::stoi(k[3])), k[4]) << k[0] << k[1];
 }
 
 // Every byte glibc converts to code page 852 must land where it says, except
@@ -109,21 +109,14 @@ TEST(Collate, WeightTable) {
     }
     for (int c = 0; c <= 64; ++c) EXPECT_EQ(W(static_cast<unsigned char>(c)), c);
     const std::string cz = "AaÁáÂĂÄäBbCcČčDdĎďEeÉéĚěęëFfGgHh"_cz;
-    EXPECT_EQ(W('A'), 65);
-    EXPECT_EQ(W('H'), 65 + 30);
-    EXPECT_EQ(W(0xA0), 97);  // "CH"
-    EXPECT_EQ(W(0xA2), 99);  // "ch"
-    EXPECT_EQ(W('I'), 100);
-    EXPECT_EQ(W(static_cast<unsigned char>("ž"_cz[0])), 168);
+    // The rest in code order from "[" on; unlisted letters after "ž";
+    // 0xA0 and 0xA2 stand for "CH" and "ch".
+    const std::pair<int, int> weights[] = {
+        {'A', 65},  {'H', 95},  {0xA0, 97}, {0xA2, 99}, {'I', 100}, {static_cast<unsigned char>("ž"_cz[0]), 168},
+        {'[', 169}, {'`', 174}, {'{', 175}, {127, 179}, {0x80, 180}, {0xFF, 255}};
+    for (auto [code, weight] : weights) EXPECT_EQ(W(static_cast<unsigned char>(code)), weight) << code;
     for (std::size_t i = 0; i + 1 < cz.size(); ++i)
         EXPECT_EQ(W(static_cast<unsigned char>(cz[i])) + 1, W(static_cast<unsigned char>(cz[i + 1])));
-    // The rest in code order from "[" on; unlisted letters after "ž".
-    EXPECT_EQ(W('['), 169);
-    EXPECT_EQ(W('`'), 174);
-    EXPECT_EQ(W('{'), 175);
-    EXPECT_EQ(W(127), 179);
-    EXPECT_EQ(W(0x80), 180);
-    EXPECT_EQ(W(0xFF), 255);
     for (const char* s : {"ą", "ł", "â", "ă", "ŕ", "Ľ"})
         EXPECT_GT(W(static_cast<unsigned char>(Utf8ToCp1250(s)[0])), 168) << s;
 }
@@ -214,58 +207,44 @@ TEST(Scramble, FileInBlocksOf250) {
 
 // ---- pictures ----
 
-TEST(PictureFormat, FillsDigitPlacesAndDropsHighDigits) {
-    EXPECT_EQ(FormatPic("@@", 5), "05");
-    EXPECT_EQ(FormatPic("###", 12), " 12");
-    EXPECT_EQ(FormatPic("### ###.##-", 1234.5), "  1 234.50 ");
-    EXPECT_EQ(FormatPic("######,##", 1234.5), "  1234,50");
-    EXPECT_EQ(FormatPic("###.##", 0.5), "  0.50");  // the integer zero is a digit
-    EXPECT_EQ(FormatPic("###", 12345), "345");
-    EXPECT_EQ(FormatPic("@@@", 999.5), "000");  // rounds to 1000
-    EXPECT_EQ(FormatPic("#####", 123456789012345678.0), "45680");
+struct Pic {
+    std::string picture;
+    double value;
+    std::string text;
+};
+
+// Digit places, signs, zeros and rounding, each row as the picture shows it.
+TEST(PictureFormat, DigitsSignsZerosAndRounding) {
+    const Pic cases[] = {
+        {"@@", 5, "05"}, {"###", 12, " 12"}, {"### ###.##-", 1234.5, "  1 234.50 "},
+        {"######,##", 1234.5, "  1234,50"}, {"###.##", 0.5, "  0.50"},  // integer zero is a digit
+        {"###", 12345, "345"}, {"@@@", 999.5, "000"},  // high digits drop, also after rounding
+        {"#####", 123456789012345678.0, "45680"},
+        // The sign: in the last "-" or before the digits; none without room
+        // or behind a leading literal.
+        {"### ###.##-", -1234.5, "  1 234.50-"}, {"#####", -12, "  -12"}, {"@@@@", -12, "0012"},
+        {"###.## Kč"_cz, -1.5, " -1.50 Kč"_cz}, {"Kč ###"_cz, -5, "Kč   5"_cz},
+        {"##-##-", -5, "  - 5-"}, {"##-##-", 5, "  - 5 "}, {"-###", -5, "-  5"},
+        // Zeros: blank unless "@" ends the picture.
+        {"###", 0, "   "}, {"@@@@", 0, "0000"}, {"##.##", 0.0000009, "     "},
+        {"#.######", 0.000001, "0.000001"}, {"##.@@", -0.0000001, "-0.00"},
+        // A negative amount rounding to zero vanishes with a blank before it
+        // and the sign after.
+        {"###.##-", -0.004, "       "}, {"###.##-", -0.005, "  0.01-"}, {"#.##-", -0.001, "0.00-"},
+        {"####.##", -0.001, "  -0.00"},
+        // Nearest, ties away from zero, as the decimal is written.
+        {"#.##", 0.125, "0.13"}, {"###", -2.5, " -3"}, {"#.##", 2.675, "2.68"},
+        {"#.##", 1.0049999, "1.00"}, {"##.##", 9.995, "10.00"}, {"#.#", 0.94999999999, "0.9"},
+    };
+    for (const Pic& k : cases) EXPECT_EQ(FormatPic(k.picture, k.value), k.text) << k.picture << " " << k.value;
+    EXPECT_EQ(FormatPicZero("#####.##", 0), "    0.00");
+    EXPECT_EQ(FormatPicZero("###.##-", -0.001), "  0.00-");
     // Huge values show the lowest digits of their exact binary value.
     for (double huge : {1e22, 1e300, std::numeric_limits<double>::max()}) {
         char exact[400];
         int len = std::snprintf(exact, sizeof exact, "%.2f", huge);
         EXPECT_EQ(FormatPic("####.##", huge), std::string(exact + len - 7, 7));
     }
-}
-
-TEST(PictureFormat, SignRules) {
-    EXPECT_EQ(FormatPic("### ###.##-", -1234.5), "  1 234.50-");
-    EXPECT_EQ(FormatPic("#####", -12), "  -12");
-    EXPECT_EQ(FormatPic("@@@@", -12), "0012");  // no room for the sign
-    EXPECT_EQ(FormatPic("###.## Kč"_cz, -1.5), " -1.50 Kč"_cz);
-    EXPECT_EQ(FormatPic("Kč ###"_cz, -5), "Kč   5"_cz);  // a literal leads: no sign
-    // Only the last "-" is the sign place; an earlier one is a literal.
-    EXPECT_EQ(FormatPic("##-##-", -5), "  - 5-");
-    EXPECT_EQ(FormatPic("##-##-", 5), "  - 5 ");
-    EXPECT_EQ(FormatPic("-###", -5), "-  5");
-}
-
-TEST(PictureFormat, ZeroRules) {
-    EXPECT_EQ(FormatPic("###", 0), "   ");
-    EXPECT_EQ(FormatPic("@@@@", 0), "0000");
-    EXPECT_EQ(FormatPic("##.##", 0.0000009), "     ");
-    EXPECT_EQ(FormatPic("#.######", 0.000001), "0.000001");
-    EXPECT_EQ(FormatPic("##.@@", -0.0000001), "-0.00");  // a final "@": no zero rule
-    EXPECT_EQ(FormatPicZero("#####.##", 0), "    0.00");
-    // A negative amount rounding to zero vanishes where the picture has a blank
-    // before it and the sign after.
-    EXPECT_EQ(FormatPic("###.##-", -0.004), "       ");
-    EXPECT_EQ(FormatPic("###.##-", -0.005), "  0.01-");
-    EXPECT_EQ(FormatPic("#.##-", -0.001), "0.00-");
-    EXPECT_EQ(FormatPicZero("###.##-", -0.001), "  0.00-");
-    EXPECT_EQ(FormatPic("####.##", -0.001), "  -0.00");
-}
-
-TEST(PictureFormat, RoundsToNearestTiesAwayFromZero) {
-    EXPECT_EQ(FormatPic("#.##", 0.125), "0.13");
-    EXPECT_EQ(FormatPic("###", -2.5), " -3");
-    EXPECT_EQ(FormatPic("#.##", 2.675), "2.68");  // rounded as written, not as 2.67499..
-    EXPECT_EQ(FormatPic("#.##", 1.0049999), "1.00");
-    EXPECT_EQ(FormatPic("##.##", 9.995), "10.00");
-    EXPECT_EQ(FormatPic("#.#", 0.94999999999), "0.9");
 }
 
 TEST(PictureFormat, LongPicturesAndOddValues) {
@@ -279,50 +258,39 @@ TEST(PictureFormat, LongPicturesAndOddValues) {
 }
 
 TEST(PictureFormat, MoneyAmounts) {
-    EXPECT_EQ(FormatMoneyPic("#####.##", 12345678), " 1234.57");
-    EXPECT_EQ(FormatMoneyPic("#.##", 1250), "0.13");       // exact tie
-    EXPECT_EQ(FormatMoneyPic("#####.##", 9), "        ");  // under 0.001
-    EXPECT_EQ(FormatMoneyPic("#####.##", 10), "    0.00");
-    EXPECT_EQ(FormatMoneyPic("###.##-", -49), "       ");
-    EXPECT_EQ(FormatMoneyPic("#.######", 12345), "1.234500");
+    // An exact tie rounds up; under 0.001 is blank.
+    for (auto [picture, amount, text] :
+         {std::tuple{"#####.##", 12345678, " 1234.57"}, {"#.##", 1250, "0.13"}, {"#####.##", 9, "        "},
+          {"#####.##", 10, "    0.00"}, {"###.##-", -49, "       "}, {"#.######", 12345, "1.234500"}})
+        EXPECT_EQ(FormatMoneyPic(picture, amount), text) << amount;
     EXPECT_EQ(FormatMoneyPic("@@@@@@@@@@@@@@@.@@@@-", std::numeric_limits<Money>::min()),
               "922337203685477.5808-");
 
-    EXPECT_EQ(RoundMoney(12345), 12300);
-    EXPECT_EQ(RoundMoney(-12350), -12400);
-    EXPECT_EQ(RoundMoney(-49), 0);
-    EXPECT_EQ(RoundMoney(9950), 10000);
     // Amounts beyond twelve integer places keep their high digits.
-    EXPECT_EQ(RoundMoney(10000000000000000 + 51), 10000000000000100);
-    EXPECT_EQ(RoundMoney(std::numeric_limits<Money>::min()), -9223372036854775800);
+    const std::pair<Money, Money> rounded[] = {
+        {12345, 12300}, {-12350, -12400}, {-49, 0}, {9950, 10000},
+        {10000000000000000 + 51, 10000000000000100},
+        {std::numeric_limits<Money>::min(), -9223372036854775800}};
+    for (auto [amount, to] : rounded) EXPECT_EQ(RoundMoney(amount), to) << amount;
 }
 
 TEST(PictureRealToStr, FixedPointRightAligned) {
-    EXPECT_EQ(RealToStr(8, 2, 3.14159), "    3.14");
-    EXPECT_EQ(RealToStr(0, 0, -2.5), "-3");
-    EXPECT_EQ(RealToStr(1, 1, 99.96), "100.0");
-    EXPECT_EQ(RealToStr(6, 3, -0.0004), "-0.000");
+    for (auto [width, decimals, value, text] : {std::tuple{8, 2, 3.14159, "    3.14"}, {0, 0, -2.5, "-3"},
+                                                {1, 1, 99.96, "100.0"}, {6, 3, -0.0004, "-0.000"}})
+        EXPECT_EQ(RealToStr(width, decimals, value), text) << value;
     EXPECT_EQ(RealToStr(60, 0, 7), std::string(39, ' ') + "7");
     EXPECT_EQ(RealToStr(0, 2, 1e40), std::string(40, '*'));  // does not fit 40 characters
 }
 
 TEST(PictureLooseReaders, IntegersAndFloats) {
-    EXPECT_EQ(StrToIntLoose(""), 0);
-    EXPECT_EQ(StrToIntLoose("Kč 15"_cz), 0);
-    EXPECT_EQ(StrToIntLoose("x-15"), 0);  // a later sign does not undo the letter
-    EXPECT_EQ(StrToIntLoose("+5-"), -5);
-    EXPECT_EQ(StrToIntLoose("-5+"), 5);
-    EXPECT_EQ(StrToIntLoose("1 234"), 1);
-    EXPECT_EQ(StrToIntLoose(" 12,50"), 12);
-    EXPECT_EQ(StrToIntLoose("-2147483648"), std::numeric_limits<std::int32_t>::min());
-    EXPECT_EQ(StrToIntLoose("2147483648"), 0);  // out of range reads as nothing
-
-    EXPECT_EQ(StrToFloatLoose("1 234,50 Kč"_cz), 1234.5);
-    EXPECT_EQ(StrToFloatLoose("12-"), -12);
-    EXPECT_EQ(StrToFloatLoose("+3"), 3);
-    EXPECT_EQ(StrToFloatLoose("1.2.3"), 1.2);
-    EXPECT_EQ(StrToFloatLoose("0.1"), 0.1);
-    EXPECT_EQ(StrToFloatLoose("."), 0);
+    // A later sign does not undo a letter; out of range reads as nothing.
+    const std::pair<std::string, int> ints[] = {
+        {"", 0}, {"Kč 15"_cz, 0}, {"x-15", 0}, {"+5-", -5}, {"-5+", 5}, {"1 234", 1}, {" 12,50", 12},
+        {"-2147483648", std::numeric_limits<std::int32_t>::min()}, {"2147483648", 0}};
+    for (const auto& [text, value] : ints) EXPECT_EQ(StrToIntLoose(text), value) << text;
+    const std::pair<std::string, double> reals[] = {{"1 234,50 Kč"_cz, 1234.5}, {"12-", -12}, {"+3", 3},
+                                                    {"1.2.3", 1.2}, {"0.1", 0.1}, {".", 0}};
+    for (const auto& [text, value] : reals) EXPECT_EQ(StrToFloatLoose(text), value) << text;
     EXPECT_FALSE(std::signbit(StrToFloatLoose("-0")));
 }
 
