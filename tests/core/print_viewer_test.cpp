@@ -51,12 +51,9 @@ TEST(PrintWidth, FirstTwoLinesOfOneLengthGiveTheWidth) {
         int width;
     };
     const Case cases[] = {
-        {{132, 132, 132}, 132},
-        {{80, 80}, 80},
-        {{1, 1, 1}, 1},
-        {{80, 100, 90, 70}, 491},   // no k fits both line ends
-        {{490, 490}, 490},
-        {{495, 495}, 491},           // wider than a print line can be
+        {{132, 132, 132}, 132}, {{80, 80}, 80}, {{1, 1, 1}, 1}, {{490, 490}, 490},
+        {{80, 100, 90, 70}, 491},  // no k fits both line ends
+        {{495, 495}, 491},         // wider than a print line can be
     };
     for (const Case& c : cases) {
         std::string head;
@@ -154,12 +151,9 @@ TEST(PrintPageNumber, MarkersAreTriedInTheirOrder) {
         int page;
     };
     const Case cases[] = {
-        {{"\fHlava", "List :  12"}, 12},
-        {{"\fList:   3"}, 3},
-        {{"\fL :   4", "List :   9"}, 4},
-        {{"\fList :   9", "L:   5"}, 5},   // "L:" is tried before "List :"
-        {{"\fStrana 3"}, -1},
-        {{"\fList : 1x"}, 0},              // not a whole number
+        {{"\fHlava", "List :  12"}, 12}, {{"\fList:   3"}, 3}, {{"\fL :   4", "List :   9"}, 4},
+        {{"\fList :   9", "L:   5"}, 5},  // "L:" is tried before "List :"
+        {{"\fStrana 3"}, -1}, {{"\fList : 1x"}, 0},  // the last: not a whole number
     };
     for (const Case& c : cases)
         EXPECT_EQ(PageNumberIn(c.lines.data(), static_cast<int>(c.lines.size())), c.page)

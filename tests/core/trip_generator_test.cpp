@@ -28,7 +28,7 @@ std::vector<std::pair<std::string, int>> Days(const std::vector<std::string>& tr
     return days;
 }
 
-TEST(TripGenerator, WalkOverTheWorkingDays) {
+TEST(TripGenerator, WalkOverTheWorkingDaysWithDrawsOfTheSeed) {
     TestDir dir;
     Station s(dir.path());
     const TfKalendar calendar(s.c);  // a fresh table: weekends and holidays
@@ -88,15 +88,11 @@ TEST(TripGenerator, WalkOverTheWorkingDays) {
     v = GenerujJizdy(calendar, z, 1);
     EXPECT_EQ(v.jizdy.size(), 1u);
     EXPECT_EQ(v.km, 32);
-}
 
-TEST(TripGenerator, RandomDrawsDependOnTheSeedOnly) {
+    // The random draws depend on the seed only.
     NahodnaCisla r(99);
     for (int i = 0; i < 1000; ++i) ASSERT_LT(r.Random(7), 7u);
-    TestDir dir;
-    Station s(dir.path());
-    const TfKalendar calendar(s.c);
-    ZadaniGeneratoru z{"020326", "270326", 500, 20, {}, std::string(jizdy::kLength, '\0')};
+    z = {"020326", "270326", 500, 20, {}, std::string(jizdy::kLength, '\0')};
     for (const char* km : {"16", "28", "40", "52"}) z.cile.push_back(Destination("Místo", km));
     const auto a = GenerujJizdy(calendar, z, 4242), b = GenerujJizdy(calendar, z, 4242),
                other = GenerujJizdy(calendar, z, 4243);
