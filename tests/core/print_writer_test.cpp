@@ -150,7 +150,7 @@ TEST_F(PrintWriterTest, DirectPrintSendsTheReportToThePortWithoutShowingIt) {
 
 // ---- print fonts ----
 
-TEST_F(PrintWriterTest, HeightAndWidthAreScaledFrom300DotsToThePrinter) {
+TEST_F(PrintWriterTest, FontsComeFromHereOrTheProgramDirectoryScaledFrom300DotsToThePrinter) {
     WriteHost(s.Work("norm.fnt"),
               "Height : 42\r\nWidth : 25\r\nWeight : 700\r\nItalic : 1\r\nCharset : 238\r\n"
               "FaceName : Courier New\r\n");
@@ -160,16 +160,11 @@ TEST_F(PrintWriterTest, HeightAndWidthAreScaledFrom300DotsToThePrinter) {
     for (const Case& c : {Case{600, 600, 84, 50}, Case{300, 300, 42, 25}, Case{360, 180, 25, 30},
                           Case{203, 203, 28, 16}}) {
         const PrintFont f = CreatePrintFont(s.c, "norm", c.dpiX, c.dpiY);
-        EXPECT_EQ(f.height, c.height) << c.dpiY;
-        EXPECT_EQ(f.width, c.width) << c.dpiX;
-        EXPECT_EQ(f.weight, 700);
-        EXPECT_EQ(f.italic, 1);
-        EXPECT_EQ(f.charset, 238);
+        EXPECT_EQ((std::vector<int>{f.height, f.width, f.weight, f.italic, f.charset}),
+                  (std::vector<int>{c.height, c.width, 700, 1, 238})) << c.dpiX << " x " << c.dpiY;
         EXPECT_EQ(f.faceName, "Courier New");
     }
-}
-
-TEST_F(PrintWriterTest, FontComesFromTheProgramDirectoryWhenMissingOrEmptyHere) {
+    // A font missing or empty here comes from the program directory.
     WriteHost(s.Prog("2/cond.fnt"), "Height : 30\r\nFaceName : Arial Narrow\r\n");
     EXPECT_EQ(ReadPrintFont(s.c, "cond").faceName, "Arial Narrow");
     WriteHost(s.Work("cond.fnt"), "");
