@@ -22,21 +22,14 @@ namespace {
 using printtest::Station;
 
 TEST(HelpText, LineRules) {
-    struct Case {
-        std::string line, shown;
-    };
-    const Case cases[] = {
-        {"$Knihy jízd"_cz, "Knihy jízd"_cz},
-        {"@", ""},
-        {"@ cokoli", ""},
+    const std::pair<std::string, std::string> cases[] = {
+        {"$Knihy jízd"_cz, "Knihy jízd"_cz}, {"@", ""}, {"@ cokoli", ""}, {"$[f1] nápověda"_cz, "F1 nápověda"_cz},
         {"Stiskněte [enter] nebo [esc]."_cz, "Stiskněte ENTER nebo ESC."_cz},
-        {"$[f1] nápověda"_cz, "F1 nápověda"_cz},
         {"[žár šéfů]"_cz, "ŽÁR ŠÉFů"_cz},  // "ů" has no capital here
-        {"otevřená [závorka"_cz, "otevřená [závorka"_cz},
-        {"a ] b", "a ] b"},
+        {"otevřená [závorka"_cz, "otevřená [závorka"_cz}, {"a ] b", "a ] b"},
         {"obyčejný řádek"_cz, "obyčejný řádek"_cz},
     };
-    for (const Case& c : cases) EXPECT_EQ(RenderHelpLine(c.line), c.shown) << c.line;
+    for (const auto& [line, shown] : cases) EXPECT_EQ(RenderHelpLine(line), shown) << line;
 }
 
 TEST(HelpText, TopicMatchesTheBeginningOfAHeadingWithoutCaseAndDiacritics) {
@@ -45,14 +38,11 @@ TEST(HelpText, TopicMatchesTheBeginningOfAHeadingWithoutCaseAndDiacritics) {
         bool match;
     };
     const Case cases[] = {
-        {"$Knihy jízd"_cz, "knihy", true},
-        {"$Knihy jízd"_cz, "KNIHY JÍZD"_cz, true},
-        {"$KNIHY JIZD - seznam", "knihy jízd"_cz, true},
-        {"$Tabulka cílů"_cz, "Tabulka cilu", true},
+        {"$Knihy jízd"_cz, "knihy", true}, {"$Knihy jízd"_cz, "KNIHY JÍZD"_cz, true},
+        {"$KNIHY JIZD - seznam", "knihy jízd"_cz, true}, {"$Tabulka cílů"_cz, "Tabulka cilu", true},
         {"$Cestovní příkaz a vyúčtování prac.cest"_cz, "Cestovní příkaz a vyúčtování prac.cest"_cz, true},
-        {"$Knihy", "knihy jízd"_cz, false},
+        {"$Knihy", "knihy jízd"_cz, false}, {"$ Knihy", "knihy", false},
         {"Knihy jízd"_cz, "knihy", false},  // no "$": not a heading
-        {"$ Knihy", "knihy", false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(HeadingMatches(c.heading, HelpTopicKey(c.topic)), c.match) << c.heading << "/" << c.topic;
@@ -141,14 +131,10 @@ TEST(HelpTexts, EveryShippedTextIsWindows1250AndFitsTheHelpPrint) {
             }
             EXPECT_EQ(open, 0u) << source;
             // The guide window hides lines beginning with "&".
-            if (ext == ".nav") {
-                EXPECT_FALSE(line.starts_with("&")) << source;
-            }
+            if (ext == ".nav") { EXPECT_FALSE(line.starts_with("&")) << source; }
             // The viewer shows its own help as a print file: records of the
             // first line's width.
-            if (ext == ".hhh") {
-                EXPECT_EQ(line.size(), width) << source;
-            }
+            if (ext == ".hhh") { EXPECT_EQ(line.size(), width) << source; }
         }
     }
     EXPECT_GE(checked, 10);
@@ -156,27 +142,16 @@ TEST(HelpTexts, EveryShippedTextIsWindows1250AndFitsTheHelpPrint) {
 
 TEST(HelpTexts, EveryTopicTheScreensAskForHasAHeading) {
     Installed demo;
-    struct Case {
-        const char* file;
-        const char* topic;
+    const std::pair<const char*, const char*> cases[] = {
+        {"\\kj\\kj", "KNIHY JÍZD"}, {"\\kj\\kj", "knihy jízd"},
+        {"\\kj\\kj", "Cestovní příkaz a vyúčtování prac.cest"}, {"\\kj\\kj", "Tabulka cílů"}, {"\\kj\\kj_ovl", "Funkční klávesy v rolovacím"},
+        {"\\kj\\kj_ovl", "Funkční klávesy v aktualizačním"}, {"\\2\\spool", "Tisky"}, {"\\2\\spool", "Seznam"},
+        {"2\\kalk", "Kalkulačka"}, {"kj", "knihy jízd"},  // the last: the generated trips' own file
     };
-    const Case cases[] = {
-        {"\\kj\\kj", "KNIHY JÍZD"},
-        {"\\kj\\kj", "knihy jízd"},
-        {"\\kj\\kj", "Cestovní příkaz a vyúčtování prac.cest"},
-        {"\\kj\\kj", "Tabulka cílů"},
-        {"\\kj\\kj_ovl", "Funkční klávesy v rolovacím"},
-        {"\\kj\\kj_ovl", "Funkční klávesy v aktualizačním"},
-        {"\\2\\spool", "Tisky"},
-        {"\\2\\spool", "Seznam"},
-        {"2\\kalk", "Kalkulačka"},
-        {"kj", "knihy jízd"},  // the generated trips' own file
-    };
-    for (const Case& k : cases) {
-        const std::string topic = Utf8ToCp1250(k.topic);
-        SCOPED_TRACE(std::string(k.file) + " / " + k.topic);
-        const std::vector<std::string> lines =
-            Lines(demo.Text(ProgPath(demo.c, std::string(k.file) + ".hlp")));
+    for (const auto& [file, utf8] : cases) {
+        const std::string topic = Utf8ToCp1250(utf8);
+        SCOPED_TRACE(std::string(file) + " / " + utf8);
+        const std::vector<std::string> lines = Lines(demo.Text(ProgPath(demo.c, std::string(file) + ".hlp")));
         ASSERT_FALSE(lines.empty());
         EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& l) {
             return HeadingMatches(l, HelpTopicKey(topic));
@@ -189,14 +164,9 @@ TEST(HelpTexts, EveryTopicTheScreensAskForHasAHeading) {
 TEST(HelpTexts, GuidesAreNamedAfterTheWindowsThatShowThem) {
     Installed demo;
     // Titles as the demo station ("POCITAC" PC01, no user name) shows them.
-    const char* titles[] = {
-        "KJ",
-        " Seznam vozidel PC01",
-        " Místo                                    Účel PC01",
-        " Hod.  Stravné PC01",
-        "Kniha jízd pro vozidlo SPZ: 5Z12345PC01",
-        "Zrušit záznam?",  // a question's guide
-    };
+    const char* titles[] = {"KJ", " Seznam vozidel PC01", " Místo                                    Účel PC01",
+                            " Hod.  Stravné PC01", "Kniha jízd pro vozidlo SPZ: 5Z12345PC01",
+                            "Zrušit záznam?"};  // the last: a question's guide
     const std::string directory = ProgPath(demo.c, "\\NAVODY\\");
     for (const char* title : titles) {
         SCOPED_TRACE(title);

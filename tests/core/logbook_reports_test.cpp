@@ -3,28 +3,20 @@
 // their own: the period dialog, the evaluation, the odometer check, what
 // must not reach a report, the listing's groups and its work file.
 
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "logbook/logbook_reports.h"
 #include "logbook/trip_logbook.h"
 #include "logbook/trip_record.h"
 #include "print_station.h"
-#include "services/cp1250.h"
-#include "services/params.h"
-#include "services/picture.h"
 #include "shell/main_menu.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {
 
-namespace fs = std::filesystem;
 using Texts = std::vector<std::string>;
 
 const fs::path kGolden = fs::path(__FILE__).parent_path().parent_path() / "golden";
@@ -50,9 +42,7 @@ std::string Stored(const std::array<ColumnDecl, N>& decls, int length, const Tex
 
 // date, place, purpose, business km, private km, odometer, column 7,
 // column 8, departure, arrival, meal allowance, note 1, note 2.
-std::string Trip(const Texts& t) {
-    return Stored(jizdy::kColumns, jizdy::kLength, t);
-}
+std::string Trip(const Texts& t) { return Stored(jizdy::kColumns, jizdy::kLength, t); }
 
 std::string Deleted() {
     std::string rec = Trip({});
@@ -68,12 +58,10 @@ VetaAuta Car(const Texts& t) {
 }
 
 VetaAuta CarOf(const std::string& spz, const std::string& kind, const std::string& use = "8") {
-    return Car(
-        {spz, "Ing. Petr Dvořák", "", "Dvořák a syn s.r.o.", "", "", "", "", use, "Nafta", kind});
+    return Car({spz, "Ing. Petr Dvořák", "", "Dvořák a syn s.r.o.", "", "", "", "", use, "Nafta", kind});
 }
 
-class LogbookReportsTest : public ::testing::Test {
-  protected:
+struct LogbookReportsTest : ::testing::Test {
     TestDir dir;
     printtest::Station s{dir.path()};
     ObdobiJizd period;
@@ -83,11 +71,8 @@ class LogbookReportsTest : public ::testing::Test {
         for (const std::string& t : trips) bytes += t;
         WriteHost(s.Work(spz + ".dta"), bytes);
     }
-    void Answer(const Texts& values, bool accept = true) {
-        s.ui.fields.push_back({accept, values});
-    }
-    ReportOutcome Kniha(const std::string& spz, const std::string& kind,
-                        const std::string& use = "8") {
+    void Answer(const Texts& values, bool accept = true) { s.ui.fields.push_back({accept, values}); }
+    ReportOutcome Kniha(const std::string& spz, const std::string& kind, const std::string& use = "8") {
         return KnihaJizdSVyhodnocenim(s.c, CarOf(spz, kind, use), spz + ".dta", period);
     }
     ReportOutcome Opis(const std::string& spz, const std::string& kind) {

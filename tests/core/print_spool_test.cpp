@@ -4,10 +4,9 @@
 // screens: F1 and Alt+F1 its help, Ctrl+F2 its spool, Ctrl+F9 its
 // calculator, and the connected help hook opening the viewer at the topic.
 
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <chrono>
-#include <functional>
 #include <memory>
 
 #include "logbook/car_list.h"
@@ -17,16 +16,12 @@
 #include "print/print_spool.h"
 #include "print_station.h"
 #include "screens/calculator.h"
-#include "services/cp1250.h"
 #include "services/locks.h"
-#include "services/picture.h"
 #include "shell/main_menu.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {
 
-namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 using Asked = std::pair<std::string, std::string>;  // help file, topic
 constexpr int kAltF1 = key::kF1 + key::kAltOffset;
@@ -193,7 +188,6 @@ TEST_F(SpoolTest, RepairSetsEveryLineTo140CharactersInOneReplacement) {
 }
 
 // ---- the keys that reach the station's screens ----
-
 
 TEST_F(SpoolTest, F1AndAltF1OfTheListsAndTheirEditorsAskForTheirTopic) {
     const Asked knihy{"\\kj\\kj", "knihy jízd"_cz};

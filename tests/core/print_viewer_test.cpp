@@ -51,12 +51,9 @@ TEST(PrintWidth, FirstTwoLinesOfOneLengthGiveTheWidth) {
         int width;
     };
     const Case cases[] = {
-        {{132, 132, 132}, 132},
-        {{80, 80}, 80},
-        {{1, 1, 1}, 1},
-        {{80, 100, 90, 70}, 491},   // no k fits both line ends
-        {{490, 490}, 490},
-        {{495, 495}, 491},           // wider than a print line can be
+        {{132, 132, 132}, 132}, {{80, 80}, 80}, {{1, 1, 1}, 1}, {{490, 490}, 490},
+        {{80, 100, 90, 70}, 491},  // no k fits both line ends
+        {{495, 495}, 491},         // wider than a print line can be
     };
     for (const Case& c : cases) {
         std::string head;
@@ -70,43 +67,33 @@ TEST(PrintWidth, FirstTwoLinesOfOneLengthGiveTheWidth) {
     EXPECT_EQ(DetectLineWidth("jen jeden\r\nx", 12), 491);
 }
 
-TEST_F(ViewerTest, ReportOfOneLineShowsThatLine) {
-    Open("jedna.txt", "Celkem 12 km\r\n");
-    EXPECT_EQ(v.lineWidth(), 12);
-    EXPECT_EQ(v.count(), 1);
-    EXPECT_EQ(Shown(1), "Celkem 12 km");
-}
-
-TEST_F(ViewerTest, ReportOf132CharacterLinesIsShownAsSuchWithItsLineCount) {
+// The width found decides how the file is cut into lines: one line, lines
+// of 132 characters with an incomplete tail, and mixed first lines read as
+// 491-character records.
+TEST_F(ViewerTest, ReportIsCutIntoLinesOfTheWidthFound) {
     std::vector<std::string> lines;
     for (int i = 1; i <= 40; ++i) lines.push_back("Radek " + std::to_string(i) + std::string(120, '-'));
-    std::string bytes = PrintFile(lines, 132) + "tail";  // an incomplete last line
-    Open("siroka.txt", bytes);
-    EXPECT_EQ(v.lineWidth(), 132);
-    EXPECT_EQ(v.count(), static_cast<int>(bytes.size() / 134));
+    const std::pair<std::string, int> cases[] = {
+        {"Celkem 12 km\r\n", 12},
+        {std::string(80, 'a') + "\r\n" + std::string(100, 'b') + "\r\n" + std::string(2000, 'c'), 491},
+        {PrintFile(lines, 132) + "tail", 132}};
+    for (const auto& [bytes, width] : cases) {
+        Open("siroka.txt", bytes);
+        EXPECT_EQ(v.lineWidth(), width);
+        EXPECT_EQ(v.count(), static_cast<int>(bytes.size()) / (width + 2));
+    }
     EXPECT_EQ(Shown(1), lines[0]);
     EXPECT_EQ(Shown(2), lines[1]);
-    EXPECT_EQ(v.caption().rfind(" Soubor: " + s.c.fs.CurrentDir() + "siroka.txt", 0), 0u)
-        << v.caption();
+    EXPECT_EQ(v.caption().rfind(" Soubor: " + s.c.fs.CurrentDir() + "siroka.txt", 0), 0u) << v.caption();
 }
 
-TEST_F(ViewerTest, MixedFirstLinesAreReadAs491CharacterRecords) {
-    const std::string bytes = std::string(80, 'a') + "\r\n" + std::string(100, 'b') + "\r\n" +
-                              std::string(2000, 'c');
-    Open("mix.txt", bytes);
-    EXPECT_EQ(v.lineWidth(), 491);
-    EXPECT_EQ(v.count(), static_cast<int>(bytes.size() / 493));
-}
-
-TEST_F(ViewerTest, ControlBytesAreShownAsVisibleCharacters) {
+TEST_F(ViewerTest, ControlBytesAreShownVisibleAndLongLinesScrollToTheirEnd) {
     Open("ridici.txt", PrintFile({"\fA\x0E" "B\x0F" "C\x12" "D", "obycejny;radek"}, 16));
     EXPECT_EQ(Shown(1), "@A#B~C^D");
     EXPECT_EQ(Shown(2), "obycejny;radek");
     // The stored line keeps its bytes.
     EXPECT_EQ(v.Line(1), std::string("\fA\x0E" "B\x0F" "C\x12" "D        "));
-}
-
-TEST_F(ViewerTest, LinesLongerThanAColumnKeepsCanBeScrolledToTheirEnd) {
+    // Lines longer than a column can be scrolled to their end.
     std::string line(300, '.');
     line[259] = 'Z';
     Open("dlouha.txt", PrintFile({line, line}, 300));
@@ -134,7 +121,7 @@ std::vector<std::string> Pages(int pages, int markerLine, const std::string& mar
     return lines;
 }
 
-TEST_F(ViewerTest, F4FindsThePageByTheMarkerInTheFirstFourLinesOfAPage) {
+TEST_F(ViewerTest, F4FindsThePageByTheMarkerInTheFirstFourLinesOfAPageOnly) {
     Open("strany.txt", PrintFile(Pages(20, 3), 40));
     ASSERT_EQ(v.Line(3 + 6 * 8).substr(18, 10), "List :   7");
     s.ui.fields.push_back({true, {"7"}});
@@ -149,9 +136,7 @@ TEST_F(ViewerTest, F4FindsThePageByTheMarkerInTheFirstFourLinesOfAPage) {
     Key(key::kF4);
     EXPECT_EQ(v.current(), 1);
     EXPECT_EQ(s.ui.Count("note"), 0);
-}
-
-TEST_F(ViewerTest, F4IgnoresAMarkerPastTheFourthLineAndKeepsThePosition) {
+    // A marker past the fourth line of a page is not looked at.
     Open("pata.txt", PrintFile(Pages(9, 5), 40));
     v.JdiNa(20, 0);
     s.ui.fields.push_back({true, {"7"}});
@@ -166,12 +151,9 @@ TEST(PrintPageNumber, MarkersAreTriedInTheirOrder) {
         int page;
     };
     const Case cases[] = {
-        {{"\fHlava", "List :  12"}, 12},
-        {{"\fList:   3"}, 3},
-        {{"\fL :   4", "List :   9"}, 4},
-        {{"\fList :   9", "L:   5"}, 5},   // "L:" is tried before "List :"
-        {{"\fStrana 3"}, -1},
-        {{"\fList : 1x"}, 0},              // not a whole number
+        {{"\fHlava", "List :  12"}, 12}, {{"\fList:   3"}, 3}, {{"\fL :   4", "List :   9"}, 4},
+        {{"\fList :   9", "L:   5"}, 5},  // "L:" is tried before "List :"
+        {{"\fStrana 3"}, -1}, {{"\fList : 1x"}, 0},  // the last: not a whole number
     };
     for (const Case& c : cases)
         EXPECT_EQ(PageNumberIn(c.lines.data(), static_cast<int>(c.lines.size())), c.page)
@@ -276,7 +258,9 @@ TEST_F(ViewerTest, WideReportRaisesTheStartDensityNarrowKeepsTheStoredOne) {
     }
 }
 
-TEST_F(ViewerTest, SemicolonSwitchToggledTwiceLeavesItEmpty) {
+// The semicolon switch toggled twice leaves the entry empty; the printer
+// is stored only when one was chosen; F2 and F5 store density and copies.
+TEST_F(ViewerTest, MenuAndKeysStoreTheSettings) {
     Open("stredniky.txt", PrintFile({"a;b"}, 3));
     v.MenuChosen(7);
     EXPECT_EQ(GetReg(s.c, kSysPar, "stredniky"), "Ano");
@@ -285,26 +269,19 @@ TEST_F(ViewerTest, SemicolonSwitchToggledTwiceLeavesItEmpty) {
     EXPECT_EQ(GetReg(s.c, kSysPar, "stredniky"), "");
     EXPECT_EQ(ReadHost(s.Work("par/sys.par")).find("Ano"), std::string::npos);
     EXPECT_EQ(Shown(1), "a;b");
-}
 
-TEST_F(ViewerTest, PrinterSetUpIsStoredOnlyWhenAPrinterWasChosen) {
-    Open("tiskarna.txt", PrintFile({"x"}, 1));
-    std::vector<std::string> answers = {"Kancelar HP", ""};
-    std::vector<std::string> offered;
+    std::vector<std::string> answers = {"", "Kancelar HP"}, offered;
     v.printerSetup = [&](const std::string& current) {
         offered.push_back(current);
-        const std::string a = answers.front();
-        answers.erase(answers.begin());
+        const std::string a = answers.back();
+        answers.pop_back();
         return a;
     };
     v.MenuChosen(2);
     v.MenuChosen(2);  // cancelled: the choice stays
     EXPECT_EQ(offered, (std::vector<std::string>{"", "Kancelar HP"}));
     EXPECT_EQ(GetReg(s.c, kSysPar, "TiskDefault"), "Kancelar HP");
-}
 
-TEST_F(ViewerTest, F2AndF5StoreDensityAndRepeatCount) {
-    Open("volby.txt", PrintFile({"x"}, 1));
     s.ui.choices.push_back(3);
     Key(key::kF2);
     EXPECT_EQ(s.ui.Last("choose"), "Počet znaků na řádku"_cz);
@@ -339,6 +316,10 @@ TEST_F(ViewerTest, InsertAndDeleteRewriteTheReportThroughTheWorkFile) {
     EXPECT_EQ(v.count(), 3);
     EXPECT_EQ(v.markedCount(), 0);
     EXPECT_FALSE(fs::exists(s.Work("tisk.wrk")));
+    // F8 needs two lines.
+    Open("jedna.txt", PrintFile({"jen"}, 3));
+    Key(key::kF8);
+    EXPECT_EQ(ReadHost(s.Work("jedna.txt")), "jen\r\n");
 }
 
 TEST_F(ViewerTest, FailedWorkFileLeavesTheReportAsItWas) {
@@ -350,12 +331,6 @@ TEST_F(ViewerTest, FailedWorkFileLeavesTheReportAsItWas) {
     EXPECT_FALSE(fs::exists(s.Work("tisk.wrk")));
     EXPECT_NE(s.ui.Last("beep").find("při přepisu sestavy"_cz), std::string::npos);
     EXPECT_EQ(v.count(), 3);
-}
-
-TEST_F(ViewerTest, F8NeedsTwoLines) {
-    Open("jedna.txt", PrintFile({"jen"}, 3));
-    Key(key::kF8);
-    EXPECT_EQ(ReadHost(s.Work("jedna.txt")), "jen\r\n");
 }
 
 TEST_F(ViewerTest, SpaceEditsTheLineInPlaceAndAltF9CopiesLinesIntoDoklad) {

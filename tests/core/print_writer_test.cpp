@@ -16,8 +16,7 @@ namespace {
 using printtest::PrintFile;
 using printtest::Station;
 
-class PrintWriterTest : public ::testing::Test {
-protected:
+struct PrintWriterTest : ::testing::Test {
     TestDir dir;
     Station s{dir.path()};
 };
@@ -41,7 +40,7 @@ TEST_F(PrintWriterTest, LinesArePaddedOrCutToTheWidthAndTheSideFileKeepsItsOwnLi
     EXPECT_TRUE(s.ui.shown.empty());
 }
 
-TEST_F(PrintWriterTest, StarNameWritesNoSideFileAndMakesItsDirectories) {
+TEST_F(PrintWriterTest, SideFilesAndDirectoriesAreMadeOnlyWhenSomethingIsWritten) {
     OpenPrintFile(s.c, "*sestavy\\2026\\leden", 5);
     WritePrintLine(s.c, "x");
     WriteCsvLine(s.c, "a;b");
@@ -54,15 +53,11 @@ TEST_F(PrintWriterTest, StarNameWritesNoSideFileAndMakesItsDirectories) {
     WritePrintLine(s.c, "y");
     ClosePrintFile(s.c);
     EXPECT_EQ(ReadHost(s.Work("XLS/unor.CSV")), "c;d\r\n");
-}
-
-TEST_F(PrintWriterTest, ReportThatWroteNothingLeavesNoFileBehind) {
+    // A report that wrote nothing leaves no file behind.
     WriteHost(s.Work("prazdna.txz"), "old");
     OpenPrintFile(s.c, "prazdna", 80);
     ClosePrintFile(s.c);
-    EXPECT_FALSE(fs::exists(s.Work("prazdna.TXT")));
-    EXPECT_FALSE(fs::exists(s.Work("prazdna.txz")));
-    EXPECT_FALSE(fs::exists(s.Work("XLS/prazdna.CSV")));
+    for (const char* gone : {"prazdna.TXT", "prazdna.txz", "XLS/prazdna.CSV"}) EXPECT_FALSE(fs::exists(s.Work(gone)));
     // Lines without side lines: the empty side file goes, the report stays.
     OpenPrintFile(s.c, "jen", 3);
     WritePrintLine(s.c, "a");
@@ -76,13 +71,13 @@ TEST_F(PrintWriterTest, PersonalDataSwitchScramblesEachPaddedLine) {
     OpenPrintFile(s.c, "gdpr", 8);
     WritePrintLine(s.c, "Novák"_cz);
     ClosePrintFile(s.c);
-    const std::string bytes = ReadHost(s.Work("gdpr.TXT"));
-    ASSERT_EQ(bytes.size(), 10u);
-    EXPECT_EQ(bytes.substr(0, 8), Scramble("Novák   "_cz, SystemKey()));
-    EXPECT_EQ(bytes.substr(8), "\r\n");
+    EXPECT_EQ(ReadHost(s.Work("gdpr.TXT")), Scramble("Novák   "_cz, SystemKey()) + "\r\n");
 }
 
-TEST_F(PrintWriterTest, TextFileThatCannotBeCreatedIsReportedAndLaterWritesGoNowhere) {
+// A text file that cannot be created is reported and later writes go
+// nowhere; a side directory that cannot be made leaves the report without
+// its side file.
+TEST_F(PrintWriterTest, FilesThatCannotBeMadeAreReportedOrLeftOut) {
     s.fs.Plan("chyba.TXT").openCode = io::kAccessDenied;
     OpenPrintFile(s.c, "chyba", 10);
     WritePrintLine(s.c, "ztraceno");
@@ -91,11 +86,9 @@ TEST_F(PrintWriterTest, TextFileThatCannotBeCreatedIsReportedAndLaterWritesGoNow
     EXPECT_EQ(s.ui.Last("beep"), "Err  5 chyba.TXT");
     EXPECT_FALSE(fs::exists(s.Work("chyba.TXT")));
     EXPECT_FALSE(fs::exists(s.Work("XLS/chyba.CSV")));
-}
-
-TEST_F(PrintWriterTest, SideDirectoryThatCannotBeMadeLeavesTheReportWithoutSideFile) {
     // "XLS" is a file: the directory can never be made. The writer must not
     // try for ever.
+    fs::remove_all(s.Work("XLS"));
     WriteHost(s.Work("XLS"), "not a directory");
     OpenPrintFile(s.c, "bez", 4);
     WriteCsvLine(s.c, "a;b");
@@ -157,15 +150,7 @@ TEST_F(PrintWriterTest, DirectPrintSendsTheReportToThePortWithoutShowingIt) {
 
 // ---- print fonts ----
 
-using printtest::Station;
-
-class PrintFontsTest : public ::testing::Test {
-protected:
-    TestDir dir;
-    Station s{dir.path()};
-};
-
-TEST_F(PrintFontsTest, HeightAndWidthAreScaledFrom300DotsToThePrinter) {
+TEST_F(PrintWriterTest, FontsComeFromHereOrTheProgramDirectoryScaledFrom300DotsToThePrinter) {
     WriteHost(s.Work("norm.fnt"),
               "Height : 42\r\nWidth : 25\r\nWeight : 700\r\nItalic : 1\r\nCharset : 238\r\n"
               "FaceName : Courier New\r\n");
@@ -175,16 +160,11 @@ TEST_F(PrintFontsTest, HeightAndWidthAreScaledFrom300DotsToThePrinter) {
     for (const Case& c : {Case{600, 600, 84, 50}, Case{300, 300, 42, 25}, Case{360, 180, 25, 30},
                           Case{203, 203, 28, 16}}) {
         const PrintFont f = CreatePrintFont(s.c, "norm", c.dpiX, c.dpiY);
-        EXPECT_EQ(f.height, c.height) << c.dpiY;
-        EXPECT_EQ(f.width, c.width) << c.dpiX;
-        EXPECT_EQ(f.weight, 700);
-        EXPECT_EQ(f.italic, 1);
-        EXPECT_EQ(f.charset, 238);
+        EXPECT_EQ((std::vector<int>{f.height, f.width, f.weight, f.italic, f.charset}),
+                  (std::vector<int>{c.height, c.width, 700, 1, 238})) << c.dpiX << " x " << c.dpiY;
         EXPECT_EQ(f.faceName, "Courier New");
     }
-}
-
-TEST_F(PrintFontsTest, FontComesFromTheProgramDirectoryWhenMissingOrEmptyHere) {
+    // A font missing or empty here comes from the program directory.
     WriteHost(s.Prog("2/cond.fnt"), "Height : 30\r\nFaceName : Arial Narrow\r\n");
     EXPECT_EQ(ReadPrintFont(s.c, "cond").faceName, "Arial Narrow");
     WriteHost(s.Work("cond.fnt"), "");
@@ -198,10 +178,15 @@ TEST_F(PrintFontsTest, FontComesFromTheProgramDirectoryWhenMissingOrEmptyHere) {
     EXPECT_EQ(ReadPrintFont(s.c, "12zn").faceName, std::string(31, 'F'));
 }
 
-TEST_F(PrintFontsTest, FirstStartCopiesTheThreeFilesAndShowsTheNormalFont) {
-    WriteHost(s.Prog("2/norm.fnt"), "Height : 42\r\nWidth : 25\r\nFaceName : Courier New\r\n");
-    WriteHost(s.Prog("2/12zn.fnt"), "Height : 36\r\nWidth : 20\r\nFaceName : Courier New\r\n");
-    WriteHost(s.Prog("2/cond.fnt"), "Height : 30\r\nWidth : 15\r\nFaceName : Courier New\r\n");
+// Font files of the program directory (heights 42, 36, 30; widths 25, 20, 15).
+void ThreeFonts(const fs::path& dir) {
+    for (auto [name, height, width] : {std::tuple{"norm", 42, 25}, {"12zn", 36, 20}, {"cond", 30, 15}})
+        WriteHost(dir / (std::string(name) + ".fnt"), "Height : " + std::to_string(height) + "\r\nWidth : " +
+                                                          std::to_string(width) + "\r\nFaceName : Courier New\r\n");
+}
+
+TEST_F(PrintWriterTest, FirstStartCopiesTheThreeFilesAndShowsTheNormalFont) {
+    ThreeFonts(s.Prog("2"));
     FontyTisky form(s.c);
     form.Activate();
     for (const char* name : {"norm.fnt", "12zn.fnt", "cond.fnt"})
@@ -218,10 +203,8 @@ TEST_F(PrintFontsTest, FirstStartCopiesTheThreeFilesAndShowsTheNormalFont) {
     EXPECT_EQ(again.height(), "50");
 }
 
-TEST_F(PrintFontsTest, ValuesGoToTheFontTheyCameFromAndEmptyFieldsKeepTheStoredOnes) {
-    WriteHost(s.Work("norm.fnt"), "Height : 42\r\nWidth : 25\r\nFaceName : Courier New\r\n");
-    WriteHost(s.Work("12zn.fnt"), "Height : 36\r\nWidth : 20\r\nFaceName : Courier New\r\n");
-    WriteHost(s.Work("cond.fnt"), "Height : 30\r\nWidth : 15\r\nFaceName : Courier New\r\n");
+TEST_F(PrintWriterTest, ValuesGoToTheFontTheyCameFromAndEmptyFieldsKeepTheStoredOnes) {
+    ThreeFonts(s.Work(""));
     FontyTisky form(s.c);
     form.Activate();
     form.Select(2);
@@ -250,9 +233,6 @@ TEST_F(PrintFontsTest, ValuesGoToTheFontTheyCameFromAndEmptyFieldsKeepTheStoredO
 
 // ---- printer ports ----
 
-using printtest::PrintFile;
-using printtest::Station;
-
 TEST(PrinterCodes, Sequences) {
     struct Case {
         std::string text;
@@ -260,26 +240,15 @@ TEST(PrinterCodes, Sequences) {
         std::string bytes;
     };
     const Case cases[] = {
-        {"#27,\"@\"", true, "\x1B@"},
-        {"$1B $40", true, "\x1B@"},
-        {"$1b,$0f", true, "\x1B\x0F"},
-        {"{reset} #13 #10", true, "\r\n"},
-        {"#27\"(s16.6H\"", true, "\x1B(s16.6H"},
-        {"\"a b\",#0", true, std::string("a b\0", 4)},
-        {"", true, ""},
-        {"#256", false, ""},
-        {"$1G", false, ""},
-        {"#12x", false, ""},
-        {"\"open", false, ""},
-        {"{open", false, ""},
-        {"ESC", false, ""},
+        {"#27,\"@\"", true, "\x1B@"}, {"$1B $40", true, "\x1B@"}, {"$1b,$0f", true, "\x1B\x0F"},
+        {"{reset} #13 #10", true, "\r\n"}, {"#27\"(s16.6H\"", true, "\x1B(s16.6H"},
+        {"\"a b\",#0", true, std::string("a b\0", 4)}, {"", true, ""}, {"#256", false, ""}, {"$1G", false, ""},
+        {"#12x", false, ""}, {"\"open", false, ""}, {"{open", false, ""}, {"ESC", false, ""},
     };
     for (const Case& c : cases) {
         std::string bytes, error;
         EXPECT_EQ(ParsePrinterCodes(c.text, &bytes, &error), c.ok) << c.text;
-        if (c.ok) {
-            EXPECT_EQ(bytes, c.bytes) << c.text;
-        }
+        if (c.ok) { EXPECT_EQ(bytes, c.bytes) << c.text; }
     }
 }
 
@@ -343,7 +312,7 @@ TEST_F(PortTest, F9SendsTheReportWithThePrintersCodes) {
     EXPECT_EQ(Port(3).substr(Port(3).size() - 2), "\n\f");
 }
 
-TEST_F(PortTest, WithoutADefinitionTheTextGoesInCodePage852) {
+TEST_F(PortTest, WithoutADefinitionTheTextGoesInCodePage852AndFailuresAreReported) {
     WriteHost(s.Work("prosty.txt"), PrintFile({"žluť"_cz}, 4));
     ASSERT_TRUE(v.LoadPrintFile("prosty.txt"));
     v.KeyDown(key::kF9, key::Mod::None);
@@ -353,12 +322,9 @@ TEST_F(PortTest, WithoutADefinitionTheTextGoesInCodePage852) {
     v.KeyDown(key::kF9, key::Mod::None);
     EXPECT_EQ(Port(1), MapHighChars("žluť"_cz) + "\r\n");
     EXPECT_NE(s.ui.Last("beep").find("Chybí definice tiskárny"_cz), std::string::npos);
-}
-
-TEST_F(PortTest, PortThatCannotBeOpenedIsReported) {
+    // A port that cannot be opened is reported.
+    SetJob(s.c, "TISKARNA", "");
     SetReg(s.c, "par\\sys.par", "LPT1", (dir.path() / "nowhere" / "lpt").string());
-    WriteHost(s.Work("x.txt"), PrintFile({"x"}, 1));
-    ASSERT_TRUE(v.LoadPrintFile("x.txt"));
     v.KeyDown(key::kF9, key::Mod::None);
     EXPECT_NE(s.ui.Last("beep").find("při otevírání LPT1"_cz), std::string::npos);
 }

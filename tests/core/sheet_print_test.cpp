@@ -3,14 +3,12 @@
 // of the Tag, boxed characters, unscaled fonts, the form picture; and the
 // calibration dialog.
 
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <algorithm>
 #include <cmath>
 #include <iterator>
 
-#include "services/params.h"
-#include "test_dir.h"
 #include "travel/sheet_print.h"
 #include "travel_station.h"
 
@@ -49,26 +47,27 @@ struct Printed {
     }
 };
 
-Printed Print(Station& st, const SheetTexts& texts, bool withPicture, int dpi = 600) {
-    RecordingCanvas canvas;
-    canvas.dpiX = canvas.dpiY = dpi;
-    int finished = 0;
-    RecordingJob job(canvas, &finished);
-    EXPECT_EQ(PrintSheet(st.c, job, texts, withPicture), 0);
-    EXPECT_EQ(finished, 1);
-    return {canvas.calls};
-}
-
-void Calibrate(Station& st, const char* width, const char* height, const char* left, const char* top) {
-    SetReg(st.c, "KJpar.dta", "Koef.CEPR šířka"_cz, width);
-    SetReg(st.c, "KJpar.dta", "Koef.CEPR výška"_cz, height);
-    SetReg(st.c, "KJpar.dta", "Korekce CEPR levý okraj"_cz, left);
-    SetReg(st.c, "KJpar.dta", "Korekce CEPR horní okraj"_cz, top);
-}
-
-TEST(SheetPrint, KindsPositionsAndCellsAt600Dpi) {
+struct SheetPrint : ::testing::Test {
+    Printed Print(const SheetTexts& texts, bool withPicture, int dpi = 600) {
+        RecordingCanvas canvas;
+        canvas.dpiX = canvas.dpiY = dpi;
+        int finished = 0;
+        RecordingJob job(canvas, &finished);
+        EXPECT_EQ(PrintSheet(st.c, job, texts, withPicture), 0);
+        EXPECT_EQ(finished, 1);
+        return {canvas.calls};
+    }
+    void Calibrate(const char* width, const char* height, const char* left, const char* top) {
+        SetReg(st.c, "KJpar.dta", "Koef.CEPR šířka"_cz, width);
+        SetReg(st.c, "KJpar.dta", "Koef.CEPR výška"_cz, height);
+        SetReg(st.c, "KJpar.dta", "Korekce CEPR levý okraj"_cz, left);
+        SetReg(st.c, "KJpar.dta", "Korekce CEPR horní okraj"_cz, top);
+    }
     TestDir dir;
-    Station st(dir.path());
+    Station st{dir.path()};
+};
+
+TEST_F(SheetPrint, KindsPositionsAndCellsAt600Dpi) {
     const SheetLayout layout = SmallSheet();
     SheetTexts texts(layout);
     texts["text"] = "Zlín"_cz;
@@ -94,26 +93,22 @@ TEST(SheetPrint, KindsPositionsAndCellsAt600Dpi) {
                         "820,3000,t", "942,3000,I", "1024,3000,x"}},
     };
     for (const auto& c : cases) {
-        Calibrate(st, c.width, "", c.left, "");
+        Calibrate(c.width, "", c.left, "");
         std::vector<std::string> got;
-        for (const Drawn& d : Print(st, texts, false).Texts())
+        for (const Drawn& d : Print(texts, false).Texts())
             got.push_back(std::to_string(d.x) + "," + std::to_string(d.y) + "," + Cp1250ToUtf8(d.text));
         EXPECT_EQ(got, c.texts);
     }
 }
 
-TEST(SheetPrint, PictureFontsAndLowResolution) {
-    TestDir dir;
-    Station st(dir.path());
+TEST_F(SheetPrint, PictureFontsAndLowResolution) {
     const SheetLayout layout = SmallSheet();
     SheetTexts texts(layout);
-    Printed p = Print(st, texts, true);
+    Printed p = Print(texts, true);
     ASSERT_EQ(p.calls.front().op, "picture");
-    EXPECT_EQ(p.calls.front().x, 0);
-    EXPECT_EQ(p.calls.front().y, 0);
-    EXPECT_EQ(p.calls.front().right, 4722);
-    EXPECT_EQ(p.calls.front().bottom, 6738);
-    EXPECT_EQ(p.calls.front().text, (st.root / "PROG" / "KJ" / "kj1.bmp").string());
+    const Drawn& pic = p.calls.front();
+    EXPECT_EQ((std::vector<int>{pic.x, pic.y, pic.right, pic.bottom}), (std::vector<int>{0, 0, 4722, 6738}));
+    EXPECT_EQ(pic.text, (st.root / "PROG" / "KJ" / "kj1.bmp").string());
     // The start font, then each control's own: 10 and 8 points at 600 dpi.
     ASSERT_EQ(p.calls[1].op, "font");
     EXPECT_EQ(p.calls[1].text, "MS Sherif");
@@ -124,25 +119,23 @@ TEST(SheetPrint, PictureFontsAndLowResolution) {
 
     // Without the picture nothing but the values; a 300 dpi printer keeps
     // the point sizes; below 72 dpi the printer counts as 72 dpi.
-    Calibrate(st, "0", "abc", "-10", "20.5");
-    p = Print(st, texts, false, 300);
+    Calibrate("0", "abc", "-10", "20.5");
+    p = Print(texts, false, 300);
     EXPECT_EQ(p.calls.front().op, "font");
     EXPECT_EQ(p.calls[1].height, 33);
     EXPECT_EQ(p.Texts()[0].x, 290);
     EXPECT_EQ(p.Texts()[0].y, 620);
-    p = Print(st, texts, true, 50);
+    p = Print(texts, true, 50);
     EXPECT_EQ(p.calls.front().right, static_cast<int>(std::trunc(787 * 0.72 - 10)));
     EXPECT_EQ(p.Texts()[0].x, 62);
 }
 
-TEST(SheetPrint, CalibrationMovesEveryFieldOfBothSheets) {
-    TestDir dir;
-    Station st(dir.path());
-    Calibrate(st, "1.1", "0.95", "-25", "40");
+TEST_F(SheetPrint, CalibrationMovesEveryFieldOfBothSheets) {
+    Calibrate("1.1", "0.95", "-25", "40");
     for (const SheetLayout* layout : {&OrderLayout(), &SettlementLayout()}) {
         SheetTexts texts(*layout);
         for (std::size_t i = 0; i < layout->fields.size(); ++i) texts.at(static_cast<int>(i)) = "#" + layout->fields[i].name;
-        const std::vector<Drawn> got = Print(st, texts, false).Texts();
+        const std::vector<Drawn> got = Print(texts, false).Texts();
         ASSERT_EQ(got.size(), layout->fields.size());
         for (std::size_t i = 0; i < got.size(); ++i) {
             const SheetField& f = layout->fields[i];
@@ -153,10 +146,8 @@ TEST(SheetPrint, CalibrationMovesEveryFieldOfBothSheets) {
     }
 }
 
-TEST(SheetPrint, CalibrationDialogStoresWhatItShowsEvenOnEsc) {
-    TestDir dir;
-    Station st(dir.path());
-    Calibrate(st, "1.0625", "", "", "12");
+TEST_F(SheetPrint, CalibrationDialogStoresWhatItShowsEvenOnEsc) {
+    Calibrate("1.0625", "", "", "12");
     st.ui.fields.push_back({false, {" 1.1", "0.98", "7.5", "-3"}});  // typed, then Esc
     const Calibration cal = CalibrateSheet(st.c);
     ASSERT_EQ(st.ui.shown.size(), 1u);
@@ -166,10 +157,11 @@ TEST(SheetPrint, CalibrationDialogStoresWhatItShowsEvenOnEsc) {
                                         " Koeficient pro úpravu délky "_cz, "  1.0000",
                                         " Horní okraj (v bodech) "_cz, "      12",
                                         " Levý okraj (v bodech) "_cz, "        "}));
-    EXPECT_EQ(GetReg(st.c, "KJpar.dta", "Koef.CEPR šířka"_cz), " 1.1");
-    EXPECT_EQ(GetReg(st.c, "KJpar.dta", "Koef.CEPR výška"_cz), "0.98");
-    EXPECT_EQ(GetReg(st.c, "KJpar.dta", "Korekce CEPR horní okraj"_cz), "7.5");
-    EXPECT_EQ(GetReg(st.c, "KJpar.dta", "Korekce CEPR levý okraj"_cz), "-3");
+    std::string stored;
+    for (const char* key :
+         {"Koef.CEPR šířka", "Koef.CEPR výška", "Korekce CEPR horní okraj", "Korekce CEPR levý okraj"})
+        stored += GetReg(st.c, "KJpar.dta", Utf8ToCp1250(key)) + "|";
+    EXPECT_EQ(stored, " 1.1|0.98|7.5|-3|");
     EXPECT_DOUBLE_EQ(cal.widthCoef, 1.1);
     EXPECT_DOUBLE_EQ(cal.top, 7.5);
     EXPECT_DOUBLE_EQ(cal.left, -3);

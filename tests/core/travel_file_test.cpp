@@ -2,11 +2,7 @@
 // read and written back byte for byte, files written while the two sheets
 // shared the start and end keys, and the names the file gets.
 
-#include <gtest/gtest.h>
-
-#include "services/params.h"
-#include "services/picture.h"
-#include "test_dir.h"
+#include "kj_test.h"
 #include "travel/order_file.h"
 #include "travel/travel_order.h"
 #include "travel_station.h"
@@ -15,6 +11,18 @@ namespace kj {
 namespace {
 
 using namespace traveltest;
+
+struct TravelFile : ::testing::Test {
+    // Both sheets of another run opened over the file, nothing marked, the
+    // loaded rows kept.
+    void Load(Sheets& x) {
+        st.ui.yesNo = {false, false};
+        x.order.FillOrderSheet({});
+        x.settlement.FillSettlementSheet({});
+    }
+    TestDir dir;
+    Station st{dir.path()};
+};
 
 // Every stored field of both sheets gets a distinct text: Czech letters,
 // a ":" and blanks inside, a value as long as its line allows.
@@ -30,9 +38,7 @@ void FillEveryField(Sheets& s) {
         }
 }
 
-TEST(TravelFile, BothSheetsWriteTheirKeysInOrderAndReadThemBackByteForByte) {
-    TestDir dir;
-    Station st(dir.path());
+TEST_F(TravelFile, BothSheetsWriteTheirKeysInOrderAndReadThemBackByteForByte) {
     Sheets s(st.c, Car("SOUKROMÉ"));
     FillEveryField(s);
     s.order.SaveOrderSheet();
@@ -49,11 +55,9 @@ TEST(TravelFile, BothSheetsWriteTheirKeysInOrderAndReadThemBackByteForByte) {
     EXPECT_NE(written.find("espoj : "), std::string::npos);
     EXPECT_NE(written.find("zac1 : "), std::string::npos);
 
-    // Another run opens it (nothing marked, the rows kept) and closes it.
+    // Another run opens it and closes it.
     Sheets again(st.c, Car("SOUKROMÉ"));
-    st.ui.yesNo = {false, false};
-    again.order.FillOrderSheet({});
-    again.settlement.FillSettlementSheet({});
+    Load(again);
     for (const SheetTexts* t : {&s.order.texts(), &s.settlement.texts()}) {
         const SheetTexts& back = t == &s.order.texts() ? again.order.texts() : again.settlement.texts();
         for (int i : t->layout().keyOrder) EXPECT_EQ(back.at(i), t->at(i)) << t->layout().fields[static_cast<std::size_t>(i)].name;
@@ -63,20 +67,15 @@ TEST(TravelFile, BothSheetsWriteTheirKeysInOrderAndReadThemBackByteForByte) {
     EXPECT_EQ(ReadHost(st.root / "DATA" / "WZ.cpr"), written);
 }
 
-TEST(TravelFile, OlderFilesWithSharedStartAndEndKeysLoseNothing) {
-    TestDir dir;
-    Station st(dir.path());
+TEST_F(TravelFile, OlderFilesWithSharedStartAndEndKeysLoseNothing) {
     // Written while the settlement stored its start and end under "ep"/"ek":
     // whichever sheet was closed last left its values there.
     WriteHost(st.root / "DATA" / "WZ.cpr",
               "ep1 : Praha\r\nek1 : Brno\r\no1 : Praha\r\nep15 : 07.00\r\nek15 : 18.30\r\n");
     Sheets s(st.c, Car("SOUKROMÉ"));
-    st.ui.yesNo = {false, false};
-    s.order.FillOrderSheet({});
-    s.settlement.FillSettlementSheet({});
-    EXPECT_EQ(s.order.texts()["ep1"], "Praha");
-    EXPECT_EQ(s.settlement.texts()["ep1"], "Praha");
-    EXPECT_EQ(s.settlement.texts()["ek15"], "18.30");
+    Load(s);
+    const SheetTexts &order = s.order.texts(), &settlement = s.settlement.texts();
+    EXPECT_EQ(order["ep1"] + "|" + settlement["ep1"] + "|" + settlement["ek15"], "Praha|Praha|18.30");
 
     // From now on each sheet has its own keys.
     s.order.texts()["ep1"] = "Praha, 7.00";
@@ -84,18 +83,12 @@ TEST(TravelFile, OlderFilesWithSharedStartAndEndKeysLoseNothing) {
     s.order.SaveOrderSheet();
     s.settlement.SaveSettlementSheet();
     Sheets again(st.c, Car("SOUKROMÉ"));
-    st.ui.yesNo = {false, false};
-    again.order.FillOrderSheet({});
-    again.settlement.FillSettlementSheet({});
-    EXPECT_EQ(again.order.texts()["ep1"], "Praha, 7.00");
-    EXPECT_EQ(again.settlement.texts()["ep1"], "07.00");
-    EXPECT_EQ(again.settlement.texts()["ep15"], "07.00");
-    EXPECT_EQ(again.settlement.texts()["ek1"], "Brno");
+    Load(again);
+    const SheetTexts &o = again.order.texts(), &t = again.settlement.texts();
+    EXPECT_EQ(o["ep1"] + "|" + t["ep1"] + "|" + t["ep15"] + "|" + t["ek1"], "Praha, 7.00|07.00|07.00|Brno");
 }
 
-TEST(TravelFile, ASheetOnlyShownNeverWipesTheFile) {
-    TestDir dir;
-    Station st(dir.path());
+TEST_F(TravelFile, ASheetOnlyShownNeverWipesTheFile) {
     const std::string kept = "ecislo : 17\r\nejm : Jan\r\no1 : Zlín\r\n"_cz;
     WriteHost(st.root / "DATA" / "WZ.cpr", kept);
     Sheets s(st.c, Car("SOUKROMÉ"));
@@ -111,9 +104,7 @@ TEST(TravelFile, ASheetOnlyShownNeverWipesTheFile) {
     EXPECT_EQ(GetReg(st.c, s.fileName, "ecislo"), "18");
 }
 
-TEST(TravelFile, FileNames) {
-    TestDir dir;
-    Station st(dir.path());
+TEST_F(TravelFile, FileNames) {
     EXPECT_EQ(DefaultOrderFile("5Z12345"), "\\veltor3w\\w5Z12345.cpr");
     EXPECT_EQ(DefaultOrderFile("ABCDEFGHIJ"), "\\veltor3w\\wABCDEFG.cpr");
     const struct {
@@ -133,9 +124,7 @@ TEST(TravelFile, FileNames) {
     EXPECT_EQ(ReadHost(st.root / "veltor3w" / "w5Z12345.cpr"), "ecislo : 5\r\n");
 }
 
-TEST(TravelFile, LauncherLoadsRenamesAndSavesOnClose) {
-    TestDir dir;
-    Station st(dir.path());
+TEST_F(TravelFile, LauncherLoadsRenamesAndSavesOnClose) {
     WriteHost(st.root / "DATA" / "WZ.cpr", "ecislo : 7\r\nep1 : Zlín\r\n"_cz);
     Sheets s(st.c, Car("SOUKROMÉ"));
     TForm5 launcher(st.c, s.order, s.settlement, s.fileName);

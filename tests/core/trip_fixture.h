@@ -91,19 +91,23 @@ std::string ListRecord(const std::array<ColumnDecl, N>& decls, int length,
     return rec;
 }
 
+// A code list's records from their texts (UTF-8).
+template <std::size_t N>
+std::string ListRecords(const std::array<ColumnDecl, N>& decls, int length,
+                        const std::vector<std::vector<std::string>>& rows) {
+    std::string all;
+    for (const auto& row : rows) all += ListRecord(decls, length, row);
+    return all;
+}
+
 // The code lists the lookups open.
 inline void WriteCodeLists(const Station& s) {
-    s.Put("kjstra.dta", Join({ListRecord(strav::kColumns, strav::kLength, {"5", "66"}),
-                              ListRecord(strav::kColumns, strav::kLength, {"12", "100"}),
-                              ListRecord(strav::kColumns, strav::kLength, {"18", "156"})}));
-    s.Put("kjmista.dta", Join({ListRecord(mista::kColumns, mista::kLength, {"Brno", "98"}),
-                               ListRecord(mista::kColumns, mista::kLength, {"Kroměříž", "30"})}));
-    s.Put("kjucel.dta", Join({ListRecord(ucel::kColumns, ucel::kLength, {"nákup materiálu"}),
-                              ListRecord(ucel::kColumns, ucel::kLength, {"porada"})}));
-    s.Put("kjcile.dta",
-          Join({ListRecord(cile::kColumns, cile::kLength, {"Brno", "jednání", "196", ""}),
-                ListRecord(cile::kColumns, cile::kLength, {"Olomouc-Přerov", "servis", "25", ""}),
-                ListRecord(cile::kColumns, cile::kLength, {"Vsetín", "porada", "64", ""})}));
+    s.Put("kjstra.dta", ListRecords(strav::kColumns, strav::kLength, {{"5", "66"}, {"12", "100"}, {"18", "156"}}));
+    s.Put("kjmista.dta", ListRecords(mista::kColumns, mista::kLength, {{"Brno", "98"}, {"Kroměříž", "30"}}));
+    s.Put("kjucel.dta", ListRecords(ucel::kColumns, ucel::kLength, {{"nákup materiálu"}, {"porada"}}));
+    s.Put("kjcile.dta", ListRecords(cile::kColumns, cile::kLength,
+                                    {{"Brno", "jednání", "196", ""}, {"Olomouc-Přerov", "servis", "25", ""},
+                                     {"Vsetín", "porada", "64", ""}}));
 }
 
 // A browser whose editor sessions run the queued scripts in order and

@@ -1,12 +1,8 @@
-#include <gtest/gtest.h>
-
-
+#include "kj_test.h"
 #include "logbook/trip_generator.h"
 #include "logbook/trip_logbook.h"
 #include "logbook/working_calendar.h"
-#include "services/params.h"
 #include "services/record_file.h"
-#include "test_dir.h"
 #include "trip_fixture.h"
 
 namespace kj {
@@ -32,7 +28,7 @@ std::vector<std::pair<std::string, int>> Days(const std::vector<std::string>& tr
     return days;
 }
 
-TEST(TripGenerator, WalkOverTheWorkingDays) {
+TEST(TripGenerator, WalkOverTheWorkingDaysWithDrawsOfTheSeed) {
     TestDir dir;
     Station s(dir.path());
     const TfKalendar calendar(s.c);  // a fresh table: weekends and holidays
@@ -92,15 +88,11 @@ TEST(TripGenerator, WalkOverTheWorkingDays) {
     v = GenerujJizdy(calendar, z, 1);
     EXPECT_EQ(v.jizdy.size(), 1u);
     EXPECT_EQ(v.km, 32);
-}
 
-TEST(TripGenerator, RandomDrawsDependOnTheSeedOnly) {
+    // The random draws depend on the seed only.
     NahodnaCisla r(99);
     for (int i = 0; i < 1000; ++i) ASSERT_LT(r.Random(7), 7u);
-    TestDir dir;
-    Station s(dir.path());
-    const TfKalendar calendar(s.c);
-    ZadaniGeneratoru z{"020326", "270326", 500, 20, {}, std::string(jizdy::kLength, '\0')};
+    z = {"020326", "270326", 500, 20, {}, std::string(jizdy::kLength, '\0')};
     for (const char* km : {"16", "28", "40", "52"}) z.cile.push_back(Destination("Místo", km));
     const auto a = GenerujJizdy(calendar, z, 4242), b = GenerujJizdy(calendar, z, 4242),
                other = GenerujJizdy(calendar, z, 4243);
@@ -138,11 +130,9 @@ TEST(TripGenerator, PeriodAndKmDialogs) {
         k.Vyber();
     };
     std::vector<std::vector<std::string>> asked;
-    r.s.ui.onFields = [&](const ScriptedDialogs::Shown& d, const F1Handler& f1,
-                          std::vector<std::string>& texts) {
+    r.s.ui.onFields = [&](const ScriptedDialogs::Shown&, const F1Handler& f1, std::vector<std::string>& texts) {
         asked.push_back(texts);
         if (asked.size() == 3) f1(2, texts[1]);
-        (void)d;
     };
     r.s.ui.fields = {{true, {"310226", "130326"}},
                      {true, {"020326", "1.13.26"}},
@@ -222,11 +212,9 @@ TEST(TripGenerator, MarkedDestinationsGeneratedTripsAndAppending) {
     // identification where the trip record keeps it.
     const std::string book = r.file();
     ASSERT_EQ(book.size(), 4u * jizdy::kLength);
-    EXPECT_EQ(TripAt(book, 2).Datum(), "040326");
-    EXPECT_EQ(TripAt(book, 2).KmSluzebni(), 40);
-    EXPECT_EQ(TripAt(book, 2).StavTachometru(), 5070);  // 5,060 + 40 - 30
-    EXPECT_EQ(TripAt(book, 2).Identifikace(), "Z");
-    EXPECT_EQ(StripRight(TripAt(book, 2).Poznamka1()), "");
+    const VetaJizdy edited = TripAt(book, 2);  // the odometer: 5,060 + 40 - 30
+    EXPECT_EQ(edited.Datum() + "|" + edited.Identifikace() + "|" + StripRight(edited.Poznamka1()), "040326|Z|");
+    EXPECT_EQ(std::pair(edited.KmSluzebni(), edited.StavTachometru()), std::pair(40.0, 5070.0));
     EXPECT_EQ(TripAt(book, 4).ZakladniSazba(), TripAt(book, 1).ZakladniSazba());
     EXPECT_EQ(GetJobIn(r.s.c, "C:\\DATA\\", "5Z12345"), "    3");
     EXPECT_EQ(r.b.current(), 4);

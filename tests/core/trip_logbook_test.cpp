@@ -1,13 +1,10 @@
-#include <gtest/gtest.h>
-
+#include "kj_test.h"
 #include "logbook/logbook_sort.h"
 #include "logbook/trip_logbook.h"
 #include "logbook/trip_rules.h"
 #include "services/locks.h"
-#include "services/params.h"
 #include "services/record_file.h"
 #include "shell/main_menu.h"
-#include "test_dir.h"
 #include "trip_fixture.h"
 
 namespace kj {
@@ -274,10 +271,9 @@ TEST(TripLogbook, DeletionMarkStaysUntilTheSortDropsIt) {
     // offset 1.
     const std::string before = k.file();
     k.b.JdiNa(3, 0);
-    k.s.ui.yesNo = {false};
+    k.s.ui.yesNo = {false, true};
     k.b.Key(key::kF8);
     EXPECT_EQ(k.file(), before);
-    k.s.ui.yesNo = {true};
     k.b.Key(key::kF8);
     EXPECT_EQ(k.s.ui.Last("yesno"), "Zrušit záznam?"_cz);
     std::string marked = k.b.sablona();
@@ -300,8 +296,8 @@ TEST(TripLogbook, DeletionMarkStaysUntilTheSortDropsIt) {
     EXPECT_EQ(k.s.ui.Last("help"), " Nastavení poč.stavu tachometru "_cz);
     ASSERT_EQ(Trips(k.file()), 3);
     EXPECT_EQ(StripRight(k.At(2).Misto()), "Vsetín"_cz);
-    const double chain[] = {10000, 10030, 10080};
-    for (int n = 1; n <= 3; ++n) EXPECT_EQ(k.At(n).StavTachometru(), chain[n - 1]);
+    EXPECT_EQ((std::vector<double>{k.At(1).StavTachometru(), k.At(2).StavTachometru(), k.At(3).StavTachometru()}),
+              (std::vector<double>{10000, 10030, 10080}));
     EXPECT_EQ(k.b.count(), 3);
 }
 
@@ -490,8 +486,8 @@ TEST(TripLogbook, MainMenuOpensTheChosenCarsBookAndSortsItOnClose) {
         list.KeyDown(shown.size() == 1 ? key::kReturn : key::kEscape, Mod::None);
     });
     EXPECT_EQ(shown, (std::vector<std::string>{" Seznam vozidel ", "Kniha jízd pro v"_cz, " Seznam vozidel "}));
-    const double chain[] = {10000, 10005, 10025};
-    for (int n = 1; n <= 3; ++n) EXPECT_EQ(k.At(n).StavTachometru(), chain[n - 1]);
+    EXPECT_EQ((std::vector<double>{k.At(1).StavTachometru(), k.At(2).StavTachometru(), k.At(3).StavTachometru()}),
+              (std::vector<double>{10000, 10005, 10025}));
     EXPECT_FALSE(menu.kniha().isOpen());
 }
 

@@ -12,12 +12,7 @@ namespace kj {
 namespace {
 
 // Today is 5 March 2024 at the station.
-struct Station : rectest::TempStation {
-    Station() {
-        TestApp();
-        UseDataDir();
-    }
-};
+using Station = UiStation;
 
 void Press(CalendarForm& f, Qt::Key k) { QTest::keyClick(f.sgKalendar(), k); }
 

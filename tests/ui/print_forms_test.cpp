@@ -1,7 +1,5 @@
 #include "kj_test.h"
 
-#include <QApplication>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTableView>

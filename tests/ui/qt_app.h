@@ -14,6 +14,8 @@
 #include <functional>
 #include <string>
 
+#include "core/rec_station.h"
+
 namespace kj {
 
 inline QApplication& TestApp() {
@@ -23,6 +25,15 @@ inline QApplication& TestApp() {
     static QApplication* app = new QApplication(argc, argv);
     return *app;
 }
+
+// A station in a temporary directory with its data directory; the
+// application is made before any widget.
+struct UiStation : rectest::TempStation {
+    UiStation() {
+        TestApp();
+        UseDataDir();
+    }
+};
 
 // Runs `act` on the open pop-up menu or modal window of type W once there
 // is one (it may open from inside another window's event loop); fails the

@@ -50,13 +50,11 @@ public:
 };
 
 TEST(TableBrowserForm, ShowsButtonsLinesPictureAndEditsThroughTheEditorForm) {
-    TestApp();
-    rectest::TempStation s;
-    s.UseDataDir();
+    UiStation s;
     std::string places;
-    const char* names[] = {"Brno", "Olomouc", "Ostrava", "Plzeň", "České Budějovice",
-                           "Hradec Králové", "Jihlava", "Zlín"};
-    for (const char* name : names) places += Record(Utf8ToCp1250(name), "92");
+    for (const char* name :
+         {"Brno", "Olomouc", "Ostrava", "Plzeň", "České Budějovice", "Hradec Králové", "Jihlava", "Zlín"})
+        places += Record(Utf8ToCp1250(name), "92");
     WriteHost(s.Data("kjmista.dta"), places);
     ScreenMetrics metrics;
     TfMista b(s.c, metrics);
@@ -73,13 +71,11 @@ TEST(TableBrowserForm, ShowsButtonsLinesPictureAndEditsThroughTheEditorForm) {
     b.NastavPismo();
     b.JdiNa(1, 0);
     // A picture of the first record, a gradient that only a decoder gives back.
-    RgbImage image(160, 120);
+    RgbImage image(160, 120, 0, 0, 200);
     for (int y = 0; y < 120; ++y)
         for (int x = 0; x < 160; ++x) {
-            std::uint8_t* p = image.Pixel(x, y);
-            p[0] = static_cast<std::uint8_t>(40 + x);
-            p[1] = static_cast<std::uint8_t>(90 + y);
-            p[2] = 200;
+            image.Pixel(x, y)[0] = static_cast<std::uint8_t>(40 + x);
+            image.Pixel(x, y)[1] = static_cast<std::uint8_t>(90 + y);
         }
     std::string jpeg;
     ASSERT_EQ(EncodeJpeg(image, 90, &jpeg), "");

@@ -7,32 +7,18 @@
 // KJ_TRAVEL_OUT=DIR keeps the pictures of the two windows and the PDF
 // prints there for a look.
 
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
-#include <QApplication>
 #include <QFileDialog>
-#include <QPrinterInfo>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
+#include <QPrinterInfo>
 #include <QTest>
-#include <QTimer>
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
 
-#include "host_files.h"
+#include "core/travel_station.h"
 #include "print/qt/qt_print_canvas.h"
 #include "qt_app.h"
-#include "services/cp1250.h"
-#include "services/file_system.h"
-#include "services/params.h"
 #include "services/qt/qt_text.h"
-#include "services/scripted_dialogs.h"
-#include "core/travel_station.h"
-#include "test_dir.h"
 #include "travel/form_pictures.h"
 #include "travel/qt/form_picture_painter.h"
 #include "travel/qt/sheet_form.h"
@@ -43,8 +29,6 @@ inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdS
 
 namespace kj {
 namespace {
-
-namespace fs = std::filesystem;
 
 bool WaitFor(const std::function<bool()>& done) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);

@@ -1,8 +1,5 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
-#include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
@@ -16,7 +13,6 @@
 #include "screens/qt/record_editor_form.h"
 #include "services/dates.h"
 #include "services/qt/qt_text.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {
@@ -96,9 +92,9 @@ TEST(TripLogbookForm, EditorKeysF4LookupsF5) {
     EXPECT_EQ(km, "25");
     ASSERT_EQ(Trips(sc.file()), 2);
     const VetaJizdy added = TripAt(sc.file(), 2);
-    EXPECT_EQ(StripRight(added.Misto()), "Přerov-Olomouc"_cz);
+    EXPECT_EQ(StripRight(added.Misto()) + "|" + added.Datum(),
+              "Přerov-Olomouc|"_cz + NormalizeDate(WorkDate(sc.s.c.now())));
     EXPECT_EQ(added.StavTachometru(), 1025);
-    EXPECT_EQ(added.Datum(), NormalizeDate(WorkDate(sc.s.c.now())));
 }
 
 TEST(TripLogbookForm, ListKeysF8InsertCtrlS) {
@@ -121,7 +117,6 @@ TEST(TripLogbookForm, ListKeysF8InsertCtrlS) {
     sc.s.ui.choices = {1};
     sc.Key(Qt::Key_S, Qt::ControlModifier);
     ASSERT_EQ(Trips(sc.file()), 2);
-    EXPECT_EQ(TripAt(sc.file(), 2).Misto(), "B");
     EXPECT_EQ(TripAt(sc.file(), 2).StavTachometru(), 10050);
     EXPECT_EQ(sc.form.sgRol()->model()->rowCount(), 2);
     // Ctrl+C, not yet wired: the user is told.
