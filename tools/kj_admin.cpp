@@ -849,7 +849,7 @@ int Chain(const Args& a) {
         std::copy_n(cars.data() + off, auta::kLength, car.bytes.begin());
         if (IsDeletedRecord(car.bytes.data()) || KlicKnihy(car.Spz()).empty()) continue;
         const std::string book = car.SouborKnihy();
-        const std::string title = "Vozidlo " + U(car.Spz()) + ", kniha " + p.Host(book);
+        const std::string title = "Vozidlo " + U(StripRight(car.Spz())) + ", kniha " + p.Host(book);
         ++books;
         bool torn = false;
         rc = CheckBook(p, book, title, &breaks, &torn);
@@ -1101,6 +1101,19 @@ int Report(const Args& a) {
 
 // ---- the lock server: connect and ask ----
 
+// A system error of the network in words.
+std::string NetError(int err) {
+    switch (err) {
+        case ECONNREFUSED: return "spojení odmítnuto, server neběží";
+        case ETIMEDOUT: return "neodpověděl do " + std::to_string(kServerWaitMs) + " ms";
+        case EHOSTUNREACH:
+        case ENETUNREACH: return "počítač není dostupný";
+        case ECONNRESET:
+        case EPIPE: return "server ukončil spojení";
+        default: return "chyba " + std::to_string(err) + " (" + std::strerror(err) + ")";
+    }
+}
+
 // A connection to the lock server with bounded waits (the stations' client
 // waits without end, which suits a station but not a tool).
 class ServerConnection {
@@ -1126,21 +1139,20 @@ public:
             const int fd = ::socket(ai->ai_family, ai->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
                                     ai->ai_protocol);
             if (fd < 0) continue;
-            int rc = ::connect(fd, ai->ai_addr, ai->ai_addrlen);
-            if (rc != 0 && errno == EINPROGRESS) {
+            int err = ::connect(fd, ai->ai_addr, ai->ai_addrlen) == 0 ? 0 : errno;
+            if (err == EINPROGRESS) {
                 pollfd p{fd, POLLOUT, 0};
-                rc = ::poll(&p, 1, kServerWaitMs);
-                int err = 0;
+                const int ready = ::poll(&p, 1, kServerWaitMs);
                 socklen_t len = sizeof err;
-                if (rc == 1 && ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) == 0 && err == 0)
-                    rc = 0;
-                else
-                    errno = rc == 0 ? ETIMEDOUT : (err != 0 ? err : errno), rc = -1;
+                if (ready == 0)
+                    err = ETIMEDOUT;
+                else if (ready < 0 || ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0)
+                    err = errno;
             }
-            if (rc == 0)
+            if (err == 0) {
                 fd_ = fd;
-            else {
-                why = std::strerror(errno);
+            } else {
+                why = NetError(err);
                 ::close(fd);
             }
         }
@@ -1159,7 +1171,7 @@ public:
                 if (::poll(&p, 1, kServerWaitMs) != 1) return Fail(error, "server nepřijímá požadavek");
                 continue;
             }
-            if (n <= 0) return Fail(error, std::strerror(errno));
+            if (n <= 0) return Fail(error, NetError(errno));
             sent += static_cast<std::size_t>(n);
         }
         std::string got;
@@ -1178,7 +1190,7 @@ public:
             char buf[65536];
             const ssize_t n = ::recv(fd_, buf, sizeof buf, 0);
             if (n == 0) return Fail(error, "server ukončil spojení");
-            if (n < 0 && errno != EAGAIN && errno != EINTR) return Fail(error, std::strerror(errno));
+            if (n < 0 && errno != EAGAIN && errno != EINTR) return Fail(error, NetError(errno));
             if (n > 0) got.append(buf, static_cast<std::size_t>(n));
         }
     }
