@@ -3,24 +3,32 @@
 // faults on chosen paths: failing opens and deletions (once each from a
 // queue, or always), reads that stop short or fail, writes that fail from a
 // byte offset on (the bytes before it reach the disk: a torn write), failing
-// closes, failing syncs of a file or of its directory. Paths are matched as
-// spelled by the caller, ignoring case. The syncs and replacements of every
-// path are also written down in order (`durability`), so that a test can see
-// what reached the disk before what.
+// closes, failing syncs of a file or of its directory, a failing replace,
+// slow writes. Paths are matched as spelled by the caller, ignoring case, or
+// by a rule for names not known in advance (a sort's work file); files under
+// one rule share its plan. The syncs and replacements of every path are also
+// written down in order (`durability`), so that a test can see what reached
+// the disk before what.
 //
 //   HostFileSystem host(cwd, root);
 //   FaultFs fs(host);
 //   fs.Plan("kj.dta").readLimit = 100;      // the file seems to end at 100
 //   fs.Plan("kj.dta").writeCode = 101;      // writes reaching byte 250 fail
 //   fs.Plan("kj.dta").writeFrom = 250;
+//   fs.PlanMatching([](std::string_view p) { return p.starts_with("SORT"); })
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <list>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "services/file_system.h"
@@ -34,11 +42,14 @@ struct FaultPlan {
     std::deque<int> removeCodes;  // the next deletions fail with these
     int removeCode = 0;           // then every deletion fails so
     int readCode = 0;             // reads fail so
+    int readsBeforeFault = -1;    //   once this many have passed (-1: every read fails)
     std::int64_t readLimit = -1;  // reads see the file end here (a short read)
     std::deque<int> writeCodes;   // the next writes fail with these, one each, writing nothing
     int writeCode = 0;            // writes reaching writeFrom fail so
     std::int64_t writeFrom = 0;   //   (bytes before writeFrom are written)
+    int writeDelayMs = 0;         // pause before each write
     int closeCode = 0;            // closes fail so (the file is closed anyway)
+    int replaceCode = 0;          // ReplaceFile from this path fails so
     int syncCode = 0;             // syncs of the file fail so
     int dirSyncCode = 0;          // syncs of the directory holding the file fail so
     // What happened.
@@ -51,6 +62,10 @@ public:
     explicit FaultFs(FileSystem& real) : real_(real) {}
 
     FaultPlan& Plan(std::string_view path) { return plans_[FoldName(path)]; }
+    // A plan for every path the rule accepts (as spelled by the caller).
+    FaultPlan& PlanMatching(std::function<bool(std::string_view)> rule) {
+        return rules_.emplace_back(std::move(rule), FaultPlan{}).second;
+    }
 
     int Open(std::string_view path, Access access, Disposition disposition, Share share,
              std::unique_ptr<File>* out) override {
@@ -74,6 +89,8 @@ public:
     int Rename(std::string_view from, std::string_view to) override { return real_.Rename(from, to); }
     int ReplaceFile(std::string_view from, std::string_view to) override {
         durability.push_back("replace " + std::string(from) + " " + std::string(to));
+        FaultPlan* plan = Find(from);
+        if (plan && plan->replaceCode != 0) return plan->replaceCode;
         return real_.ReplaceFile(from, to);
     }
     int SyncDirOf(std::string_view path) override {
@@ -110,7 +127,10 @@ private:
 
     FaultPlan* Find(std::string_view path) {
         auto it = plans_.find(FoldName(path));
-        return it == plans_.end() ? nullptr : &it->second;
+        if (it != plans_.end()) return &it->second;
+        for (auto& [rule, plan] : rules_)
+            if (rule(path)) return &plan;
+        return nullptr;
     }
 
     // Every file opened through FaultFs; one without a plan only passes
@@ -123,7 +143,7 @@ private:
 
         int Read(void* buffer, std::size_t n, std::size_t* got) override {
             *got = 0;
-            if (plan_.readCode != 0) return plan_.readCode;
+            if (plan_.readCode != 0 && plan_.readsBeforeFault-- <= 0) return plan_.readCode;
             if (plan_.readLimit >= 0) {
                 auto room = static_cast<std::uint64_t>(plan_.readLimit);
                 n = pos_ >= room ? 0 : static_cast<std::size_t>(std::min<std::uint64_t>(n, room - pos_));
@@ -133,6 +153,8 @@ private:
             return rc;
         }
         int Write(const void* buffer, std::size_t n) override {
+            if (plan_.writeDelayMs > 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(plan_.writeDelayMs));
             if (!plan_.writeCodes.empty()) {
                 int rc = plan_.writeCodes.front();
                 plan_.writeCodes.pop_front();
@@ -180,6 +202,7 @@ private:
 
     FileSystem& real_;
     std::map<std::string, FaultPlan> plans_;
+    std::list<std::pair<std::function<bool(std::string_view)>, FaultPlan>> rules_;
 };
 
 }  // namespace kj

@@ -261,7 +261,9 @@ void KnihaJizd::Jizda(const VetaJizdy& t) {
                FormatPic("########,##", nahrada) + ";" + csvTimes +
                (mode_ == 2 ? std::string() : Cell(t.Poznamka1())) + ";" + Cell(t.Poznamka2());
     } else {
-        line += FormatPic("#########.##", f7) + FormatPic("#######.##", f8) + times;
+        // The litres keep a blank before the hour, which the litres' column
+        // would otherwise touch ("45.0111.03").
+        line += FormatPic("#########.##", f7) + FormatPic("######.##", f8) + " " + times;
         csv += FormatPic("#########,##", f7) + ";" + FormatPic("#######,##", f8) + ";" + csvTimes +
                Cell(t.Poznamka1()) + ";" + Cell(t.Poznamka2());
     }

@@ -151,10 +151,6 @@ int PageNumberIn(const std::string* lines, int count) {
 
 TfPozri::TfPozri(Common& c, ScreenMetrics& metrics) : TfSoub(c, "fPozri", metrics) {
     options.textViewer = true;
-    // The list takes only the items it knows as shown and enabled.
-    const auto items = MenuItems();
-    for (std::size_t i = 0; i < items.size(); ++i)
-        if (!items[i].empty()) SetPopupItem(static_cast<int>(i) + 1, items[i]);
 }
 
 TfPozri::~TfPozri() { Release(); }
@@ -641,6 +637,11 @@ bool TfPozri::TakeMenuRequest() {
     const bool r = menuRequested_;
     menuRequested_ = false;
     return r;
+}
+
+void TfPozri::MenuChosen(int item) {
+    PolozkaMenu(item);
+    Prekresli();
 }
 
 void TfPozri::PolozkaMenu(int item) {

@@ -125,6 +125,10 @@ public:
     const std::string& progressText() const { return progress_; }
     // Shift+F10 asked for the pop-up menu; the view takes the request.
     bool TakeMenuRequest();
+    // An item of the viewer's own menu (MenuItems, from 1) was chosen. The
+    // menu is the view's, not the list's pop-up menu, so it does not go
+    // through PopupChosen, which acts only on the list's own visible items.
+    void MenuChosen(int item);
 
     // ---- what the view supplies ----
     // Starts a print job on the chosen target (the printer dialog for a

@@ -1,14 +1,10 @@
 // The administrator's tool kj_admin run as a process on an installation made
 // with the program's own services. Needs KJ_BUILD_DIR (set by ctest).
 
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <sstream>
-#include <string>
-#include <vector>
 
-#include "services/field_codec.h"
-#include "services/io_codes.h"
 #include "services/lock_table.h"
 #include "services/protocol.h"
 #include "station_procs.h"
@@ -18,10 +14,6 @@ namespace {
 
 using namespace procs;
 
-void WriteBytes(const fs::path& p, const std::string& bytes) {
-    std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
-}
-
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> out;
     std::istringstream in(text);
@@ -30,10 +22,7 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 struct AdminTool : ::testing::Test {
-    void SetUp() override {
-        if (!std::getenv("KJ_BUILD_DIR")) GTEST_SKIP() << "KJ_BUILD_DIR is not set";
-        ASSERT_TRUE(fs::exists(Program("kj_admin")));
-    }
+    void SetUp() override { KJ_REQUIRE_PROGRAMS("kj_admin"); }
 
     RunResult Admin(std::vector<std::string> args, bool names = true) {
         std::vector<std::string> all = {Program("kj_admin")};
@@ -48,7 +37,7 @@ struct AdminTool : ::testing::Test {
         locktab::Table t;
         t.fill(locktab::FreeEntry());
         for (std::size_t i = 0; i < entries.size(); ++i) t[i] = entries[i];
-        WriteBytes(inst.Data() / "FOT.tab", locktab::EncodeTable(t));
+        WriteHost(inst.Data() / "FOT.tab", locktab::EncodeTable(t));
     }
 
     Installation inst{0};
@@ -112,7 +101,7 @@ TEST_F(AdminTool, OldShortAndMissingTables) {
     locktab::Table t;
     t.fill(locktab::FreeEntry());
     t[22] = {"KJSTRA.DTA  ", "03  ", "W"};
-    WriteBytes(inst.Data() / "FOT.tab", locktab::EncodeTable(t).substr(0, 460));
+    WriteHost(inst.Data() / "FOT.tab", locktab::EncodeTable(t).substr(0, 460));
     RunResult r = Admin({"locks", Data()});
     EXPECT_EQ(r.code, 0);
     EXPECT_NE(r.output.find("(460 bajtů)\nStarší nebo zkrácená tabulka"), std::string::npos)
@@ -151,18 +140,15 @@ TEST_F(AdminTool, WaitsWhileAStationHoldsTheTable) {
 }
 
 TEST_F(AdminTool, PrintsTheProtocolInUtf8) {
-    HostFileSystem host(inst.root().string(), inst.root().string());
-    ScriptedDialogs ui;
-    Common c(host, ui);
+    rectest::Station st(inst.root(), "02");
+    Common& c = st.c;
     c.dataDirCache = "C:\\DATA\\";
-    c.set.station = "02";
     c.set.computer = "PC07";
-    c.now = [] { return std::time_t{1709629623}; };
     const std::vector<std::string> events = {"OpenI kj_auta.dta", "Close kj_auta.dta",
                                              "         - Zrušení 1AB2345"_cz,
                                              "* KONEC Knihy jízd, n=  3"_cz};
     for (const auto& e : events) WriteProtocol(c, e);
-    ASSERT_EQ(ui.Count("beep"), 0);
+    ASSERT_EQ(st.ui.Count("beep"), 0);
 
     RunResult r = Admin({"protocol", Data()}, false);
     ASSERT_EQ(r.code, 0) << r.output;
@@ -200,7 +186,7 @@ TEST_F(AdminTool, ShowsTheUserTable) {
     std::string words(200, '\0');
     codec::PutU16(&words[2 * 1], 99);
     codec::PutU16(&words[2 * 3], 1234);
-    WriteBytes(inst.Data() / "UZIVATEL.tab", words);
+    WriteHost(inst.Data() / "UZIVATEL.tab", words);
     RunResult r = Admin({"users", Data()});
     ASSERT_EQ(r.code, 0) << r.output;
     const std::vector<std::string> expected = {
@@ -213,7 +199,7 @@ TEST_F(AdminTool, ShowsTheUserTable) {
     EXPECT_EQ(Lines(r.output), expected);
 
     codec::PutU16(&words[0], 1);
-    WriteBytes(inst.Data() / "UZIVATEL.tab", words.substr(0, 6));
+    WriteHost(inst.Data() / "UZIVATEL.tab", words.substr(0, 6));
     r = Admin({"users", Data()});
     EXPECT_NE(r.output.find("Tabulka je kratší než 200 bajtů"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("Slovo 0: 1 (hlavní program moduly nehlídá)"), std::string::npos);

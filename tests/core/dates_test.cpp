@@ -1,4 +1,4 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <ctime>
 

@@ -1,7 +1,7 @@
 // kj_demo run as a process: the demo installation is made once and kept
 // with what the user entered; --reset makes it anew. Needs KJ_BUILD_DIR.
 
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include "logbook/trip_record.h"
 #include "services/dates.h"

@@ -1,13 +1,7 @@
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <string>
-#include <vector>
+#include "kj_test.h"
 
 #include "screens/field_walker.h"
-#include "screens/key_codes.h"
 #include "screens/pen_code.h"
-#include "services/cp1250.h"
 
 namespace kj {
 namespace {
@@ -44,17 +38,9 @@ protected:
         calls.push_back("PrijmiF2");
         FieldWalker::PrijmiF2();
     }
-    void PriZruseniOpravy() override { calls.push_back("PriZruseniOpravy"); }
-    void KlF1() override { calls.push_back("KlF1"); }
-    void KlF5() override { calls.push_back("KlF5"); }
-    void KlF10() override { calls.push_back("KlF10"); }
-    void Vizaz() override { calls.push_back("Vizaz"); }
-    void KlAltF3() override { calls.push_back("KlAltF3"); }
-    void KlAltF10() override { calls.push_back("KlAltF10"); }
-    void Navod() override { calls.push_back("Navod"); }
-    void KlCtrlF4() override { calls.push_back("KlCtrlF4"); }
-    void UlozVzor() override { calls.push_back("UlozVzor"); }
-    void VlozVzor() override { calls.push_back("VlozVzor"); }
+    KJ_RECORD_CALL(PriZruseniOpravy) KJ_RECORD_CALL(KlF1) KJ_RECORD_CALL(KlF5)
+    KJ_RECORD_CALL(KlF10) KJ_RECORD_CALL(Vizaz) KJ_RECORD_CALL(KlAltF3) KJ_RECORD_CALL(KlAltF10)
+    KJ_RECORD_CALL(Navod) KJ_RECORD_CALL(KlCtrlF4) KJ_RECORD_CALL(UlozVzor) KJ_RECORD_CALL(VlozVzor)
 };
 
 WalkField F(int state, FieldType type = FieldType::Text, int width = 4, std::string text = "") {
@@ -86,20 +72,16 @@ TEST(FieldWalker, DownAndUpSkipHiddenAndReadOnlyFieldsAndWrap) {
     EXPECT_EQ(w.TakeRequests().focus, 1);
 
     EXPECT_EQ(w.KeyDown(kDown), KeyResult::Consumed);
-    EXPECT_EQ(w.Current(), 4);
     auto r = w.TakeRequests();
     EXPECT_EQ(r.focus, 4);
-    EXPECT_TRUE(r.armTimer);
-    EXPECT_FALSE(r.close);
+    EXPECT_TRUE(r.armTimer && !r.close);
     EXPECT_EQ(w.calls, (std::vector<std::string>{"OpustPole 1", "PoPoli 1"}));
-
-    // Up from the first editable field goes to the last editable one.
+    // Up from the first editable field goes to the last editable one; with
+    // the wrap flag, Down past the last one starts again.
     w.KeyDown(kUp);
     EXPECT_EQ(w.Current(), 1);
     w.KeyDown(kUp);
     EXPECT_EQ(w.Current(), 4);
-
-    // With the wrap flag, Down past the last editable field starts again.
     w.SetWrap(Wrap::On);
     w.KeyDown(kDown);
     EXPECT_EQ(w.Current(), 1);
@@ -108,7 +90,6 @@ TEST(FieldWalker, DownAndUpSkipHiddenAndReadOnlyFieldsAndWrap) {
     // Without it, Down past the last editable field accepts the window.
     w.SetWrap(Wrap::Off);
     w.KeyDown(kTab);
-    EXPECT_EQ(w.Current(), 4);
     w.Clear();
     w.KeyDown(kDown);
     EXPECT_EQ(w.calls, (std::vector<std::string>{"OpustPole 4", "PoPoli 4", "Prijmi"}));
@@ -124,18 +105,17 @@ TEST(FieldWalker, WindowWithoutEditableFieldsStillTakesF2AndEsc) {
     w.FormShow();
     EXPECT_EQ(w.Current(), 0);
     EXPECT_EQ(w.TakeRequests().focus, 0);
-    w.KeyDown(kF2);
-    EXPECT_EQ(w.calls, (std::vector<std::string>{"PrijmiF2", "Prijmi"}));
-    EXPECT_TRUE(w.accepted());
-    EXPECT_TRUE(w.TakeRequests().close);
-
-    w.ResetWalk();
-    w.Clear();
-    w.KeyDown(kEscape);
-    EXPECT_EQ(w.calls, (std::vector<std::string>{"PriZruseniOpravy"}));
-    EXPECT_TRUE(w.cancelled());
-    EXPECT_FALSE(w.accepted());
-    EXPECT_TRUE(w.TakeRequests().close);
+    for (auto [key, calls] : {std::pair{kF2, "PrijmiF2 Prijmi"}, {kEscape, "PriZruseniOpravy"}}) {
+        w.ResetWalk();
+        w.Clear();
+        w.KeyDown(key);
+        std::string seen;
+        for (const auto& c : w.calls) seen += (seen.empty() ? "" : " ") + c;
+        EXPECT_EQ(seen, calls);
+        EXPECT_EQ(w.accepted(), key == kF2);
+        EXPECT_EQ(w.cancelled(), key == kEscape);
+        EXPECT_TRUE(w.TakeRequests().close);
+    }
 }
 
 TEST(FieldWalker, EnterNormalisesBeforeItsHookAndSwapsWithTab) {

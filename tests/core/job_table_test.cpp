@@ -1,14 +1,7 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <deque>
-#include <string>
-#include <vector>
-
-#include "rec_station.h"
-#include "services/cp1250.h"
-#include "services/io_codes.h"
-#include "services/params.h"
-#include "test_dir.h"
+#include <sstream>
 
 namespace kj {
 namespace {
@@ -34,8 +27,7 @@ std::string Table(const std::vector<std::string>& entries, std::size_t size = 36
 }
 
 TEST(JobTable, EntriesByTheBytes) {
-    TestDir dir;
-    Station s(dir.path());
+    TempStation s;
     const fs::path job = s.work / "master.job";
 
     // No table anywhere: the first SetJob creates it (here: in the current
@@ -79,10 +71,9 @@ TEST(JobTable, EntriesByTheBytes) {
 }
 
 TEST(JobTable, LocationWideningAndFailures) {
-    TestDir dir;
-    Station s(dir.path());
+    TempStation s;
     WriteHost(s.work / "data.adr", "C:\\data\\");
-    const fs::path dataJob = dir.path() / "data" / "master.job";
+    const fs::path dataJob = s.root / "data" / "master.job";
 
     // A current-directory table shorter than 2 bytes does not count: the
     // data directory's is used.
@@ -132,10 +123,26 @@ TEST(JobTable, LocationWideningAndFailures) {
     EXPECT_EQ(ReadHost(dataJob), Table(old));
     // SetJobIn creates a missing table.
     SetJobIn(s.c, "C:\\jinde\\", "GDPR", "A");
-    EXPECT_EQ(ReadHost(dir.path() / "jinde" / "master.job"), "");  // directory missing: nothing
-    fs::create_directories(dir.path() / "jinde");
+    EXPECT_EQ(ReadHost(s.root / "jinde" / "master.job"), "");  // directory missing: nothing
+    fs::create_directories(s.root / "jinde");
     SetJobIn(s.c, "C:\\jinde\\", "GDPR", "A");
-    EXPECT_EQ(ReadHost(dir.path() / "jinde" / "master.job"), Table({Entry("GDPR", "A")}));
+    EXPECT_EQ(ReadHost(s.root / "jinde" / "master.job"), Table({Entry("GDPR", "A")}));
+}
+
+// The settings InitCommon reads, as one text.
+std::string Describe(const Common& c) {
+    const Settings& t = c.set;
+    std::ostringstream o;
+    o << "station " << t.station << "/" << t.stationIndex << " server '" << t.lockServer << "' pc '"
+      << t.computer << "' " << t.homeCurrency << " tax " << t.tax[1] << "/" << t.tax[2] << "/"
+      << t.tax[3] << " year '" << t.accYear << "' period '" << t.accPeriod << "' euro "
+      << t.euroRate << " " << t.euroCurrency << " tab " << t.tableWidth << " lines "
+      << t.linesPerPage << " port " << t.printerPort << " flags " << t.formFeed << t.newSheet
+      << t.pricePrint << t.personalData << " mode " << t.printCharMode << " res " << t.printResX
+      << "x" << t.printResY << " dirs " << t.currentDir << " " << t.dataDir << " customer ";
+    for (int i = 1; i <= 5; ++i) o << t.customerFlag[i];
+    o << " unlocked " << c.lock.lockingOff;
+    return o.str();
 }
 
 TEST(InitCommon, DefaultsAndTheStationRule) {
@@ -156,27 +163,13 @@ TEST(InitCommon, DefaultsAndTheStationRule) {
         InitCommon(s.c);
         const Settings& t = s.c.set;
         EXPECT_TRUE(t.loaded);
-        EXPECT_EQ(t.station, "01");
-        EXPECT_EQ(t.stationIndex, 1);
         EXPECT_EQ(ReadHost(s.work / "master.job"),
                   Table({Entry("POCITAC", "PC"), Entry("UZIVATEL", "01")}));
-        EXPECT_EQ(t.lockServer, "");
-        EXPECT_EQ(t.computer, "PC");
-        EXPECT_EQ(t.homeCurrency, "CZK");
-        EXPECT_EQ(t.linesPerPage, 64);
-        EXPECT_EQ(t.tableWidth, 0);
-        EXPECT_EQ(t.printerPort, 0);
-        EXPECT_EQ(t.tax[1], 0);
+        EXPECT_EQ(Describe(s.c),
+                  "station 01/1 server '' pc 'PC' CZK tax 0/0/0 year '' period '' euro 0  tab 0 "
+                  "lines 64 port 0 flags 0000 mode 0 res 300x300 dirs C:\\WORK\\  customer 00000 "
+                  "unlocked 0");
         EXPECT_EQ(t.taxCoef[3], 0);
-        EXPECT_EQ(t.euroRate, 0);
-        EXPECT_EQ(t.accYear, "");
-        EXPECT_FALSE(t.formFeed || t.newSheet || t.pricePrint || t.personalData);
-        EXPECT_EQ(t.printCharMode, 0);
-        EXPECT_EQ(t.printResX, 300);
-        EXPECT_EQ(t.printResY, 300);
-        EXPECT_EQ(t.currentDir, "C:\\WORK\\");
-        EXPECT_EQ(t.dataDir, "");
-        EXPECT_FALSE(s.c.lock.lockingOff);
         EXPECT_EQ(t.userSlot, "0099");  // the user table was made with our word 99
         EXPECT_FALSE(s.c.initializing);
     }
@@ -193,8 +186,7 @@ TEST(InitCommon, DefaultsAndTheStationRule) {
 }
 
 TEST(InitCommon, EverySettingFromItsSource) {
-    TestDir dir;
-    Station s(dir.path(), "  ");
+    TempStation s("  ");
     WriteHost(s.work / "data.adr", "C:\\data\\");
     WriteHost(s.work / "master.job",
               Table({Entry("UZIVATEL", "07xx"), Entry("DAN1", "21"), Entry("DAN2", "12"),
@@ -202,7 +194,7 @@ TEST(InitCommon, EverySettingFromItsSource) {
                      Entry("OB_PORT", "2"), Entry("FMA343", "a"), Entry("NovyList", "A"),
                      Entry("MONPAR", " K L"), Entry("POCITAC", "PC12345"),
                      Entry("ZAK1", "Šroubárn"_cz)}));
-    WriteHost(dir.path() / "data" / "master.job",
+    WriteHost(s.root / "data" / "master.job",
               Table({Entry("SERVER1", "192.168."), Entry("SERVER2", "1.10"), Entry("GDPR", "A")}));
     WriteHost(s.work / "UCPARAM.DTA",
               "UcRok : 2 4\r\nUcObd : 03\r\nKursEU : 25.5\r\nMenaEU : EURO\r\n");
@@ -213,36 +205,15 @@ TEST(InitCommon, EverySettingFromItsSource) {
 
     FaultPlan& jobFile = s.fs.Plan("master.job");
     InitCommon(s.c);
-    const Settings& t = s.c.set;
-    EXPECT_EQ(t.station, "07");
-    EXPECT_EQ(t.stationIndex, 7);
-    EXPECT_EQ(t.lockServer, "192.168.1.10");
-    EXPECT_EQ(t.tax[1], 21);
-    EXPECT_EQ(t.tax[2], 12);
-    EXPECT_DOUBLE_EQ(t.taxCoef[1], 0.173553719008);  // 21 / 121 to 12 places
-    EXPECT_DOUBLE_EQ(t.taxCoef[2], 0.107142857143);  // 12 / 112
-    EXPECT_EQ(t.accYear, "24");
-    EXPECT_EQ(t.accPeriod, "03");
-    EXPECT_EQ(t.euroRate, 25.5);
-    EXPECT_EQ(t.euroCurrency, "EUR");
-    EXPECT_EQ(t.homeCurrency, "EU ");
-    EXPECT_EQ(t.tableWidth, 132);
-    EXPECT_EQ(t.linesPerPage, 50);
-    EXPECT_EQ(t.printerPort, 2);
-    EXPECT_TRUE(t.formFeed);
-    EXPECT_TRUE(t.newSheet);
-    EXPECT_TRUE(t.pricePrint);
-    EXPECT_TRUE(t.personalData);
-    EXPECT_EQ(t.printCharMode, 2);  // 2nd "K", 4th "L"
-    EXPECT_EQ(t.computer, "PC12");
-    // Prefixes without diacritics and in upper case; too short ones ignored;
-    // a prefix that differs does not match.
-    EXPECT_TRUE(t.customerFlag[1]);
-    EXPECT_FALSE(t.customerFlag[2]);
-    EXPECT_FALSE(t.customerFlag[4]);
-    EXPECT_FALSE(t.customerFlag[5]);
-    EXPECT_EQ(t.dataDir, "C:\\DATA\\");
-    EXPECT_FALSE(s.c.lock.lockingOff);
+    // Mode 2: the 2nd "K" and the 4th "L" of MONPAR. Customer prefixes
+    // compare without diacritics and in upper case; too short ones are
+    // ignored; a prefix that differs does not match.
+    EXPECT_EQ(Describe(s.c),
+              "station 07/7 server '192.168.1.10' pc 'PC12' EU  tax 21/12/0 year '24' period '03' "
+              "euro 25.5 EUR tab 132 lines 50 port 2 flags 1111 mode 2 res 300x300 dirs "
+              "C:\\WORK\\ C:\\DATA\\ customer 10000 unlocked 0");
+    EXPECT_DOUBLE_EQ(s.c.set.taxCoef[1], 0.173553719008);  // 21 / 121 to 12 places
+    EXPECT_DOUBLE_EQ(s.c.set.taxCoef[2], 0.107142857143);  // 12 / 112
     // The job table was read once for all the settings.
     EXPECT_GE(jobFile.opens, 1);
     EXPECT_LE(jobFile.opens, 4);
@@ -266,8 +237,7 @@ TEST(InitCommon, LockingExceptionAndCharacterModes) {
         {"", "xkxl", "NN", false, 2},
     };
     for (const Case& k : cases) {
-        TestDir dir;
-        Station s(dir.path(), "  ");
+        TempStation s("  ");
         if (!k.dataAdr.empty()) WriteHost(s.work / "data.adr", k.dataAdr);
         std::vector<std::string> entries = {Entry("UZIVATEL", "02"), Entry("MONPAR", k.monpar)};
         if (!k.diaktisk.empty()) entries.push_back(Entry("DIAKTISK", k.diaktisk));

@@ -1,49 +1,17 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <cstdio>
-#include <ctime>
-#include <filesystem>
 #include <fstream>
 
-#include "host_files.h"
-#include "fault_fs.h"
 #include "screens/column.h"
 #include "screens/list_export.h"
-#include "services/cp1250.h"
-#include "services/field_codec.h"
-#include "services/io_codes.h"
-#include "services/scripted_dialogs.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {
 
-namespace fs = std::filesystem;
-
-// 5 March 2024, noon, local time.
-std::time_t FixedClock() {
-    std::tm tm{};
-    tm.tm_year = 2024 - 1900;
-    tm.tm_mon = 2;
-    tm.tm_mday = 5;
-    tm.tm_hour = 12;
-    tm.tm_isdst = -1;
-    return std::mktime(&tm);
-}
-
-// A station working in <dir>/work; "\VELTOR3W\" lands in <dir>/VELTOR3W.
-struct Station {
-    explicit Station(const fs::path& root)
-        : root(root), host((root / "work").string(), root.string()), fs(host), c(fs, ui) {
-        fs::create_directories(root / "work");
-        c.now = FixedClock;
-    }
-    fs::path root;
-    HostFileSystem host;
-    FaultFs fs;
-    ScriptedDialogs ui;
-    Common c;
-};
+// A station working in <root>/work on 5 March 2024; "\\VELTOR3W\\" lands in
+// <root>/VELTOR3W.
+using Station = rectest::TempStation;
 
 SloupecPopis Column(std::string_view title, std::string_view mask, int width) {
     SloupecPopis s;
@@ -108,8 +76,7 @@ TEST(ListExport, RowsAndFileNames) {
 }
 
 TEST(ListExport, ExcelFileBytes) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     Fixture f;
     int hookCalls = 0;
     std::size_t shownAtHook = 0;
@@ -131,7 +98,7 @@ TEST(ListExport, ExcelFileBytes) {
         "\"ab    \";\"0012\";  1234,50 ;\"010224\";\"311223\";07:30:00;00042;\"p\"\"q \";\r\n"
         "\"Žluť  \";\"0007\";     3,25-;\"      \";\"290224\";00:00:00;00000;\"    \";\r\n"
         "\"xyz   \";\"0001\";          ;\"150324\";\"150324\";23:59:59;65535;\"n   \";\r\n"_cz;
-    EXPECT_EQ(ReadHost(dir.path() / "work" / "XLS" / "KJ_AUTA.CSV"), expected);
+    EXPECT_EQ(ReadHost(s.Work("XLS/KJ_AUTA.CSV")), expected);
 
     // Busy notice first, the marks hook after the last record, then the beep.
     ASSERT_EQ(s.ui.shown.size(), 2u);
@@ -144,22 +111,20 @@ TEST(ListExport, ExcelFileBytes) {
 }
 
 TEST(ListExport, ExcelMarkedOnlyNothingAndFaults) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     Fixture f;
 
     // Only the marked row; the file is rewritten, not appended to.
     WriteExcelExport(s.c, f.Source(ExportRows(3, 0, nullptr)));
     ExportResult r = WriteExcelExport(s.c, f.Source(ExportRows(3, 1, [](std::int32_t row) { return row == 3; })));
     EXPECT_EQ(r.records, 1);
-    EXPECT_EQ(ReadHost(dir.path() / "work" / "XLS" / "KJ_AUTA.CSV"),
+    EXPECT_EQ(ReadHost(s.Work("XLS/KJ_AUTA.CSV")),
               ">Název ;Kód;Částka;Datum;Od;Čas;Počet;Pozn.;\r\n"
               "01;02;03;04;05;06;07;08;\r\n"
               "\"xyz   \";\"0001\";          ;\"150324\";\"150324\";23:59:59;65535;\"n   \";\r\n"_cz);
 
     // No rows: no file, no directory, nothing shown.
-    TestDir empty;
-    Station e(empty.path());
+    Station e;
     bool hook = false;
     ExportSource none = f.Source({});
     none.afterLastRecord = [&] { hook = true; };
@@ -167,7 +132,7 @@ TEST(ListExport, ExcelMarkedOnlyNothingAndFaults) {
     EXPECT_EQ(r.code, io::kOk);
     EXPECT_EQ(r.path, "");
     EXPECT_EQ(r.records, 0);
-    EXPECT_FALSE(fs::exists(empty.path() / "work" / "XLS"));
+    EXPECT_FALSE(fs::exists(e.Work("XLS")));
     EXPECT_TRUE(e.ui.shown.empty());
     EXPECT_FALSE(hook);
 
@@ -182,29 +147,27 @@ TEST(ListExport, ExcelMarkedOnlyNothingAndFaults) {
     EXPECT_EQ(e.ui.Last("beep"), "Chyba   101 při zápisu XLS\\KJ_AUTA.CSV"_cz);
 
     // A failed read keeps the previous record (as the browser's buffer does).
-    TestDir third;
-    Station t(third.path());
+    Station t;
     ExportSource flaky = f.Source({1, 2});
     flaky.readRecord = [&](std::int32_t row) { return row == 1 ? f.records[0] : std::string(); };
     WriteExcelExport(t.c, flaky);
-    const std::string csv = ReadHost(third.path() / "work" / "XLS" / "KJ_AUTA.CSV");
+    const std::string csv = ReadHost(t.Work("XLS/KJ_AUTA.CSV"));
     const std::string line = "\"ab    \";\"0012\";  1234,50 ;\"010224\";\"311223\";07:30:00;00042;\"p\"\"q \";\r\n";
     EXPECT_EQ(csv.substr(csv.size() - 2 * line.size()), line + line);
 }
 
+// The field declarations as "NAME Tlength.decimals", blank-separated.
+std::string Declared(const std::vector<DbfField>& fields) {
+    std::string out;
+    for (const DbfField& f : fields)
+        out += (out.empty() ? "" : " ") + f.name + " " + f.type + std::to_string(f.length) + "." +
+               std::to_string(f.decimals);
+    return out;
+}
+
 TEST(ListExport, DbfFieldDeclarations) {
-    const std::vector<DbfField> fields = DbfFields(Table());
-    ASSERT_EQ(fields.size(), 8u);
-    const std::vector<std::tuple<std::string, char, int, int>> expected = {
-        {"NÁZEV"_cz, 'C', 6, 0}, {"KÓD"_cz, 'C', 4, 0},  {"ČÁSTKA"_cz, 'N', 10, 2},
-        {"DATUM", 'D', 8, 0},    {"OD", 'D', 8, 0},       {"ČAS"_cz, 'C', 8, 0},
-        {"POČET"_cz, 'N', 5, 0}, {"POZN", 'C', 4, 0}};
-    for (std::size_t k = 0; k < fields.size(); ++k) {
-        EXPECT_EQ(fields[k].name, std::get<0>(expected[k])) << k;
-        EXPECT_EQ(fields[k].type, std::get<1>(expected[k])) << k;
-        EXPECT_EQ(fields[k].length, std::get<2>(expected[k])) << k;
-        EXPECT_EQ(fields[k].decimals, std::get<3>(expected[k])) << k;
-    }
+    EXPECT_EQ(Declared(DbfFields(Table())),
+              "NÁZEV C6.0 KÓD C4.0 ČÁSTKA N10.2 DATUM D8.0 OD D8.0 ČAS C8.0 POČET N5.0 POZN C4.0"_cz);
 
     // Names: cut to 10, made unique, never empty; a long date is "D".
     const Sloupce odd = {Column(">Km služební       "_cz, "#########R", 9),
@@ -213,14 +176,9 @@ TEST(ListExport, DbfFieldDeclarations) {
                          Column("   ", "X", 3),
                          Column("Den", "q", 10),
                          Column("Malá"_cz, "##.#-R", 2)};
-    const std::vector<DbfField> f2 = DbfFields(odd);
-    EXPECT_EQ(f2[0].name, "KM_SLUŽEBN"_cz);
-    EXPECT_EQ(f2[1].name, "KM_SLUŽ_02"_cz);
-    EXPECT_EQ(f2[2].name, "DD_MM_RR");
-    EXPECT_EQ(f2[3].name, "SLOUPEC04");
-    EXPECT_EQ(f2[4].type, 'D');
-    EXPECT_EQ(f2[4].length, 8);
-    EXPECT_EQ(f2[5].decimals, 0);  // a width of 2 leaves no room for decimals
+    // A width of 2 leaves no room for decimals.
+    EXPECT_EQ(Declared(DbfFields(odd)),
+              "KM_SLUŽEBN N9.0 KM_SLUŽ_02 N9.0 DD_MM_RR D8.0 SLOUPEC04 C3.0 DEN D8.0 MALÁ N2.0"_cz);
 
     // Values: right-aligned numbers with ".", overflow as "*", no "-0".
     SloupecPopis n = Column("N", "###.##R", 6);
@@ -295,8 +253,7 @@ std::string RunReader(const fs::path& script, const fs::path& dbf) {
 }
 
 TEST(ListExport, DbfFileBytesAndAnIndependentReader) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     Fixture f;
     int hookCalls = 0;
     ExportSource src = f.Source({1, 2, 3});
@@ -311,7 +268,7 @@ TEST(ListExport, DbfFileBytesAndAnIndependentReader) {
     EXPECT_EQ(s.ui.Texts("beep"),
               (std::vector<std::string>{"Soubor \\VELTOR3W\\KJ_AUTA.DBF je vytvořen"_cz}));
 
-    const fs::path dbf = dir.path() / "VELTOR3W" / "KJ_AUTA.DBF";
+    const fs::path dbf = s.root / "VELTOR3W" / "KJ_AUTA.DBF";
     const std::string bytes = ReadHost(dbf);
     const std::size_t headerLength = 32 + 32 * 8 + 1, recordLength = 1 + 6 + 4 + 10 + 8 + 8 + 8 + 5 + 4;
     ASSERT_EQ(bytes.size(), headerLength + 3 * recordLength + 1);
@@ -333,7 +290,7 @@ TEST(ListExport, DbfFileBytesAndAnIndependentReader) {
               " Žluť  0007     -3.25        2024022900:00:00    0    "_cz);
     EXPECT_EQ(p[bytes.size() - 1], 0x1A);
 
-    const fs::path script = dir.path() / "dbf_reader.py";
+    const fs::path script = s.root / "dbf_reader.py";
     std::ofstream(script) << kDbfReader;
     EXPECT_EQ(RunReader(script, dbf),
               "date 2024-03-05\n"

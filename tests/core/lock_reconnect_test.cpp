@@ -3,21 +3,11 @@
 // middle of a session, and a network that hands every reply over one byte
 // at a time. Needs KJ_BUILD_DIR (set by ctest).
 
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <atomic>
 #include <memory>
-#include <string>
-#include <thread>
-#include <vector>
 
+#include "loopback.h"
 #include "station_procs.h"
 
 namespace kj {
@@ -25,31 +15,12 @@ namespace {
 
 using namespace procs;
 
-#define REQUIRE_PROGRAMS()                                                       \
-    if (!std::getenv("KJ_BUILD_DIR")) GTEST_SKIP() << "KJ_BUILD_DIR is not set"; \
-    for (const char* prog : {"kj_station", "kj_lockserver"})                     \
-        ASSERT_TRUE(std::filesystem::exists(Program(prog))) << prog;
-
-sockaddr_in Loopback(int port) {
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return a;
-}
-
 // A proxy on 127.0.0.1 in front of the lock server: requests pass as they
 // come, every reply goes back one byte per segment, `gapMs` apart.
 class SplittingProxy {
 public:
     SplittingProxy(int upstreamPort, int gapMs) : upstream_(upstreamPort), gapMs_(gapMs) {
-        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a = Loopback(0);
-        socklen_t len = sizeof a;
-        if (::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-            ::listen(listener_, 16) == 0 &&
-            ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len) == 0)
-            port_ = ntohs(a.sin_port);
+        listener_ = ListenLoopback(&port_);
         thread_ = std::thread([this] { Run(); });
     }
     ~SplittingProxy() {
@@ -100,16 +71,14 @@ private:
 
     void Accept() {
         int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-        int server = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a = Loopback(upstream_);
-        if (client < 0 || ::connect(server, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+        int server = ConnectLoopback(upstream_);
+        if (client < 0 || server < 0) {
             if (client >= 0) ::close(client);
-            ::close(server);
+            if (server >= 0) ::close(server);
             return;
         }
         int one = 1;
-        for (int fd : {client, server})
-            ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        ::setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         pairs_.push_back(Pair{client, server, {}});
     }
 
@@ -145,7 +114,7 @@ bool Ask(Proc& p, const std::string& command, const std::string& answer) {
 // again on its next request; one that another station took in between is
 // reported, the rest are back.
 TEST(LockReconnect, LocksAreTakenAgainAfterTheServerRestarted) {
-    REQUIRE_PROGRAMS();
+    KJ_REQUIRE_PROGRAMS("kj_station", "kj_lockserver");
     Installation inst(2);
     LockServerProc server(inst.root());
     ASSERT_TRUE(server.Start(inst.Prog().string())) << server.Log() << server.proc().output();
@@ -187,16 +156,13 @@ TEST(LockReconnect, LocksAreTakenAgainAfterTheServerRestarted) {
     // What could be had back is held: station 1's read lock of C.
     ASSERT_TRUE(Ask(*two, "free C.DTA", "HELD R 01   JAN NOVÁK")) << two->output();
     ASSERT_TRUE(Ask(*one, "free A.DTA", "HELD W 02   EVA MALÁ")) << one->output();
-    for (auto* p : {one.get(), two.get()}) {
-        p->Send("quit");
-        EXPECT_EQ(p->ExitCode(), 0) << p->output();
-    }
+    for (auto* p : {one.get(), two.get()}) EXPECT_EQ(p->Quit(), 0) << p->output();
 }
 
 // Every reply reaches the stations one byte per segment: each is read whole,
 // so no request is sent twice and no lock is granted twice.
 TEST(LockReconnect, RepliesSplitByteByByteAreReadWhole) {
-    REQUIRE_PROGRAMS();
+    KJ_REQUIRE_PROGRAMS("kj_station", "kj_lockserver");
     Installation inst(2);
     LockServerProc server(inst.root());
     ASSERT_TRUE(server.Start(inst.Prog().string())) << server.Log() << server.proc().output();
@@ -221,8 +187,7 @@ TEST(LockReconnect, RepliesSplitByteByByteAreReadWhole) {
     EXPECT_EQ(grants, kLocks) << log;
     for (auto* p : {one.get(), two.get()}) {
         EXPECT_EQ(p->output().find("BEEP"), std::string::npos) << p->output();
-        p->Send("quit");
-        EXPECT_EQ(p->ExitCode(), 0) << p->output();
+        EXPECT_EQ(p->Quit(), 0) << p->output();
     }
 }
 

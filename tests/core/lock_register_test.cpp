@@ -1,24 +1,14 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <deque>
-#include <filesystem>
 #include <fstream>
 #include <memory>
-#include <vector>
 
-#include "host_files.h"
-#include "fault_fs.h"
-#include "services/cp1250.h"
-#include "services/io_codes.h"
 #include "services/lock_client.h"
 #include "services/locks.h"
-#include "services/scripted_dialogs.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {
-
-namespace fs = std::filesystem;
 
 // One FOT.tab entry as it lies on disk.
 std::string Entry(const std::string& name12, const std::string& station4, const std::string& mode) {
@@ -42,6 +32,9 @@ std::string NumberedName(int i) {  // "SOUBOR01.DTA".."SOUBOR99.DTA", 12 charact
     std::snprintf(buf, sizeof buf, "SOUBOR%02d.DTA", i);
     return buf;
 }
+
+// Zamkni tells its caller true when the lock is registered (or locking does
+// not apply), false when the attempt ended without a lock.
 
 // A station working in root/<cwd>, with the program directory \prog\.
 struct Station {
@@ -83,8 +76,8 @@ struct LockRegister : ::testing::Test {
 };
 
 TEST_F(LockRegister, ReadLocksCoexistAndWriteWaitsUntilBothAreReleased) {
-    Zamkni(s1.c, path, "");
-    Zamkni(s2.c, path, "");
+    EXPECT_TRUE(Zamkni(s1.c, path, ""));
+    EXPECT_TRUE(Zamkni(s2.c, path, ""));
     EXPECT_EQ(Fot(), Table({Entry(name, "01  ", "R"), Entry(name, "02  ", "R")}));
     EXPECT_TRUE(s2.ui.shown.empty());
 
@@ -94,7 +87,7 @@ TEST_F(LockRegister, ReadLocksCoexistAndWriteWaitsUntilBothAreReleased) {
     s3.ui.onNote = [&](const ScriptedDialogs::Shown&) {
         Odemkni(s3.ui.Count("note") == 1 ? s1.c : s2.c, path);
     };
-    Zamkni(s3.c, path, "W");
+    EXPECT_TRUE(Zamkni(s3.c, path, "W"));
     ASSERT_EQ(s3.ui.Count("note"), 2);
     EXPECT_EQ(s3.ui.Texts("note"),
               (std::vector<std::string>{"Soubor KJ_AUTA.DTA  R užívá 01   Jan Novák"_cz,
@@ -183,7 +176,7 @@ TEST_F(LockRegister, BlockedTableWaitsUntilReleasedOrStopped) {
 
     // The user stops the wait at the second note: no lock is taken.
     s1.ui.notes = {NoteResult::Expired, NoteResult::StopWaiting};
-    Zamkni(s1.c, path, "");
+    EXPECT_FALSE(Zamkni(s1.c, path, ""));
     EXPECT_EQ(s1.ui.Texts("note"), std::vector<std::string>(2, blocked));
     EXPECT_TRUE(s1.c.lock.stopWaiting);
     EXPECT_EQ(Fot(), "");
@@ -194,7 +187,7 @@ TEST_F(LockRegister, BlockedTableWaitsUntilReleasedOrStopped) {
     s1.ui.onNote = [&](const ScriptedDialogs::Shown&) {
         if (s1.ui.Count("note") == 2) held->Close();
     };
-    Zamkni(s1.c, path, "");
+    EXPECT_TRUE(Zamkni(s1.c, path, ""));
     EXPECT_EQ(s1.ui.Count("note"), 2);
     EXPECT_FALSE(s1.c.lock.stopWaiting);
     EXPECT_EQ(Fot(), Table({Entry(name, "01  ", "R")}));
@@ -210,8 +203,8 @@ TEST_F(LockRegister, RegisterFaultsAreShownAndWorkGoesOn) {
     // Writes fail: creating the table is a read failure, the lock itself a
     // write failure (a message box for a read lock, a note for a write lock).
     plan.writeCode = 101;
-    Zamkni(c, path, "");
-    Zamkni(c, path, "W");
+    EXPECT_FALSE(Zamkni(c, path, ""));
+    EXPECT_FALSE(Zamkni(c, path, "W"));
     EXPECT_EQ(s1.ui.Texts("beep"),
               (std::vector<std::string>{"err cti v zamkni FOT   101", "err pis(1) FOT 101",
                                         "err cti v zamkni FOT   101"}));
@@ -221,7 +214,7 @@ TEST_F(LockRegister, RegisterFaultsAreShownAndWorkGoesOn) {
     s1.ui.shown.clear();
     plan.writeCode = 0;
     plan.closeCode = 6;
-    Zamkni(c, path, "");
+    EXPECT_TRUE(Zamkni(c, path, ""));
     Zamkni(s2.c, path, "");
     EXPECT_EQ(IfVolny(c, path), "R 02   EVA MALÁ"_cz);
     Odemkni(c, path);
@@ -232,16 +225,16 @@ TEST_F(LockRegister, RegisterFaultsAreShownAndWorkGoesOn) {
 
 TEST_F(LockRegister, FilesThatAreNotLocked) {
     // A missing directory: the message, no lock, no wait.
-    Zamkni(s1.c, "C:\\neni\\kj_auta.dta", "W");
+    EXPECT_FALSE(Zamkni(s1.c, "C:\\neni\\kj_auta.dta", "W"));
     EXPECT_EQ(s1.ui.Texts("beep"),
               std::vector<std::string>{"ERR 3 - neexistuje složka C:\\NENI\\"_cz});
     EXPECT_EQ(s1.ui.Count("note"), 0);
     // Files of the current directory, names without a directory, and
-    // everything while locking is off.
-    Zamkni(s1.c, "c:\\st1\\kj_auta.dta", "W");
-    Zamkni(s1.c, "kj_auta.dta", "W");
+    // everything while locking is off: nothing to register, and no failure.
+    EXPECT_TRUE(Zamkni(s1.c, "c:\\st1\\kj_auta.dta", "W"));
+    EXPECT_TRUE(Zamkni(s1.c, "kj_auta.dta", "W"));
     s1.c.lock.lockingOff = true;
-    Zamkni(s1.c, path, "W");
+    EXPECT_TRUE(Zamkni(s1.c, path, "W"));
     EXPECT_FALSE(fs::exists(dir.path() / "ST1" / "FOT.tab"));
     EXPECT_FALSE(fs::exists(dir.path() / "data" / "FOT.tab"));
     EXPECT_FALSE(fs::exists(dir.path() / "FOT.tab"));

@@ -2,40 +2,19 @@
 // port of its own choosing, spoken to over TCP. Needs KJ_BUILD_DIR (set by
 // ctest) to find the program; skipped without it.
 
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <cerrno>
 #include <memory>
 #include <random>
-#include <string>
-#include <thread>
-#include <vector>
 
-#include "services/cp1250.h"
-#include "test_dir.h"
-
-extern char** environ;
+#include "loopback.h"
+#include "station_procs.h"
 
 namespace kj {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-using std::chrono::milliseconds;
+using namespace procs;
 
 const std::string kDir = "C:\\VELTOR\\DATA\\";
 const std::string kAuta = "KJ_AUTA.DTA ";
@@ -60,125 +39,13 @@ std::string IfFree(std::string_view st, std::string_view name = kAuta) {
 }
 const std::string kKeepAlive = "Client<Vata>#$";
 
-std::string ReadFile(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// The server as a child process.
-class ServerProcess {
-  public:
-    ~ServerProcess() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-
-    static std::string Binary() {
-        const char* dir = std::getenv("KJ_BUILD_DIR");
-        return dir ? std::string(dir) + "/kj_lockserver" : std::string();
-    }
-
-    // `quiet` throws the program's output away.
-    pid_t Spawn(std::vector<std::string> args, bool quiet = false) {
-        std::string bin = Binary();
-        args.insert(args.begin(), bin);
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        // Standard output and error go to a file, never to the test's own pipes.
-        std::string out = quiet ? std::string("/dev/null") : (dir_.path() / "server.out").string();
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_APPEND,
-                                         0644);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        pid_t pid = -1;
-        int rc = ::posix_spawn(&pid, bin.c_str(), &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (rc != 0) return -1;
-        pid_ = pid;
-        return pid;
-    }
-
-    // Starts on 127.0.0.1 with a free port; the port is read from the log.
-    bool Start(std::vector<std::string> extra = {}) {
-        std::vector<std::string> args = {"--listen", "127.0.0.1", "--port",
-                                         "0",        "--log",     LogPath()};
-        args.insert(args.end(), extra.begin(), extra.end());
-        if (Spawn(args) < 0) return false;
-        const std::string mark = "naslouchá na 127.0.0.1:";
-        auto until = Clock::now() + milliseconds(5000);
-        while (Clock::now() < until) {
-            std::string log = ReadFile(LogPath());
-            std::size_t at = log.find(mark);
-            if (at != std::string::npos && log.find(',', at) != std::string::npos) {
-                port_ = std::atoi(log.c_str() + at + mark.size());
-                return port_ > 0;
-            }
-            if (!Running()) return false;
-            std::this_thread::sleep_for(milliseconds(5));
-        }
-        return false;
-    }
-
-    bool Running() {
-        if (pid_ <= 0) return false;
-        int status = 0;
-        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-            pid_ = -1;
-            exitStatus_ = status;
-            return false;
-        }
-        return true;
-    }
-
-    // Waits (bounded) for the process to end; its wait status, -1 on timeout.
-    int Wait(int ms = 5000) {
-        auto until = Clock::now() + milliseconds(ms);
-        while (Clock::now() < until) {
-            if (!Running()) return exitStatus_;
-            std::this_thread::sleep_for(milliseconds(5));
-        }
-        return -1;
-    }
-
-    int Stop() {
-        if (pid_ > 0) ::kill(pid_, SIGTERM);
-        return Wait();
-    }
-
-    std::string LogPath() const { return (dir_.path() / "server.log").string(); }
-    std::string Log() const { return ReadFile(LogPath()); }
-    const TestDir& dir() const { return dir_; }
-    int port() const { return port_; }
-
-  private:
-    TestDir dir_;
-    pid_t pid_ = -1;
-    int port_ = 0;
-    int exitStatus_ = -1;
-};
-
 // One station's connection.
 class Station {
-  public:
-    explicit Station(int port) {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(static_cast<uint16_t>(port));
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) Close();
-        int one = 1;
-        if (fd_ >= 0) setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    }
+public:
+    explicit Station(int port) : fd_(ConnectLoopback(port)) {}
     ~Station() { Close(); }
     Station(const Station&) = delete;
     Station& operator=(const Station&) = delete;
-
-    bool ok() const { return fd_ >= 0; }
 
     bool Send(std::string_view bytes) {
         while (!bytes.empty()) {
@@ -203,13 +70,11 @@ class Station {
         }
         if (got.empty()) return got;  // the server closed
         if (!got.ends_with("\r\n")) return got + "<no line end>";
-        got.resize(got.size() - 2);
-        return got;
+        return got.substr(0, got.size() - 2);
     }
 
     std::string Request(std::string_view message) {
-        if (!Send(message)) return "<send failed>";
-        return Reply();
+        return Send(message) ? Reply() : "<send failed>";
     }
 
     // Reads what is there without waiting; false once the server closed.
@@ -217,11 +82,8 @@ class Station {
         char buf[4096];
         for (int i = 0; i < 1000; ++i) {
             ssize_t n = ::recv(fd_, buf, sizeof buf, MSG_DONTWAIT);
-            if (n > 0) {
-                if (got) got->append(buf, static_cast<std::size_t>(n));
-                continue;
-            }
-            return !(n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK));
+            if (n <= 0) return !(n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK));
+            if (got) got->append(buf, static_cast<std::size_t>(n));
         }
         return true;
     }
@@ -237,14 +99,13 @@ class Station {
         Close();
     }
 
-  private:
+private:
     int fd_ = -1;
 };
 
 // Repeats a request, as the client does, until it is granted (bounded).
 bool GrantedWithin(Station& s, const std::string& message, int ms = 3000) {
-    auto until = Clock::now() + milliseconds(ms);
-    while (Clock::now() < until) {
+    for (auto until = Clock::now() + milliseconds(ms); Clock::now() < until;) {
         if (s.Request(message).starts_with("OK")) return true;
         std::this_thread::sleep_for(milliseconds(2));
     }
@@ -252,61 +113,61 @@ bool GrantedWithin(Station& s, const std::string& message, int ms = 3000) {
 }
 
 // True once the server's log holds `text` (it writes just after replying).
-bool LogShows(const ServerProcess& server, const std::string& text) {
-    auto until = Clock::now() + milliseconds(3000);
-    while (server.Log().find(text) == std::string::npos) {
-        if (Clock::now() >= until) return false;
+bool LogShows(const LockServerProc& server, const std::string& text) {
+    for (auto until = Clock::now() + milliseconds(3000); Clock::now() < until;) {
+        if (server.Log().find(text) != std::string::npos) return true;
         std::this_thread::sleep_for(milliseconds(10));
     }
-    return true;
+    return false;
 }
 
-#define REQUIRE_SERVER(server, ...)                                              \
-    if (!std::getenv("KJ_BUILD_DIR")) GTEST_SKIP() << "KJ_BUILD_DIR is not set"; \
-    ASSERT_TRUE(std::filesystem::exists(ServerProcess::Binary()));               \
-    ASSERT_TRUE(server.Start(__VA_ARGS__)) << server.Log()
+// The server on a scratch directory, started with `options`.
+struct Server {
+    explicit Server(std::vector<std::string> options = {}, const std::string& names = "") {
+        ok = proc.Start(names, 0, std::move(options));
+    }
+    TestDir dir;
+    LockServerProc proc{dir.path()};
+    bool ok = false;
+    int port() const { return proc.port(); }
+};
+
+#define START_SERVER(server, ...)         \
+    KJ_REQUIRE_PROGRAMS("kj_lockserver"); \
+    Server server{__VA_ARGS__};           \
+    ASSERT_TRUE(server.ok) << server.proc.Log()
 
 TEST(LockServerProcess, GrantsRefusesReleasesAndStopsCleanly) {
-    ServerProcess server;
     // User names from a program directory whose table is spelled in another case.
-    TestDir prog;
-    std::string names(100 * 25, ' ');
-    for (int n = 0; n < 100; ++n) names[static_cast<std::size_t>(n * 25)] = 24;
-    std::string novak = "Novák"_cz;
-    names[1 * 25] = static_cast<char>(novak.size());
-    names.replace(1 * 25 + 1, novak.size(), novak);
-    std::ofstream(prog.path() / "jmena.TAB", std::ios::binary) << names;
-    REQUIRE_SERVER(server, {"--names", prog.str()});
-
+    Installation inst(0);
+    fs::rename(inst.Prog() / "JMENA.tab", inst.Prog() / "jmena.TAB");
+    START_SERVER(server, {}, inst.Prog().string());
     Station a(server.port()), b(server.port());
-    ASSERT_TRUE(a.ok() && b.ok());
+    const std::string novak = "01   Jan Novák"_cz;
     EXPECT_EQ(a.Request(LockW("01  ")), "OK");
-    EXPECT_EQ(b.Request(LockR("02  ")), "Soubor "_cz + kAuta + " W užívá 01   Novák"_cz);
-    EXPECT_EQ(b.Request(IfFree("02  ")), "W 01   NOVÁK"_cz);
-    EXPECT_EQ(a.Request(LockR("01  ")),
-              "Přístup k souboru "_cz + kAuta + " W je blokován 01   Novák"_cz);
+    EXPECT_EQ(b.Request(LockR("02  ")), "Soubor "_cz + kAuta + " W užívá "_cz + novak);
+    EXPECT_EQ(b.Request(IfFree("02  ")), "W 01   JAN NOVÁK"_cz);
+    EXPECT_EQ(a.Request(LockR("01  ")), "Přístup k souboru "_cz + kAuta + " W je blokován "_cz + novak);
     EXPECT_EQ(b.Request(kKeepAlive), "OK");
     EXPECT_EQ(a.Request(Unlock("01  ")), "OK");
     EXPECT_EQ(b.Request(LockR("02  ")), "OK");
     EXPECT_EQ(a.Request(LockR("01  ")), "OK");
-    EXPECT_EQ(b.Request(IfFree("02  ")), "R 01   NOVÁK"_cz);
+    EXPECT_EQ(b.Request(IfFree("02  ")), "R 01   JAN NOVÁK"_cz);
     EXPECT_EQ(b.Request("nesmysl"), "CHYBA požadavku: neznámý příkaz"_cz);
-    EXPECT_EQ(b.Request(IfFree("03  ")), "R 02  ");  // first holder, whose name is blank
+    EXPECT_EQ(b.Request(IfFree("03  ")), "R 02   EVA MALÁ"_cz);  // the first holder
 
-    EXPECT_EQ(server.Stop(), 0);     // SIGTERM: exit code 0
-    std::string log = server.Log();  // UTF-8 for the administrator
-    EXPECT_NE(log.find("stanice 01: zámek W C:\\VELTOR\\DATA\\KJ_AUTA.DTA přidělen"),
-              std::string::npos);
-    EXPECT_NE(log.find("stanice 02: zámek R C:\\VELTOR\\DATA\\KJ_AUTA.DTA odmítnut, soubor drží "
-                       "stanice 01   Novák (W), čeká se"),
-              std::string::npos);
-    EXPECT_NE(log.find("chybný požadavek: neznámý příkaz"), std::string::npos);
-    EXPECT_NE(log.find("server zámků ukončen, uvolněno zámků: 2"), std::string::npos);
+    EXPECT_EQ(server.proc.Stop(), 0);  // SIGTERM: exit code 0
+    const std::string log = server.proc.Log();  // UTF-8 for the administrator
+    for (const char* line :
+         {"stanice 01: zámek W C:\\VELTOR\\DATA\\KJ_AUTA.DTA přidělen",
+          "stanice 02: zámek R C:\\VELTOR\\DATA\\KJ_AUTA.DTA odmítnut, soubor drží stanice 01   "
+          "Jan Novák (W), čeká se",
+          "chybný požadavek: neznámý příkaz", "server zámků ukončen, uvolněno zámků: 2"})
+        EXPECT_NE(log.find(line), std::string::npos) << line;
 }
 
 TEST(LockServerProcess, DroppedConnectionReleasesItsLocks) {
-    ServerProcess server;
-    REQUIRE_SERVER(server);
+    START_SERVER(server);
     Station other(server.port());
     {
         Station a(server.port()), c(server.port());
@@ -320,14 +181,12 @@ TEST(LockServerProcess, DroppedConnectionReleasesItsLocks) {
     }
     EXPECT_TRUE(GrantedWithin(other, LockW("02  ")));
     EXPECT_TRUE(GrantedWithin(other, LockW("02  ", kCile)));
-    std::string log = server.Log();
-    EXPECT_NE(log.find("spojení ukončeno, uvolněno zámků: 2"), std::string::npos);
-    EXPECT_NE(log.find("spojení ukončeno, uvolněno zámků: 1"), std::string::npos);
+    EXPECT_TRUE(LogShows(server.proc, "spojení ukončeno, uvolněno zámků: 2"));
+    EXPECT_TRUE(LogShows(server.proc, "spojení ukončeno, uvolněno zámků: 1"));
 }
 
 TEST(LockServerProcess, ServesManyStationsAtOnceAndWaitsForSplitRequests) {
-    ServerProcess server;
-    REQUIRE_SERVER(server);
+    START_SERVER(server);
     // A station stuck in the middle of a request holds no one up.
     Station slow(server.port());
     const std::string slowMsg = LockR("90  ", kCile);
@@ -361,8 +220,7 @@ TEST(LockServerProcess, ServesManyStationsAtOnceAndWaitsForSplitRequests) {
 }
 
 TEST(LockServerProcess, SurvivesRandomAndOversizedMessages) {
-    ServerProcess server;
-    REQUIRE_SERVER(server, {"--max-message", "256"});
+    START_SERVER(server, {"--max-message", "256"});
     std::mt19937 rng(7);
     const std::vector<std::string> good = {LockW("01  "),  LockR("02  "), Unlock("02  "),
                                            IfFree("03  "), kKeepAlive,    LockR("04  ", kCile)};
@@ -374,9 +232,10 @@ TEST(LockServerProcess, SurvivesRandomAndOversizedMessages) {
     std::size_t replies = 0;
     for (int round = 0; round < 400 && Clock::now() < until; ++round) {
         Station& s = *conns[rng() % kConns];
-        std::string chunk;
+        std::string chunk = good[rng() % good.size()];
         switch (rng() % 5) {
-            case 0:
+            case 0:  // random bytes
+                chunk.clear();
                 for (unsigned n = 1 + rng() % 300; n > 0; --n)
                     chunk.push_back(static_cast<char>(rng()));
                 break;
@@ -384,17 +243,11 @@ TEST(LockServerProcess, SurvivesRandomAndOversizedMessages) {
                 chunk = rng() % 2 ? "Zamkni<C:\\" + std::string(20000 + rng() % 50000, 'A')
                                   : std::string(100000, static_cast<char>(rng()));
                 break;
-            case 2: {
-                chunk = good[rng() % good.size()];
+            case 2:  // one byte changed
                 chunk[rng() % chunk.size()] = static_cast<char>(rng());
                 break;
-            }
-            case 3:
-                chunk = good[rng() % good.size()];
+            case 3:  // a piece
                 chunk.resize(rng() % chunk.size());
-                break;
-            default:
-                chunk = good[rng() % good.size()];
                 break;
         }
         if (!s.Send(chunk)) continue;
@@ -403,8 +256,8 @@ TEST(LockServerProcess, SurvivesRandomAndOversizedMessages) {
         replies += got.size();
     }
     for (auto& c : conns) replies += c->Reply(300).size();  // answers still on the way
-    EXPECT_GT(replies, 0u) << server.Log();
-    EXPECT_TRUE(server.Running());
+    EXPECT_GT(replies, 0u) << server.proc.Log();
+    EXPECT_TRUE(server.proc.proc().Running());
 
     // Fresh stations are served correctly, and every fuzzing connection's
     // locks go when it closes.
@@ -418,15 +271,14 @@ TEST(LockServerProcess, SurvivesRandomAndOversizedMessages) {
     EXPECT_EQ(third.Request("Zamkni<" + std::string(300, 'X')).substr(0, 5), "CHYBA");
     EXPECT_EQ(probe.Request(Unlock("07  ")), "OK");
     EXPECT_EQ(second.Request(LockR("08  ")), "OK");
-    EXPECT_EQ(server.Stop(), 0);
+    EXPECT_EQ(server.proc.Stop(), 0);
 }
 
 // Half requests that never end, a full server and one connection taking
 // lock after lock: the other stations always get an answer and a lock.
 TEST(LockServerProcess, AbusiveConnectionsCannotShutStationsOut) {
-    ServerProcess server;
-    REQUIRE_SERVER(server, {"--max-clients", "3", "--request-timeout-ms", "600", "--max-locks",
-                            "10", "--max-locks-per-client", "5"});
+    START_SERVER(server, {"--max-clients", "3", "--request-timeout-ms", "600", "--max-locks", "10",
+                          "--max-locks-per-client", "5"});
     std::vector<std::unique_ptr<Station>> half;
     for (int i = 0; i < 3; ++i) {
         half.push_back(std::make_unique<Station>(server.port()));
@@ -442,7 +294,7 @@ TEST(LockServerProcess, AbusiveConnectionsCannotShutStationsOut) {
     EXPECT_LT(Clock::now() - connected, milliseconds(500));
     EXPECT_EQ(refused.Reply(1000), "");
     EXPECT_FALSE(refused.Drain());
-    EXPECT_TRUE(LogShows(server, "spojení odmítnuto, server má všech 3 spojení")) << server.Log();
+    EXPECT_TRUE(LogShows(server.proc, "spojení odmítnuto, server má všech 3 spojení"));
 
     // The half requests are given up after 600 ms, their connections closed.
     for (auto& h : half) {
@@ -450,8 +302,7 @@ TEST(LockServerProcess, AbusiveConnectionsCannotShutStationsOut) {
         EXPECT_EQ(h->Reply(1000), "");
         EXPECT_FALSE(h->Drain());
     }
-    EXPECT_TRUE(LogShows(server, "požadavek nedokončen do 600 ms, spojení se ukončuje"))
-        << server.Log();
+    EXPECT_TRUE(LogShows(server.proc, "požadavek nedokončen do 600 ms, spojení se ukončuje"));
 
     // One connection gets 5 of the 10 locks; the next station still gets its own.
     Station greedy(server.port()), other(server.port());
@@ -464,38 +315,33 @@ TEST(LockServerProcess, AbusiveConnectionsCannotShutStationsOut) {
     EXPECT_EQ(granted, 5);
     EXPECT_EQ(last, "Stanice drží příliš mnoho zámků (5)"_cz);
     EXPECT_EQ(other.Request(LockW("08  ")), "OK");
-    EXPECT_EQ(server.Stop(), 0);
+    EXPECT_EQ(server.proc.Stop(), 0);
 }
 
 // The systemd unit as shipped: the address its command line listens on,
 // given to the built server, is the loopback address and nothing wider.
 TEST(LockServerProcess, ShippedUnitListensOnLoopbackOnly) {
-    if (!std::getenv("KJ_BUILD_DIR")) GTEST_SKIP() << "KJ_BUILD_DIR is not set";
-    const std::string unit = ReadFile(std::filesystem::path(__FILE__).parent_path() / ".." / ".." /
-                                      "tools" / "kj-lockserver.service");
-    const std::size_t exec = unit.find("\nExecStart=");
-    const std::size_t listen = unit.find("--listen ", exec);
+    KJ_REQUIRE_PROGRAMS("kj_lockserver");
+    const std::string unit = ReadText(fs::path(__FILE__).parent_path() / ".." / ".." / "tools" /
+                                      "kj-lockserver.service");
+    const std::size_t listen = unit.find("--listen ", unit.find("\nExecStart="));
     ASSERT_NE(listen, std::string::npos) << unit;
-    std::string address =
-        unit.substr(listen + 9, unit.find_first_of(" \\\n", listen + 9) - listen - 9);
-    ServerProcess server;
-    ASSERT_TRUE(server.Start({"--listen", address})) << server.Log();
-    EXPECT_NE(server.Log().find("naslouchá na 127.0.0.1:"), std::string::npos) << server.Log();
-    EXPECT_EQ(server.Stop(), 0);
+    const std::size_t from = listen + 9;
+    Server server({"--listen", unit.substr(from, unit.find_first_of(" \\\n", from) - from)});
+    ASSERT_TRUE(server.ok) << server.proc.Log();
+    EXPECT_NE(server.proc.Log().find("naslouchá na 127.0.0.1:"), std::string::npos);
+    EXPECT_EQ(server.proc.Stop(), 0);
 }
 
 TEST(LockServerProcess, RejectsBadOptions) {
-    if (!std::getenv("KJ_BUILD_DIR")) GTEST_SKIP() << "KJ_BUILD_DIR is not set";
+    KJ_REQUIRE_PROGRAMS("kj_lockserver");
     for (std::vector<std::string> args : {std::vector<std::string>{"--port", "abc"},
                                           {"--port", "70000"},
                                           {"--max-message", "10"},
                                           {"--bogus", "1"},
                                           {"--port"}}) {
-        ServerProcess server;
-        ASSERT_GT(server.Spawn(args, true), 0);
-        int status = server.Wait();
-        ASSERT_TRUE(WIFEXITED(status)) << args[0];
-        EXPECT_EQ(WEXITSTATUS(status), 2) << args[0];
+        args.insert(args.begin(), Program("kj_lockserver"));
+        EXPECT_EQ(RunProgram(args).code, 2) << args[1];
     }
 }
 

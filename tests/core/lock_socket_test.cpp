@@ -2,202 +2,19 @@
 // 127.0.0.1: exact wire bytes, the bounded wait for a reply, dead
 // connections, connecting at start-up and the keep-alive.
 
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <atomic>
-#include <chrono>
-#include <functional>
-#include <map>
-#include <mutex>
-#include <string>
 #include <thread>
-#include <vector>
 
-#include "services/common.h"
-#include "services/cp1250.h"
-#include "services/file_system.h"
+#include "loopback.h"
 #include "services/lock_client.h"
-#include "services/lock_server_core.h"
 #include "services/lock_socket.h"
 #include "services/locks.h"
-#include "services/scripted_dialogs.h"
-#include "shell/main_menu.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {
 
-// What the test's server does with one request.
-struct Action {
-    std::string reply = "OK";
-    int delayMs = 0;     // before replying
-    bool close = false;  // close the connection instead of replying
-    bool silent = false; // never reply
-    int splitMs = 0;     // the first byte, then this pause, then the rest
-};
-
-// A lock server of the test's own: one thread serving every connection,
-// cutting requests out of the byte stream with the server's parser and
-// answering as the script says. Connections are numbered from 1.
-class FakeServer {
-public:
-    using Script = std::function<Action(int conn, const LockServerRequest& r)>;
-
-    explicit FakeServer(Script script) : script_(std::move(script)) {
-        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        if (::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-            ::listen(listener_, 16) == 0 &&
-            ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len) == 0)
-            port_ = ntohs(a.sin_port);
-        thread_ = std::thread([this] { Serve(); });
-    }
-    ~FakeServer() {
-        stop_ = true;
-        thread_.join();
-        for (auto& [fd, conn] : conns_) ::close(fd);
-        if (listener_ >= 0) ::close(listener_);
-    }
-
-    std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
-    // No new connections from now on; nobody listens on the port once this
-    // returns.
-    void StopListening() {
-        stopListening_ = true;
-        for (int i = 0; i < 1000 && !listenerClosed_; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        ASSERT_TRUE(listenerClosed_);
-    }
-
-    int connections() {
-        std::lock_guard<std::mutex> g(mu_);
-        return static_cast<int>(raw_.size());
-    }
-    // Everything received on connection n.
-    std::string Raw(int n) {
-        std::lock_guard<std::mutex> g(mu_);
-        return n >= 1 && n <= static_cast<int>(raw_.size()) ? raw_[n - 1] : std::string();
-    }
-    // Complete requests received on connection n.
-    int Requests(int n) {
-        std::lock_guard<std::mutex> g(mu_);
-        return n >= 1 && n <= static_cast<int>(requests_.size()) ? requests_[n - 1] : 0;
-    }
-
-private:
-    struct Conn {
-        int number = 0;
-        std::string buffer;
-    };
-
-    void Serve() {
-        while (!stop_) {
-            if (stopListening_ && listener_ >= 0) {
-                ::close(listener_);
-                listener_ = -1;
-                listenerClosed_ = true;
-            }
-            std::vector<pollfd> fds;
-            fds.push_back({listener_, POLLIN, 0});
-            for (auto& [fd, conn] : conns_) fds.push_back({fd, POLLIN, 0});
-            if (::poll(fds.data(), fds.size(), 10) <= 0) continue;
-            if (listener_ >= 0 && (fds[0].revents & POLLIN)) {
-                int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-                if (fd >= 0) {
-                    std::lock_guard<std::mutex> g(mu_);
-                    raw_.emplace_back();
-                    requests_.push_back(0);
-                    conns_[fd] = Conn{static_cast<int>(raw_.size()), ""};
-                }
-            }
-            for (std::size_t i = 1; i < fds.size(); ++i)
-                if (fds[i].revents != 0) Read(fds[i].fd);
-        }
-    }
-
-    void Read(int fd) {
-        Conn& conn = conns_[fd];
-        char buf[4096];
-        ssize_t n = ::recv(fd, buf, sizeof buf, 0);
-        if (n <= 0) {
-            Drop(fd);
-            return;
-        }
-        {
-            std::lock_guard<std::mutex> g(mu_);
-            raw_[conn.number - 1].append(buf, static_cast<std::size_t>(n));
-        }
-        conn.buffer.append(buf, static_cast<std::size_t>(n));
-        for (int guard = 0; guard < 100; ++guard) {
-            ParsedRequest p = ParseLockServerRequest(conn.buffer);
-            if (p.status == ParseStatus::Incomplete) return;
-            if (p.status == ParseStatus::Malformed) {
-                conn.buffer.clear();
-                (void)::send(fd, "CHYBA", 5, MSG_NOSIGNAL);
-                return;
-            }
-            conn.buffer.erase(0, p.length);
-            {
-                std::lock_guard<std::mutex> g(mu_);
-                ++requests_[conn.number - 1];
-            }
-            Action a = script_(conn.number, p.request);
-            if (a.delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(a.delayMs));
-            if (a.close) {
-                Drop(fd);
-                return;
-            }
-            if (a.silent) continue;
-            std::size_t first = a.splitMs > 0 ? 1 : a.reply.size();
-            (void)::send(fd, a.reply.data(), first, MSG_NOSIGNAL);
-            if (first < a.reply.size()) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(a.splitMs));
-                (void)::send(fd, a.reply.data() + first, a.reply.size() - first, MSG_NOSIGNAL);
-            }
-        }
-    }
-
-    void Drop(int fd) {
-        ::close(fd);
-        conns_.erase(fd);
-    }
-
-    Script script_;
-    int listener_ = -1;
-    int port_ = 0;
-    std::atomic<bool> stop_{false};
-    std::atomic<bool> stopListening_{false};
-    std::atomic<bool> listenerClosed_{false};
-    std::thread thread_;
-    std::map<int, Conn> conns_;  // server thread only
-    std::mutex mu_;
-    std::vector<std::string> raw_;
-    std::vector<int> requests_;
-};
-
-// A port on 127.0.0.1 where nobody listens (it was free a moment ago).
-int ClosedPort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0)
-        port = ntohs(a.sin_port);
-    ::close(fd);
-    return port;
-}
+using FakeServer = FakeLockServer;
 
 // Station 03 working in C:\WORK\, locking through `address`.
 struct Station {
@@ -360,7 +177,7 @@ TEST(LockSocket, ADeadConnectionIsReportedAndTheRequestGoesOnANewOne) {
 
     // The server is gone: reported once, then every attempt ends with a
     // note and a reply that never passes for "OK" or "free".
-    server.StopListening();
+    ASSERT_TRUE(server.StopListening());
     s.ui.shown.clear();
     std::string held = IfVolny(s.c, "C:\\DATA\\KJ_AUTA.DTA");
     EXPECT_EQ(held, "Err 111");
@@ -418,48 +235,21 @@ TEST(LockSocket, ConnectingAtStartUp) {
         EXPECT_EQ(s.c.lock.server, nullptr);
         EXPECT_FALSE(s.link.keepAliveRunning());
     }
-    // The main menu's activation ends the program when the server is away,
-    // and goes on when it is there.
-    {
-        Station s("127.0.0.1:" + std::to_string(ClosedPort()));
-        MainMenu menu(s.c);
-        menu.connectLockServer = [&] { return ConnectLockServer(s.c, s.link); };
-        EXPECT_FALSE(menu.Activate());
-        EXPECT_EQ(s.ui.Count("beep"), 1);
-        EXPECT_EQ(menu.caption(), "");
-    }
-    {
-        FakeServer server([](int, const LockServerRequest&) { return Action{}; });
-        Station s(server.address());
-        MainMenu menu(s.c);
-        menu.connectLockServer = [&] { return ConnectLockServer(s.c, s.link); };
-        EXPECT_TRUE(menu.Activate());
-        EXPECT_TRUE(menu.Activate());  // every activation; still one connection
-        EXPECT_EQ(s.c.lock.server, &s.link);
-        EXPECT_FALSE(menu.timerEnabled());
-        EXPECT_EQ(menu.caption(), "VELTOR 03");
-        s.link.KeepAliveTick();  // the server has taken the connection once it answers
-        EXPECT_EQ(s.c.lock.lastReply, "OK");
-        EXPECT_EQ(s.ui.Count("beep"), 0);
-        EXPECT_EQ(server.connections(), 1);
-    }
 }
 
 TEST(LockSocket, Addresses) {
+    const struct {
+        const char *text, *parsed;
+    } good[] = {{"server1", "server1:5050"},
+                {" 10.0.0.7:6000  ", "10.0.0.7:6000"},
+                {"[::1]:7000", "::1:7000"},
+                {"fe80::1", "fe80::1:5050"}};
     std::string host;
     int port = 0;
-    EXPECT_TRUE(ParseLockServerAddress("server1", &host, &port));
-    EXPECT_EQ(host, "server1");
-    EXPECT_EQ(port, 5050);
-    EXPECT_TRUE(ParseLockServerAddress(" 10.0.0.7:6000  ", &host, &port));
-    EXPECT_EQ(host, "10.0.0.7");
-    EXPECT_EQ(port, 6000);
-    EXPECT_TRUE(ParseLockServerAddress("[::1]:7000", &host, &port));
-    EXPECT_EQ(host, "::1");
-    EXPECT_EQ(port, 7000);
-    EXPECT_TRUE(ParseLockServerAddress("fe80::1", &host, &port));
-    EXPECT_EQ(host, "fe80::1");
-    EXPECT_EQ(port, 5050);
+    for (const auto& g : good) {
+        EXPECT_TRUE(ParseLockServerAddress(g.text, &host, &port)) << g.text;
+        EXPECT_EQ(host + ":" + std::to_string(port), g.parsed);
+    }
     for (const char* bad : {"", "   ", "host:", "host:0", "host:65536", "host:50x", ":5050", "[::1"})
         EXPECT_FALSE(ParseLockServerAddress(bad, &host, &port)) << bad;
 }

@@ -1,36 +1,15 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
-#include <filesystem>
 #include <fstream>
 
-#include "host_files.h"
-#include "services/cp1250.h"
-#include "services/params.h"
-#include "services/scripted_dialogs.h"
 #include "shell/main_menu.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {
 
-namespace fs = std::filesystem;
-
-// One station: root/work is the working directory, data and program
-// directories are \data\ and \prog\ under the root.
-struct Station {
-    explicit Station(const fs::path& root)
-        : files((root / "work").string(), root.string()), c(files, ui) {
-        WriteHost(root / "work" / "data.adr", "\\data\\\r\n");
-        WriteHost(root / "work" / "prog.adr", "\\prog\\\r\n");
-        fs::create_directories(root / "data");
-        fs::create_directories(root / "prog");
-        SetJobIn(c, "", "UZIVATEL", "07");
-        c.now = [] { return std::time_t{1700000000}; };
-        InitCommon(c);
-    }
-    HostFileSystem files;
-    ScriptedDialogs ui;
-    Common c;
+// Station 07 of an installation.
+struct Station : rectest::TempStation {
+    Station() { Install({{"UZIVATEL", "07"}}); }
 };
 
 void SetUserWord(const fs::path& table, int index, unsigned value) {
@@ -42,27 +21,25 @@ void SetUserWord(const fs::path& table, int index, unsigned value) {
 }
 
 TEST(MainMenu, ActivationSetsCaptionColourAndEmptiesWindowFile) {
-    TestDir dir;
-    Station s(dir.path());
-    WriteHost(dir.path() / "prog" / "KJ" / "par" / "okna2.par", "x : 1\r\n");
-    WriteHost(dir.path() / "work" / "par" / "sys.par", "Pozadi0 : 12632256\r\n");
+    Station s;
+    WriteHost(s.Prog("KJ/par/okna2.par"), "x : 1\r\n");
+    WriteHost(s.Work("par/sys.par"), "Pozadi0 : 12632256\r\n");
     MainMenu menu(s.c);
     ASSERT_TRUE(menu.Activate());
     EXPECT_EQ(menu.caption(), "VELTOR 07");
     EXPECT_EQ(menu.colour(), 12632256);
     EXPECT_TRUE(menu.timerEnabled());
-    EXPECT_FALSE(fs::exists(dir.path() / "prog" / "KJ" / "par" / "okna2.par"));
+    EXPECT_FALSE(fs::exists(s.Prog("KJ/par/okna2.par")));
     // Without "Pozadi0" the colour is 0; the window file is deleted again.
-    WriteHost(dir.path() / "work" / "par" / "sys.par", "");
-    WriteHost(dir.path() / "prog" / "KJ" / "par" / "OKNA2.PAR", "x : 1\r\n");
+    WriteHost(s.Work("par/sys.par"), "");
+    WriteHost(s.Prog("KJ/par/OKNA2.PAR"), "x : 1\r\n");
     ASSERT_TRUE(menu.Activate());
     EXPECT_EQ(menu.colour(), 0);
-    EXPECT_FALSE(fs::exists(dir.path() / "prog" / "KJ" / "par" / "OKNA2.PAR"));
+    EXPECT_FALSE(fs::exists(s.Prog("KJ/par/OKNA2.PAR")));
 }
 
 TEST(MainMenu, LockServerUnreachableEndsProgramAndStopsWatchdog) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     s.c.set.lockServer = "127.0.0.1";
     MainMenu menu(s.c);
     int calls = 0;
@@ -76,9 +53,8 @@ TEST(MainMenu, LockServerUnreachableEndsProgramAndStopsWatchdog) {
 }
 
 TEST(MainMenu, WatchdogClosesOnlyAfterThreeConsecutiveReleases) {
-    TestDir dir;
-    Station s(dir.path());
-    fs::path table = dir.path() / "data" / "UZIVATEL.tab";
+    Station s;
+    fs::path table = s.Data() / "UZIVATEL.tab";
     SetUserWord(table, 7, 500);
     MainMenu menu(s.c);
     EXPECT_FALSE(menu.WatchdogTick());  // remembers 500
@@ -100,12 +76,11 @@ TEST(MainMenu, WatchdogClosesOnlyAfterThreeConsecutiveReleases) {
 }
 
 TEST(MainMenu, CloseWritesEndLineWithCarCount) {
-    TestDir dir;
-    Station s(dir.path());
-    WriteHost(dir.path() / "data" / "kj_auta.dta", std::string(3 * 231, ' '));
+    Station s;
+    WriteHost(s.Data() / "kj_auta.dta", std::string(3 * 231, ' '));
     MainMenu menu(s.c);
     menu.Close();
-    std::string prot = ReadHost(dir.path() / "data" / "PROTOKOL.PRT");
+    std::string prot = ReadHost(s.Data() / "PROTOKOL.PRT");
     ASSERT_EQ(prot.size(), 160u);
     std::string text = "* KONEC Knihy jízd, n=  3"_cz;
     std::string last = prot.substr(80);

@@ -1,13 +1,4 @@
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
-#include "rec_station.h"
-#include "services/cp1250.h"
-#include "services/io_codes.h"
-#include "services/params.h"
-#include "test_dir.h"
+#include "kj_test.h"
 
 namespace kj {
 namespace {
@@ -15,8 +6,7 @@ namespace {
 using namespace rectest;
 
 TEST(SetReg, InPlaceRewritingByTheBytes) {
-    TestDir dir;
-    Station s(dir.path());
+    TempStation s;
     const std::string file = "par\\okna.par";
     const fs::path host = s.work / "par" / "okna.par";
     auto bytes = [&] { return ReadHost(host); };
@@ -65,8 +55,7 @@ TEST(SetReg, InPlaceRewritingByTheBytes) {
 }
 
 TEST(SetReg, OddFilesLimitsAndUnsafeValues) {
-    TestDir dir;
-    Station s(dir.path());
+    TempStation s;
 
     // LF line ends: every write lands on its own line.
     WriteHost(s.work / "lf.par", "A : 1\nB : 2\n");
@@ -112,8 +101,7 @@ TEST(SetReg, OddFilesLimitsAndUnsafeValues) {
 }
 
 TEST(ParamFiles, FailuresAreShownWithTheirTexts) {
-    TestDir dir;
-    Station s(dir.path());
+    TempStation s;
     EXPECT_EQ(GetReg(s.c, "none.par", "A"), "");
     EXPECT_EQ(GetReg(s.c, "nodir\\none.par", "A"), "");
     EXPECT_TRUE(s.ui.shown.empty());

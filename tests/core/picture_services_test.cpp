@@ -1,33 +1,18 @@
-#include <gtest/gtest.h>
+// Pictures: JPEG and BMP files, screen shots of a window, pictures on paper.
+
+#include "kj_test.h"
 
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 
-#include "host_files.h"
-#include "fault_fs.h"
-#include "services/cp1250.h"
-#include "services/field_codec.h"
-#include "services/io_codes.h"
+#include "services/jpeg_codec.h"
 #include "services/picture_services.h"
 #include "services/protocol.h"
-#include "services/scripted_dialogs.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {
 
-namespace fs = std::filesystem;
-
-struct Station {
-    explicit Station(const fs::path& root) : host(root.string(), root.string()), fs(host), c(fs, ui) {
-        c.workAreaSize = [] { return std::pair{1024, 768}; };
-    }
-    HostFileSystem host;
-    FaultFs fs;
-    ScriptedDialogs ui;
-    Common c;
-};
+using Station = rectest::TempStation;
 
 // The colour of content row y of the fake window: one grey level per band of
 // 100 rows, so a row of a capture tells where it came from.
@@ -74,8 +59,7 @@ public:
 };
 
 TEST(ScreenShot, WindowWithinOnePageIsOneCapture) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     FakeWindow w;
     w.height = 900;  // higher than the work area (768) less 20
     w.clientHeight = 800;
@@ -86,7 +70,7 @@ TEST(ScreenShot, WindowWithinOnePageIsOneCapture) {
     EXPECT_EQ(w.top, 0);
 
     // a.bmp is the client area (640 x 648 after the height change).
-    const std::string bmp = ReadHost(dir.path() / "a.bmp");
+    const std::string bmp = ReadHost(s.work / "a.bmp");
     ASSERT_GE(bmp.size(), 54u);
     const auto* p = reinterpret_cast<const unsigned char*>(bmp.data());
     EXPECT_EQ(bmp.substr(0, 2), "BM");
@@ -95,13 +79,13 @@ TEST(ScreenShot, WindowWithinOnePageIsOneCapture) {
     EXPECT_EQ(bmp.size(), 54u + 640u * 3u * 648u);
 
     RgbImage shot;
-    ASSERT_EQ(DecodeJpeg(ReadHost(dir.path() / "shot.jpg"), &shot), "");
+    ASSERT_EQ(DecodeJpeg(ReadHost(s.work / "shot.jpg"), &shot), "");
     EXPECT_EQ(shot.width, 640);
     EXPECT_EQ(shot.height, 648);
     EXPECT_NEAR(shot.Pixel(10, 50)[0], BandGrey(50), 3);
     EXPECT_NEAR(shot.Pixel(10, 550)[0], BandGrey(550), 3);
     EXPECT_EQ(s.ui.Texts("beep"), (std::vector<std::string>{"Snímek je hotov"_cz}));
-    EXPECT_FALSE(fs::exists(dir.path() / "b.bmp"));
+    EXPECT_FALSE(fs::exists(s.work / "b.bmp"));
 
     // Mode 1 makes a low window 600 high; a lower one stays as it is in mode 0.
     FakeWindow low;
@@ -117,8 +101,7 @@ TEST(ScreenShot, WindowWithinOnePageIsOneCapture) {
 }
 
 TEST(ScreenShot, TallWindowIsTwoCapturesComposed) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     FakeWindow w;  // 600 rows visible of 1,000; controls down to 990
     w.contentHeight = 1000;
     w.controlsBottom = 990;
@@ -130,11 +113,11 @@ TEST(ScreenShot, TallWindowIsTwoCapturesComposed) {
     EXPECT_EQ(w.scroll, 0);
     EXPECT_EQ(s.ui.Texts("beep"),
               (std::vector<std::string>{"Klikněte prosím a čekejte na zpracování obrázku"_cz}));
-    EXPECT_TRUE(fs::exists(dir.path() / "a.bmp"));
-    EXPECT_TRUE(fs::exists(dir.path() / "b.bmp"));
+    EXPECT_TRUE(fs::exists(s.work / "a.bmp"));
+    EXPECT_TRUE(fs::exists(s.work / "b.bmp"));
 
     RgbImage shot;
-    ASSERT_EQ(DecodeJpeg(ReadHost(dir.path() / "tall.jpg"), &shot), "");
+    ASSERT_EQ(DecodeJpeg(ReadHost(s.work / "tall.jpg"), &shot), "");
     EXPECT_EQ(shot.width, 800);
     EXPECT_EQ(shot.height, 1150);
     // Content row y lies at picture row y; below the content the picture is white.
@@ -162,8 +145,7 @@ TEST(ScreenShot, ComposeCutsAndOverlaysExactly) {
 }
 
 TEST(ScreenShot, PersonalDataScramblesAndFaultsAreShown) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     s.c.set.personalData = true;
     FakeWindow w;
     ASSERT_TRUE(ScreenShot(s.c, w, "secret.jpg", 0));
@@ -178,7 +160,7 @@ TEST(ScreenShot, PersonalDataScramblesAndFaultsAreShown) {
     broken.captureWorks = false;
     EXPECT_FALSE(ScreenShot(s.c, broken, "x.jpg", 0));
     EXPECT_EQ(SaveFormImage(s.c, broken, "x.bmp"), io::kInvalidParameter);
-    EXPECT_FALSE(fs::exists(dir.path() / "x.jpg"));
+    EXPECT_FALSE(fs::exists(s.work / "x.jpg"));
 
     s.fs.Plan("out.jpg").writeCode = io::kDiskWriteError;
     EXPECT_FALSE(ScreenShot(s.c, w, "out.jpg", 0));
@@ -233,6 +215,142 @@ TEST(PrintBitmap, PictureRectKeepsProportionsInsideMargins) {
     // No room: nothing to draw.
     r = PicturePrintRect(100, 100, 300, 300, 50, 50, 10, 10);
     EXPECT_EQ(r.width, 0);
+}
+
+// ---- JPEG and BMP codecs ----
+
+// A picture with smooth gradients (what JPEG keeps well) and a distinct
+// colour in every quarter.
+RgbImage Gradient(int w, int h) {
+    RgbImage img(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            std::uint8_t* p = img.Pixel(x, y);
+            p[0] = static_cast<std::uint8_t>(x * 255 / (w - 1));
+            p[1] = static_cast<std::uint8_t>(y * 255 / (h - 1));
+            p[2] = static_cast<std::uint8_t>(x < w / 2 ? 40 : 200);
+        }
+    return img;
+}
+
+std::string Encoded(const RgbImage& img, int quality = 95) {
+    std::string data;
+    EXPECT_EQ(EncodeJpeg(img, quality, &data), "");
+    return data;
+}
+
+TEST(JpegCodec, RoundTripKeepsSizeAndColours) {
+    const RgbImage img = Gradient(64, 48);
+    const std::string data = Encoded(img);
+    ASSERT_GT(data.size(), 4u);
+    EXPECT_EQ(static_cast<unsigned char>(data[0]), 0xFF);
+    EXPECT_EQ(static_cast<unsigned char>(data[1]), 0xD8);
+    EXPECT_EQ(static_cast<unsigned char>(data[data.size() - 2]), 0xFF);
+    EXPECT_EQ(static_cast<unsigned char>(data[data.size() - 1]), 0xD9);
+
+    RgbImage back;
+    ASSERT_EQ(DecodeJpeg(data, &back), "");
+    ASSERT_EQ(back.width, 64);
+    ASSERT_EQ(back.height, 48);
+    ASSERT_EQ(back.rgb.size(), 64u * 48u * 3u);
+    long total = 0;
+    int worst = 0;
+    for (std::size_t i = 0; i < img.rgb.size(); ++i) {
+        const int d = std::abs(int(img.rgb[i]) - int(back.rgb[i]));
+        total += d;
+        worst = std::max(worst, d);
+    }
+    EXPECT_LT(double(total) / double(img.rgb.size()), 3.0);
+    EXPECT_LT(worst, 48);  // only at the sharp blue edge in the middle
+
+    // A lower quality gives a smaller file of the same picture.
+    EXPECT_LT(Encoded(img, 20).size(), data.size());
+    // Odd sizes survive the chroma subsampling.
+    ASSERT_EQ(DecodeJpeg(Encoded(Gradient(7, 3)), &back), "");
+    EXPECT_EQ(back.width, 7);
+    EXPECT_EQ(back.height, 3);
+}
+
+TEST(JpegCodec, DamagedDataGivesAnErrorNotACrash) {
+    const std::string good = Encoded(Gradient(64, 48));
+    RgbImage out(5, 5);
+
+    // Cut inside the scan: libjpeg would fill the rest with grey.
+    std::string error = DecodeJpeg(good.substr(0, good.size() / 2), &out);
+    EXPECT_NE(error, "");
+    EXPECT_TRUE(out.empty());
+    EXPECT_TRUE(out.rgb.empty());
+
+    // Cut inside the headers: a fatal libjpeg error that must come back.
+    EXPECT_NE(DecodeJpeg(good.substr(0, 30), &out), "");
+    EXPECT_TRUE(out.empty());
+
+    // Not a JPEG at all, and nothing.
+    EXPECT_NE(DecodeJpeg("GIF89a this is something else entirely", &out), "");
+    EXPECT_NE(DecodeJpeg("", &out), "");
+    EXPECT_TRUE(out.empty());
+
+    // A header claiming a zero-wide picture.
+    std::string zeroWidth = good;
+    std::size_t sof = zeroWidth.find("\xFF\xC0");
+    ASSERT_NE(sof, std::string::npos);
+    zeroWidth[sof + 7] = 0;
+    zeroWidth[sof + 8] = 0;
+    EXPECT_NE(DecodeJpeg(zeroWidth, &out), "");
+
+    // The codec still works after the failures (no state left behind).
+    EXPECT_EQ(DecodeJpeg(good, &out), "");
+    EXPECT_EQ(out.width, 64);
+
+    // Nothing to encode.
+    std::string data = "x";
+    EXPECT_NE(EncodeJpeg(RgbImage(), 90, &data), "");
+    EXPECT_TRUE(data.empty());
+}
+
+TEST(Bitmap, HeaderRowsAndPaddingOnDisk) {
+    RgbImage img(3, 2);
+    const std::uint8_t colours[2][3][3] = {
+        {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}},      // top row
+        {{1, 2, 3}, {10, 20, 30}, {100, 110, 120}}};  // bottom row
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            for (int k = 0; k < 3; ++k) img.Pixel(x, y)[k] = colours[y][x][k];
+
+    const std::string bmp = EncodeBmp(img);
+    // 54 bytes of headers, rows of 9 bytes padded to 12.
+    ASSERT_EQ(bmp.size(), 54u + 2u * 12u);
+    const auto* p = reinterpret_cast<const unsigned char*>(bmp.data());
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    EXPECT_EQ(codec::GetU32(p + 2), 78u);
+    EXPECT_EQ(codec::GetU32(p + 6), 0u);
+    EXPECT_EQ(codec::GetU32(p + 10), 54u);
+    EXPECT_EQ(codec::GetU32(p + 14), 40u);
+    EXPECT_EQ(codec::GetI32(p + 18), 3);
+    EXPECT_EQ(codec::GetI32(p + 22), 2);  // positive: bottom-up
+    EXPECT_EQ(codec::GetU16(p + 26), 1);
+    EXPECT_EQ(codec::GetU16(p + 28), 24);
+    EXPECT_EQ(codec::GetU32(p + 30), 0u);
+    EXPECT_EQ(codec::GetU32(p + 34), 24u);
+    EXPECT_EQ(codec::GetU32(p + 38), 3780u);
+    EXPECT_EQ(codec::GetU32(p + 42), 3780u);
+    // First stored row is the bottom one, blue-green-red, then 3 zeros.
+    EXPECT_EQ(bmp.substr(54, 12), std::string("\x03\x02\x01\x1e\x14\x0a\x78\x6e\x64\0\0\0", 12));
+    EXPECT_EQ(bmp.substr(66, 12), std::string("\0\0\xff\0\xff\0\xff\0\0\0\0\0", 12));
+
+    RgbImage back;
+    ASSERT_EQ(DecodeBmp(bmp, &back), "");
+    EXPECT_EQ(back.width, 3);
+    EXPECT_EQ(back.height, 2);
+    EXPECT_EQ(back.rgb, img.rgb);
+
+    // Damaged or foreign bitmaps are refused.
+    EXPECT_NE(DecodeBmp(bmp.substr(0, bmp.size() - 1), &back), "");  // pixels cut
+    EXPECT_TRUE(back.empty());
+    EXPECT_NE(DecodeBmp("BM", &back), "");
+    std::string rle = bmp;
+    rle[30] = 1;  // compressed
+    EXPECT_NE(DecodeBmp(rle, &back), "");
 }
 
 }  // namespace

@@ -23,8 +23,6 @@ struct Station : rectest::Station {
         c.dataDirCache = "C:\\WORK\\";
         c.lock.lockingOff = true;
     }
-    fs::path Work(const std::string& name) const { return work / name; }
-    fs::path Prog(const std::string& name) const { return root / "PROG" / name; }
 };
 
 // Lines padded to the width, each with CR LF: a print file as the writer

@@ -1,20 +1,13 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include "print/print_output.h"
 #include "print/print_viewer.h"
 #include "print_station.h"
-#include "screens/key_codes.h"
-#include "services/cp1250.h"
-#include "services/io_codes.h"
-#include "services/params.h"
-#include "services/picture.h"
 #include "services/protocol.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {
 
-namespace fs = std::filesystem;
 using printtest::PrintFile;
 using printtest::RecordingCanvas;
 using printtest::RecordingJob;
@@ -196,9 +189,13 @@ TEST_F(ViewerTest, F10WithThreeMarkedLinesPrintsExactlyThoseThree) {
     Key(key::kInsert);  // 4
     Key(key::kInsert);  // 5
     ASSERT_EQ(v.markedCount(), 3);
+    v.TakeRequests();
     Key(key::kF10);
     EXPECT_EQ(canvas.Texts(), (std::vector<std::string>{"L2", "L4", "L5"}));
     EXPECT_EQ(finished, 1);
+    // F10 prints and nothing more: the viewer's menu is its own, not the
+    // list's pop-up menu that F10 opens in other lists.
+    EXPECT_FALSE(v.TakeRequests().popupMenu);
     EXPECT_EQ(s.ui.Texts("busy"), std::vector<std::string>{"Probíhá tisk"_cz});
     // Without marks: from the current line to the last.
     v.ZrusOznaceni();
@@ -261,10 +258,10 @@ TEST_F(ViewerTest, PrintTakesDensityTopMarginDiacriticsSemicolonsAndCopiesFromTh
 
 TEST_F(ViewerTest, SemicolonSwitchToggledTwiceLeavesItEmpty) {
     Open("stredniky.txt", PrintFile({"a;b"}, 3));
-    v.PopupChosen(7);
+    v.MenuChosen(7);
     EXPECT_EQ(GetReg(s.c, kSysPar, "stredniky"), "Ano");
     EXPECT_EQ(Shown(1), "a b");
-    v.PopupChosen(7);
+    v.MenuChosen(7);
     EXPECT_EQ(GetReg(s.c, kSysPar, "stredniky"), "");
     EXPECT_EQ(ReadHost(s.Work("par/sys.par")).find("Ano"), std::string::npos);
     EXPECT_EQ(Shown(1), "a;b");
@@ -280,8 +277,8 @@ TEST_F(ViewerTest, PrinterSetUpIsStoredOnlyWhenAPrinterWasChosen) {
         answers.erase(answers.begin());
         return a;
     };
-    v.PopupChosen(2);
-    v.PopupChosen(2);  // cancelled: the choice stays
+    v.MenuChosen(2);
+    v.MenuChosen(2);  // cancelled: the choice stays
     EXPECT_EQ(offered, (std::vector<std::string>{"", "Kancelar HP"}));
     EXPECT_EQ(GetReg(s.c, kSysPar, "TiskDefault"), "Kancelar HP");
 }
@@ -357,11 +354,11 @@ TEST_F(ViewerTest, SpaceEditsTheLineInPlaceAndAltF9CopiesLinesIntoDoklad) {
 TEST_F(ViewerTest, RecodingConvertsEveryLineInPlaceBothWays) {
     const std::string win = PrintFile({"Čeština řádek"_cz, "žluť"_cz}, 16);
     Open("kody.txt", win);
-    v.PopupChosen(9);  // to DOS
+    v.MenuChosen(9);  // to DOS
     const std::string dos = ReadHost(s.Work("kody.txt"));
     EXPECT_EQ(dos.size(), win.size());
     EXPECT_EQ(dos, PrintFile({WinToDos("Čeština řádek"_cz), WinToDos("žluť"_cz)}, 16));
-    v.PopupChosen(8);  // back to Windows
+    v.MenuChosen(8);  // back to Windows
     EXPECT_EQ(ReadHost(s.Work("kody.txt")), win);
     EXPECT_EQ(Shown(1), "Čeština řádek"_cz);
 }

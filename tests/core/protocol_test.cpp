@@ -1,21 +1,12 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <ctime>
-#include <filesystem>
 #include <fstream>
 
-#include "host_files.h"
-#include "fault_fs.h"
-#include "services/cp1250.h"
-#include "services/io_codes.h"
 #include "services/protocol.h"
-#include "services/scripted_dialogs.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {
-
-namespace fs = std::filesystem;
 
 // 5 March 2024, 9:07:03 local time.
 std::time_t FixedClock() {
@@ -38,27 +29,19 @@ std::string Rec(const std::string& text) {
     return r;
 }
 
-// A station working in root/work with the data directory \data\.
-struct Station {
-    explicit Station(const fs::path& root)
-        : files((root / "work").string(), root.string()), c(files, ui) {
-        fs::create_directories(root / "work");
-        fs::create_directories(root / "data");
-        c.dataDirCache = "C:\\DATA\\";
-        c.set.station = "07";
+// Station 07 on computer PC01 with its data directory.
+struct Station : rectest::TempStation {
+    Station() : TempStation("07") {
+        UseDataDir();
         c.set.stationIndex = 7;
         c.set.computer = "PC01";
         c.now = FixedClock;
     }
-    HostFileSystem files;
-    ScriptedDialogs ui;
-    Common c;
 };
 
 TEST(Protocol, FirstEventCreatesTheEmptyRecordAndTextsAreCut) {
-    TestDir dir;
-    Station s(dir.path());
-    const fs::path prt = dir.path() / "data" / "PROTOKOL.PRT";
+    Station s;
+    const fs::path prt = s.Data() / "PROTOKOL.PRT";
     const std::string stamp = "05.03.24  9:07:03 PC01 07 ";
 
     WriteProtocol(s.c, "OpenI kj_auta.dta                     3");
@@ -75,35 +58,28 @@ TEST(Protocol, FirstEventCreatesTheEmptyRecordAndTextsAreCut) {
 }
 
 TEST(Protocol, ComputerNumberFromJobTableAndStationNotSet) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     s.c.set.computer.clear();
     s.c.set.station = "  ";
     // master.job with the single entry POCITAC = "PC7".
     std::string job(3600, '\0');
     job.replace(0, 8, "\x07POCITAC");
     job.replace(9, 4, "\x03PC7");
-    WriteHost(dir.path() / "work" / "master.job", job);
+    WriteHost(s.work / "master.job", job);
 
     WriteProtocol(s.c, "x");
-    std::string all = ReadHost(dir.path() / "data" / "PROTOKOL.PRT");
+    std::string all = ReadHost(s.Data() / "PROTOKOL.PRT");
     ASSERT_EQ(all.size(), 160u);
     EXPECT_EQ(all.substr(80), Rec("05.03.24  9:07:03 PC7     x"));
     EXPECT_EQ(s.c.set.computer, "PC7");
 }
 
 TEST(Protocol, FailuresAreShownAndTheCallerGoesOn) {
-    TestDir dir;
-    Station s(dir.path());
-    FaultFs faults(s.files);
-    Common c(faults, s.ui);
-    c.set = s.c.set;
-    c.now = FixedClock;
-    c.dataDirCache = "C:\\DATA\\";
-    faults.Plan("C:\\DATA\\PROTOKOL.PRT").writeCode = 101;
-    WriteProtocol(c, "x");
-    c.dataDirCache = "C:\\NENI\\";
-    WriteProtocol(c, "x");
+    Station s;
+    s.fs.Plan("C:\\DATA\\PROTOKOL.PRT").writeCode = 101;
+    WriteProtocol(s.c, "x");
+    s.c.dataDirCache = "C:\\NENI\\";
+    WriteProtocol(s.c, "x");
     EXPECT_EQ(s.ui.Texts("beep"),
               (std::vector<std::string>{"Uz: 07 pis protokol: - err 101",
                                         "Uz: 07 otvira protokol: - err      3"}));
@@ -117,9 +93,8 @@ void SetWord(const fs::path& table, int index, unsigned value) {
 }
 
 TEST(UserTable, CreatedWhenMissingAndWatchedForChanges) {
-    TestDir dir;
-    Station s(dir.path());
-    const fs::path table = dir.path() / "data" / "UZIVATEL.tab";
+    Station s;
+    const fs::path table = s.Data() / "UZIVATEL.tab";
 
     EXPECT_EQ(UserSlotWord(s.c), "0099");
     std::string expected(200, '\0');
@@ -143,13 +118,10 @@ TEST(UserTable, CreatedWhenMissingAndWatchedForChanges) {
 }
 
 TEST(UserTable, OpenRetriedWhileHeldAndUnreadableTableIsNoChange) {
-    TestDir dir;
-    Station s(dir.path());
-    FaultFs faults(s.files);
-    Common c(faults, s.ui);
-    c.dataDirCache = "C:\\DATA\\";
+    Station s;
+    Common& c = s.c;
     c.set.stationIndex = 3;
-    FaultPlan& plan = faults.Plan("C:\\DATA\\UZIVATEL.tab");
+    FaultPlan& plan = s.fs.Plan("C:\\DATA\\UZIVATEL.tab");
     plan.openCodes = {32, 32, 32, 32};  // another station holds the table
     EXPECT_EQ(UserSlotWord(c), "0099");
     EXPECT_EQ(plan.opens, 6);  // 4 refused, 1 finds no file, 1 creates it
@@ -164,17 +136,16 @@ TEST(UserTable, OpenRetriedWhileHeldAndUnreadableTableIsNoChange) {
 }
 
 TEST(Drawer, SupleBytesOrBellToTheConfiguredPort) {
-    TestDir dir;
-    Station s(dir.path());
-    const fs::path port = dir.path() / "port2";
+    Station s;
+    const fs::path port = s.root / "port2";
     WriteHost(port, "");
-    WriteHost(dir.path() / "work" / "par" / "sys.par", "LPT2 : " + port.string() + "\r\n");
+    WriteHost(s.work / "par" / "sys.par", "LPT2 : " + port.string() + "\r\n");
 
     s.c.set.printerPort = 2;
     EXPECT_EQ(OpenDrawer(s.c), io::kOk);
     EXPECT_EQ(ReadHost(port), "\x07");
 
-    WriteHost(dir.path() / "work" / "suple.txt", std::string("\x1bp\x00\x19\xfa", 5));
+    WriteHost(s.work / "suple.txt", std::string("\x1bp\x00\x19\xfa", 5));
     EXPECT_EQ(OpenDrawer(s.c), io::kOk);
     EXPECT_EQ(ReadHost(port), std::string("\x1bp\x00\x19\xfa", 5));
 

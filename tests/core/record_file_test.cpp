@@ -1,14 +1,6 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
-#include <string>
-#include <vector>
-
-#include "rec_station.h"
-#include "services/cp1250.h"
-#include "services/field_codec.h"
-#include "services/io_codes.h"
 #include "services/record_file.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {
@@ -26,93 +18,93 @@ std::vector<std::string> ProtocolEvents(const fs::path& file) {
 }
 
 TEST(RecordPaths, DataPathRules) {
-    TestDir dir;
     {
-        Station s(dir.path());
-        // Without "data.adr" data files stay in the current directory.
-        EXPECT_EQ(DataPath(s.c, "kj_auta.dta"), "kj_auta.dta");
-        EXPECT_EQ(DataPath(s.c, "\\kj_auta.dta"), "kj_auta.dta");
-        // "=" names a complete path, also behind a leading "\".
-        EXPECT_EQ(DataPath(s.c, "=D:\\jinde\\x.dta"), "D:\\jinde\\x.dta");
-        EXPECT_EQ(DataPath(s.c, "\\=x.dta"), "x.dta");
-        // Redirection: the first line joined to the name as written.
-        WriteHost(s.work / "^kjcile.dta", "D:\\cile\\\r\nignored\r\n");
-        WriteHost(s.work / "^kjmista.dta", "D:\\mista\n");
-        EXPECT_EQ(DataPath(s.c, "kjcile.dta"), "D:\\cile\\kjcile.dta");
-        EXPECT_EQ(DataPath(s.c, "\\kjcile.dta"), "D:\\cile\\kjcile.dta");
-        EXPECT_EQ(DataPath(s.c, "kjmista.dta"), "D:\\mistakjmista.dta");
+        TempStation s;
+        // Without "data.adr" data files stay in the current directory; "="
+        // names a complete path, also behind a leading "\"; redirection
+        // joins the first line of "^name" to the name as written.
+        WriteHost(s.Work("^kjcile.dta"), "D:\\cile\\\r\nignored\r\n");
+        WriteHost(s.Work("^kjmista.dta"), "D:\\mista\n");
+        const std::pair<const char*, const char*> cases[] = {
+            {"kj_auta.dta", "kj_auta.dta"},        {"\\kj_auta.dta", "kj_auta.dta"},
+            {"=D:\\jinde\\x.dta", "D:\\jinde\\x.dta"}, {"\\=x.dta", "x.dta"},
+            {"kjcile.dta", "D:\\cile\\kjcile.dta"}, {"\\kjcile.dta", "D:\\cile\\kjcile.dta"},
+            {"kjmista.dta", "D:\\mistakjmista.dta"}};
+        for (auto [name, path] : cases) EXPECT_EQ(DataPath(s.c, name), path) << name;
     }
     {
-        Station s(dir.path());
-        WriteHost(s.work / "data.adr", "C:\\data\r\n");
+        TempStation s;
+        WriteHost(s.Work("data.adr"), "C:\\data\r\n");
         EXPECT_EQ(DataPath(s.c, "kj.dta"), "C:\\data\\kj.dta");
         EXPECT_EQ(DataPath(s.c, ""), "C:\\data\\");
         // Read once: a later change of "data.adr" is not seen in this run.
-        WriteHost(s.work / "data.adr", "C:\\jinam\\\r\n");
+        WriteHost(s.Work("data.adr"), "C:\\jinam\\\r\n");
         EXPECT_EQ(DataPath(s.c, "kj.dta"), "C:\\data\\kj.dta");
     }
     {
         // A long directory stays whole, on the first call and every later one.
-        Station s(dir.path());
+        TempStation s;
         const std::string longDir = "C:\\" + std::string(70, 'd') + "\\";
-        WriteHost(s.work / "data.adr", longDir);
+        WriteHost(s.Work("data.adr"), longDir);
         EXPECT_EQ(DataPath(s.c, "kj.dta"), longDir + "kj.dta");
         EXPECT_EQ(DataPath(s.c, "kj.dta"), longDir + "kj.dta");
     }
     {
         // ProgPath knows neither "=" nor "^".
-        Station s(dir.path());
-        WriteHost(s.work / "prog.adr", "C:\\prog");
-        WriteHost(s.work / "^x.dta", "D:\\elsewhere\\");
+        TempStation s;
+        WriteHost(s.Work("prog.adr"), "C:\\prog");
+        WriteHost(s.Work("^x.dta"), "D:\\elsewhere\\");
         EXPECT_EQ(ProgPath(s.c, "\\KJ\\par\\okna2.par"), "C:\\prog\\KJ\\par\\okna2.par");
         EXPECT_EQ(ProgPath(s.c, "=x.dta"), "C:\\prog\\=x.dta");
         EXPECT_EQ(ProgPath(s.c, "x.dta"), "C:\\prog\\x.dta");
     }
     {
         // A path file in use is named in a message and counts as empty.
-        Station s(dir.path());
-        WriteHost(s.work / "data.adr", "C:\\data\\");
+        TempStation s;
+        WriteHost(s.Work("data.adr"), "C:\\data\\");
         s.fs.Plan("data.adr").openCode = io::kSharingViolation;
         EXPECT_EQ(DataPath(s.c, "kj.dta"), "kj.dta");
         EXPECT_EQ(s.ui.Texts("beep"), std::vector<std::string>{"Err   32 data.adr"});
     }
 }
 
+// The handle as "mode cur/count".
+std::string State(const RecFile& f) {
+    return std::string(1, f.mode) + " " + std::to_string(f.cur) + "/" + std::to_string(f.count);
+}
+
 TEST(RecordFile, EveryModeOnDisk) {
-    TestDir dir;
-    Station s(dir.path());
+    TempStation s;
     const fs::path file = s.work / "kj.dta";
     RecFile f;
 
     // "O" creates; three records of 4 bytes follow each other without gaps.
     ASSERT_EQ(OpenRecFile(s.c, f, "kj.dta", "o", 4), 0);
-    EXPECT_EQ(f.mode, 'O');
     for (const char* r : {"aaaa", "bbbb", "cccc"}) ASSERT_EQ(WriteRec(f, r), 0);
     EXPECT_EQ(CloseRecFile(s.c, f), 0);
-    EXPECT_EQ(f.count, 3);
+    EXPECT_EQ(State(f), "O 4/3");
     EXPECT_EQ(ReadHost(file), "aaaabbbbcccc");
 
-    // "I" counts the records, reads at any position, stops at the end.
+    // "I" counts the records, reads at any position, stops at the end
+    // (the buffer zeroed) and reports the file's records, not cur - 1.
     char buf[5] = {};
     ASSERT_EQ(OpenRecFile(s.c, f, "kj.dta", "I", 4), 0);
-    EXPECT_EQ(f.count, 3);
+    EXPECT_EQ(State(f), "I 1/3");
     SeekRec(f, 2);
     ASSERT_EQ(ReadRec(f, buf), 0);
     EXPECT_STREQ(buf, "bbbb");
     ASSERT_EQ(ReadRec(f, buf), 0);
-    EXPECT_EQ(f.cur, 4);
     EXPECT_EQ(ReadRec(f, buf), io::kReadPastEnd);
-    EXPECT_EQ(f.cur, 4);
     EXPECT_EQ(std::string(buf, 4), std::string(4, '\0'));
     EXPECT_EQ(CloseRecFile(s.c, f), 0);
-    EXPECT_EQ(f.count, 3);  // "I" reports the file's records, not cur - 1
+    EXPECT_EQ(State(f), "I 4/3");
 
     // Any other letter reads and writes in place.
     ASSERT_EQ(OpenRecFile(s.c, f, "kj.dta", "U", 4), 0);
     SeekRec(f, 2);
     ASSERT_EQ(WriteRec(f, "BBBB"), 0);
     CloseRecFile(s.c, f);
-    EXPECT_EQ(f.count, 2);
+    EXPECT_EQ(State(f), "U 3/2");
     EXPECT_EQ(ReadHost(file), "aaaaBBBBcccc");
 
     // "A" after 10 records writes record 11; the close counts the last one.
@@ -120,23 +112,20 @@ TEST(RecordFile, EveryModeOnDisk) {
     for (char ch = '0'; ch <= '9'; ++ch) ten += std::string(4, ch);
     WriteHost(file, ten);
     ASSERT_EQ(OpenRecFile(s.c, f, "kj.dta", "A", 4), 0);
-    EXPECT_EQ(f.count, 10);
-    EXPECT_EQ(f.cur, 11);
+    EXPECT_EQ(State(f), "A 11/10");
     ASSERT_EQ(WriteRec(f, "kkkk"), 0);
     ASSERT_EQ(WriteRec(f, "llll"), 0);
     CloseRecFile(s.c, f);
-    EXPECT_EQ(f.count, 12);
+    EXPECT_EQ(State(f), "A 13/12");
     EXPECT_EQ(ReadHost(file), ten + "kkkkllll");
 
     // Missing files are created empty: "I" stays "I", "A" becomes "O".
     ASSERT_EQ(OpenRecFile(s.c, f, "nove.dta", "I", 4), 0);
-    EXPECT_EQ(f.count, 0);
     EXPECT_TRUE(fs::exists(s.work / "nove.dta"));
     CloseRecFile(s.c, f);
-    EXPECT_EQ(f.count, 0);
+    EXPECT_EQ(State(f), "I 1/0");
     ASSERT_EQ(OpenRecFile(s.c, f, "pridej.dta", "A", 4), 0);
-    EXPECT_EQ(f.mode, 'O');
-    EXPECT_EQ(f.cur, 1);
+    EXPECT_EQ(State(f), "O 1/0");
     ASSERT_EQ(WriteRec(f, "zzzz"), 0);
     CloseRecFile(s.c, f);
     EXPECT_EQ(ReadHost(s.work / "pridej.dta"), "zzzz");
@@ -155,11 +144,10 @@ TEST(RecordFile, EveryModeOnDisk) {
 }
 
 TEST(RecordFile, OpenFailuresAreShownAndReleaseTheLock) {
-    TestDir dir;
-    Station s(dir.path());
+    TempStation s;
     WriteHost(s.work / "data.adr", "C:\\data\\");
-    fs::create_directories(dir.path() / "data");
-    const fs::path fot = dir.path() / "data" / "FOT.tab";
+    fs::create_directories(s.root / "data");
+    const fs::path fot = s.root / "data" / "FOT.tab";
     RecFile f;
 
     // An open file holds its write lock in the register of its directory.
@@ -183,7 +171,7 @@ TEST(RecordFile, OpenFailuresAreShownAndReleaseTheLock) {
     EXPECT_EQ(s.ui.Last("beep"), "Chyba  87 při otevírání C:\\data\\kj.dta"_cz);
 
     // Only the two successful opens and their closes reached the protocol.
-    auto events = ProtocolEvents(dir.path() / "data" / "PROTOKOL.PRT");
+    auto events = ProtocolEvents(s.root / "data" / "PROTOKOL.PRT");
     ASSERT_EQ(events.size(), 2u);
     EXPECT_EQ(events[0].substr(0, 5), "Open ");
     EXPECT_EQ(events[1].substr(0, 6), "Close ");
@@ -194,11 +182,10 @@ TEST(RecordFile, OpenFailuresAreShownAndReleaseTheLock) {
 // and releasing anyway repeats the message or frees another entry of the
 // same station for the same file.
 TEST(RecordFile, FailedOpenReleasesOnlyTheLockItTook) {
-    TestDir dir;
-    Station s(dir.path());
+    TempStation s;
     WriteHost(s.work / "data.adr", "C:\\data\\");
-    fs::create_directories(dir.path() / "data");
-    const fs::path fot = dir.path() / "data" / "FOT.tab";
+    fs::create_directories(s.root / "data");
+    const fs::path fot = s.root / "data" / "FOT.tab";
     auto entries = [&] {
         std::string t = ReadHost(fot);
         int n = 0;
@@ -232,8 +219,7 @@ TEST(RecordFile, FailedOpenReleasesOnlyTheLockItTook) {
 }
 
 TEST(RecordFile, FailedTransfersAreReturnedAndKeepCur) {
-    TestDir dir;
-    Station s(dir.path());
+    TempStation s;
     WriteHost(s.work / "kj.dta", "aaaabbbbcccc");
     RecFile f;
 
@@ -274,8 +260,7 @@ TEST(RecordFile, FailedTransfersAreReturnedAndKeepCur) {
 }
 
 TEST(FileUtils, FileSizeOf) {
-    TestDir dir;
-    Station s(dir.path());
+    TempStation s;
     WriteHost(s.work / "empty.dta", "");
     WriteHost(s.work / "five.dta", "12345");
     EXPECT_EQ(FileSizeOf(s.c, "missing.dta"), -2);
@@ -290,8 +275,7 @@ TEST(FileUtils, FileSizeOf) {
 }
 
 TEST(FileUtils, RenameOver) {
-    TestDir dir;
-    Station s(dir.path());
+    TempStation s;
     WriteHost(s.work / "new.wrk", "new");
     WriteHost(s.work / "kj.dta", "old");
 
@@ -335,8 +319,7 @@ TEST(FileUtils, RenameOver) {
 }
 
 TEST(FileUtils, EraseFiles) {
-    TestDir dir;
-    Station s(dir.path());
+    TempStation s;
     for (const char* n : {"a.wrk", "b.wrk", "c.dta", ".h.wrk"}) WriteHost(s.work / "sub" / n, n);
     fs::create_directories(s.work / "sub" / "d.wrk");
     s.fs.Plan("sub\\a.wrk").removeCodes = {32, 32};
@@ -355,8 +338,7 @@ TEST(FileUtils, EraseFiles) {
 }
 
 TEST(FileUtils, AppendAndCopy) {
-    TestDir dir;
-    Station s(dir.path());
+    TempStation s;
     WriteHost(s.work / "empty", "");
     WriteHost(s.work / "abc", "abc");
     WriteHost(s.work / "t1", "xy");
@@ -412,8 +394,7 @@ TEST(FileUtils, AppendClearsTheSourcesAttributes) {
         {"empty.txt", "", "xy", false},
     };
     for (const Case& k : cases) {
-        TestDir dir;
-        Station s(dir.path());
+        TempStation s;
         WriteHost(s.work / k.source, k.bytes);
         WriteHost(s.work / "t.txt", "xy");
         fs::permissions(s.work / k.source, fs::perms::owner_read | fs::perms::group_read);
@@ -429,18 +410,17 @@ TEST(FileUtils, AppendClearsTheSourcesAttributes) {
 }
 
 TEST(FileUtils, ForceDirs) {
-    TestDir dir;
-    Station s(dir.path());
+    TempStation s;
     ForceDirs(s.c, "C:\\q\\rr\\file.txt");
-    EXPECT_TRUE(fs::is_directory(dir.path() / "q" / "rr"));
-    EXPECT_FALSE(fs::exists(dir.path() / "q" / "rr" / "file.txt"));
+    EXPECT_TRUE(fs::is_directory(s.root / "q" / "rr"));
+    EXPECT_FALSE(fs::exists(s.root / "q" / "rr" / "file.txt"));
     ForceDirs(s.c, "par\\x\\");
     EXPECT_TRUE(fs::is_directory(s.work / "par" / "x"));
     // Short names are directories too; only a drive is skipped.
     ForceDirs(s.c, "K\\J\\f");
     EXPECT_TRUE(fs::is_directory(s.work / "K" / "J"));
     ForceDirs(s.c, "\\S\\t");
-    EXPECT_TRUE(fs::is_directory(dir.path() / "S"));
+    EXPECT_TRUE(fs::is_directory(s.root / "S"));
 }
 
 }  // namespace

@@ -1,37 +1,17 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
-#include <filesystem>
 #include <fstream>
 
-#include "host_files.h"
-#include "fault_fs.h"
 #include "screens/record_pictures.h"
-#include "services/cp1250.h"
-#include "services/field_codec.h"
-#include "services/io_codes.h"
 #include "services/protocol.h"
-#include "services/scripted_dialogs.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {
 
-namespace fs = std::filesystem;
-
-// A station working in <dir>/work with the data directory <dir>/data.
-struct Station {
-    explicit Station(const fs::path& root)
-        : root(root), host((root / "work").string(), root.string()), fs(host), c(fs, ui) {
-        fs::create_directories(root / "work");
-        fs::create_directories(root / "data");
-        c.dataDirCache = "C:\\DATA\\";
-    }
-    fs::path Pic(const std::string& name) const { return root / "data" / "doklady" / name; }
-    fs::path root;
-    HostFileSystem host;
-    FaultFs fs;
-    ScriptedDialogs ui;
-    Common c;
+// A station working in <dir>/work with its data directory.
+struct Station : rectest::TempStation {
+    Station() { UseDataDir(); }
+    fs::path Pic(const std::string& name) const { return Data("doklady") / name; }
 };
 
 std::string Jpeg(std::uint8_t grey, int w = 16, int h = 8) {
@@ -41,8 +21,7 @@ std::string Jpeg(std::uint8_t grey, int w = 16, int h = 8) {
 }
 
 TEST(RecordPictures, NamesNumbersAndBrowsing) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     EXPECT_EQ(RecordPicturePath(s.c, "000012", 3), "C:\\DATA\\doklady\\000012-03.jpg");
     EXPECT_EQ(RecordPicturePath(s.c, "000012", 10), "C:\\DATA\\doklady\\000012-10.jpg");
 
@@ -64,12 +43,11 @@ TEST(RecordPictures, NamesNumbersAndBrowsing) {
 }
 
 TEST(RecordPictures, AttachCopiesToTheFirstFreeNumber) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     const std::string a = Jpeg(10), b = Jpeg(200);
-    WriteHost(s.root / "work" / "a.jpg", a);
-    WriteHost(s.root / "work" / "b.jpg", b);
-    WriteHost(s.root / "work" / "tiny.jpg", "xy");
+    WriteHost(s.work / "a.jpg", a);
+    WriteHost(s.work / "b.jpg", b);
+    WriteHost(s.work / "tiny.jpg", "xy");
 
     AttachResult r = AttachRecordPicture(s.c, "K1", "a.jpg");
     EXPECT_EQ(r.code, io::kOk);
@@ -111,8 +89,7 @@ TEST(RecordPictures, AttachCopiesToTheFirstFreeNumber) {
 }
 
 TEST(RecordPictures, DeleteMovesTheFollowingPicturesDown) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     for (int n = 0; n < 4; ++n) WriteHost(s.Pic("K-0" + std::to_string(n) + ".jpg"), "pic" + std::to_string(n));
     WriteHost(s.Pic("K-06.jpg"), "pic6");  // after a gap: stays
 
@@ -141,8 +118,7 @@ TEST(RecordPictures, DeleteMovesTheFollowingPicturesDown) {
 }
 
 TEST(RecordPictures, LoadingDamagedAndScrambledPictures) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     const std::string path = RecordPicturePath(s.c, "K", 0);
     RgbImage img;
     EXPECT_NE(LoadRecordPicture(s.c, path, &img), "");  // missing
@@ -165,7 +141,7 @@ TEST(RecordPictures, LoadingDamagedAndScrambledPictures) {
     EXPECT_NE(stored, good);
     ASSERT_EQ(LoadRecordPicture(s.c, RecordPicturePath(s.c, "K", 1), &img), "");
     EXPECT_EQ(img.height, 10);
-    EXPECT_EQ(ReadHost(s.root / "work" / "a.jpg"), good);
+    EXPECT_EQ(ReadHost(s.work / "a.jpg"), good);
     EXPECT_EQ(ReadHost(s.Pic("K-01.jpg")), stored);  // the stored file is untouched
     // An already scrambled file (no JPEG start) is copied as it is.
     ASSERT_EQ(AttachRecordPictureData(s.c, "K", stored).number, 2);
@@ -173,12 +149,11 @@ TEST(RecordPictures, LoadingDamagedAndScrambledPictures) {
 }
 
 TEST(RecordPictures, PrintPreparationMarginsAndFolder) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     WriteHost(s.Pic("K-00.jpg"), Jpeg(60, 24, 12));
     RgbImage img;
     ASSERT_EQ(PreparePicturePrint(s.c, RecordPicturePath(s.c, "K", 0), &img), "");
-    const std::string bmp = ReadHost(s.root / "work" / "obrazek.bmp");
+    const std::string bmp = ReadHost(s.work / "obrazek.bmp");
     ASSERT_EQ(bmp.size(), 54u + 24u * 3u * 12u);
     const auto* p = reinterpret_cast<const unsigned char*>(bmp.data());
     EXPECT_EQ(bmp.substr(0, 2), "BM");
@@ -187,7 +162,7 @@ TEST(RecordPictures, PrintPreparationMarginsAndFolder) {
     EXPECT_NE(PreparePicturePrint(s.c, RecordPicturePath(s.c, "K", 5), &img), "");
 
     EXPECT_EQ(PicturePrintMargins(s.c).left, 0);
-    WriteHost(s.root / "work" / "OF.PAR", "Levy okraj : 12,5\r\nHorni okraj : 20\r\n");
+    WriteHost(s.work / "OF.PAR", "Levy okraj : 12,5\r\nHorni okraj : 20\r\n");
     const PictureMargins m = PicturePrintMargins(s.c);
     EXPECT_DOUBLE_EQ(m.left, 12.5);
     EXPECT_DOUBLE_EQ(m.top, 20);
@@ -195,7 +170,7 @@ TEST(RecordPictures, PrintPreparationMarginsAndFolder) {
     EXPECT_EQ(PictureFolder(s.c), "");
     StorePictureFolder(s.c, "C:\\Obrázky\\"_cz);
     EXPECT_EQ(PictureFolder(s.c), "C:\\Obrázky\\"_cz);
-    EXPECT_EQ(ReadHost(s.root / "work" / "par" / "sys.par"), "SlozkaObr : C:\\Obrázky\\\r\n"_cz);
+    EXPECT_EQ(ReadHost(s.work / "par" / "sys.par"), "SlozkaObr : C:\\Obrázky\\\r\n"_cz);
 }
 
 }  // namespace

@@ -1,42 +1,15 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
-#include <filesystem>
-#include <fstream>
 #include <random>
 
-#include "host_files.h"
-#include "screens/key_codes.h"
 #include "screens/rolling_list.h"
-#include "services/cp1250.h"
 #include "services/jpeg_codec.h"
-#include "services/params.h"
-#include "services/scripted_dialogs.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {
 
-namespace fs = std::filesystem;
 using key::Mod;
 
-struct Station {
-    explicit Station(const fs::path& root)
-        : root(root), files((root / "work").string(), root.string()), c(files, ui) {
-        WriteHost(root / "work" / "data.adr", "\\data\\\r\n");
-        WriteHost(root / "work" / "prog.adr", "\\prog\\\r\n");
-        fs::create_directories(root / "data");
-        fs::create_directories(root / "prog");
-        SetJobIn(c, "", "POCITAC", "PC01");
-        InitCommon(c);
-    }
-    fs::path okna2() const { return root / "work" / "par" / "okna2.par"; }
-    fs::path oknag() const { return root / "work" / "par" / "Oknag.par"; }
-
-    fs::path root;
-    HostFileSystem files;
-    ScriptedDialogs ui;
-    Common c;
-};
 
 // A list of synthetic rows with two columns. An optional index shows the
 // stored records in reverse order. Every hook is recorded.
@@ -67,32 +40,16 @@ protected:
         Text(1) = std::to_string(record_);
         Text(2) = name(record_);
     }
-    void PredZavrenim() override { calls.push_back("PredZavrenim"); }
+    KJ_RECORD_CALL(PredZavrenim) KJ_RECORD_CALL(Novy) KJ_RECORD_CALL(KlF5) KJ_RECORD_CALL(KlF12) KJ_RECORD_CALL(KlDel)
+    KJ_RECORD_CALL(KlCtrlMezera) KJ_RECORD_CALL(KlAltMezera) KJ_RECORD_CALL(Setrid1) KJ_RECORD_CALL(BezTrideni)
+    KJ_RECORD_CALL(KlAltF12) KJ_RECORD_CALL(KlCtrlF9) KJ_RECORD_CALL(UlozOpakovani) KJ_RECORD_CALL(VlozOpakovani)
+    KJ_RECORD_CALL(KlShiftF4) KJ_RECORD_CALL(KlPlus) KJ_RECORD_CALL(KlMinus) KJ_RECORD_CALL(KlKrat) KJ_RECORD_CALL(ExportExcel)
+    KJ_RECORD_CALL(ExportDbf) KJ_RECORD_CALL(KlikMysi) KJ_RECORD_CALL(PoOznaceni)
     void NactenKod() override { calls.push_back("NactenKod " + penCode()); }
     void Oprav() override { calls.push_back("Oprav " + std::to_string(current())); }
-    void Novy() override { calls.push_back("Novy"); }
     void Zrus(int row) override { calls.push_back("Zrus " + std::to_string(row)); }
-    void KlF5() override { calls.push_back("KlF5"); }
-    void KlF12() override { calls.push_back("KlF12"); }
-    void KlDel() override { calls.push_back("KlDel"); }
-    void KlCtrlMezera() override { calls.push_back("KlCtrlMezera"); }
-    void KlAltMezera() override { calls.push_back("KlAltMezera"); }
-    void Setrid1() override { calls.push_back("Setrid1"); }
-    void BezTrideni() override { calls.push_back("BezTrideni"); }
-    void KlAltF12() override { calls.push_back("KlAltF12"); }
-    void KlCtrlF9() override { calls.push_back("KlCtrlF9"); }
-    void UlozOpakovani() override { calls.push_back("UlozOpakovani"); }
-    void VlozOpakovani() override { calls.push_back("VlozOpakovani"); }
-    void KlShiftF4() override { calls.push_back("KlShiftF4"); }
-    void KlPlus() override { calls.push_back("KlPlus"); }
-    void KlMinus() override { calls.push_back("KlMinus"); }
-    void KlKrat() override { calls.push_back("KlKrat"); }
-    void ExportExcel() override { calls.push_back("ExportExcel"); }
-    void ExportDbf() override { calls.push_back("ExportDbf"); }
     void KlPismeno() override { calls.push_back("KlPismeno " + std::to_string(key())); }
-    void KlikMysi() override { calls.push_back("KlikMysi"); }
     void Setrid(int column) override { calls.push_back("Setrid " + std::to_string(column)); }
-    void PoOznaceni() override { calls.push_back("PoOznaceni"); }
     void PolozkaMenu(int item) override { calls.push_back("Menu " + std::to_string(item)); }
     bool IndexAktivni() const override { return index; }
     void VypniIndex() override { index = false; }
@@ -115,13 +72,31 @@ void Type(TestList& l, char digit) {
     l.KeyPress(digit);
 }
 
+// "top/current" of the list.
+std::string At(const TestList& l) {
+    return std::to_string(l.top()) + "/" + std::to_string(l.current());
+}
+
+// Presses the keys in turn; after each the list stands where the step says.
+void Walk(TestList& l, std::vector<std::pair<int, std::string>> steps) {
+    for (const auto& [vk, at] : steps) {
+        l.KeyDown(vk, Mod::None);
+        EXPECT_EQ(At(l), at) << "after key " << vk;
+    }
+}
+
 struct RollingListTest : ::testing::Test {
-    TestDir dir;
-    Station s{dir.path()};
+    RollingListTest() {
+        s.Install({{"POCITAC", "PC01"}});
+        list.clock = [this] { return now; };
+    }
+    fs::path okna2() const { return s.Work("par/okna2.par"); }
+    fs::path oknag() const { return s.Work("par/Oknag.par"); }
+
+    rectest::TempStation s;
     ScreenMetrics m;
     TestList list{s.c, m};
     std::int64_t now = 100000;
-    void SetUp() override { list.clock = [this] { return now; }; }
 };
 
 void ExpectInvariants(const TestList& l) {
@@ -164,45 +139,21 @@ TEST_F(RollingListTest, OpensAtTheTopAndReadsOnlyTheVisibleRows) {
 
 TEST_F(RollingListTest, PagingAndArrowsStopAtTheEdges) {
     Open(list, 100);
-    Press(list, key::kNext);
-    EXPECT_EQ(list.top(), 10);
-    EXPECT_EQ(list.current(), 11);
-    for (int i = 0; i < 12; ++i) Press(list, key::kNext);
-    EXPECT_EQ(list.top(), 90);
-    EXPECT_EQ(list.current(), 91);
-    Press(list, key::kEnd);
-    EXPECT_EQ(list.current(), 100);
-    EXPECT_EQ(list.gridRow(), 10);
-    Press(list, key::kDown);
-    EXPECT_EQ(list.current(), 100);
+    Walk(list, {{key::kNext, "10/11"}});
+    for (int i = 0; i < 11; ++i) Press(list, key::kNext);
     // End then Up: top stays, the grid row moves.
-    Press(list, key::kUp);
-    EXPECT_EQ(list.top(), 90);
-    EXPECT_EQ(list.current(), 99);
-    Press(list, key::kPrior);
-    EXPECT_EQ(list.top(), 80);
-    EXPECT_EQ(list.current(), 89);
-    Press(list, key::kHome);
-    EXPECT_EQ(list.current(), 1);
-    Press(list, key::kUp);
-    Press(list, key::kPrior);
-    EXPECT_EQ(list.current(), 1);
-    EXPECT_EQ(list.top(), 0);
+    Walk(list, {{key::kNext, "90/91"}, {key::kEnd, "90/100"}, {key::kDown, "90/100"},
+                {key::kUp, "90/99"}, {key::kPrior, "80/89"}, {key::kHome, "0/1"},
+                {key::kUp, "0/1"}, {key::kPrior, "0/1"}});
     for (int i = 0; i < 10; ++i) Press(list, key::kDown);
-    EXPECT_EQ(list.top(), 1);
-    EXPECT_EQ(list.current(), 11);
+    EXPECT_EQ(At(list), "1/11");
     ExpectInvariants(list);
 
     // A list of 3 rows in a window of 20: visible 3, PgDn keeps top 0.
     Open(list, 3, 40);
     EXPECT_GE(list.maxVisible(), 20);
     EXPECT_EQ(list.visible(), 3);
-    Press(list, key::kNext);
-    EXPECT_EQ(list.top(), 0);
-    Press(list, key::kDown);
-    Press(list, key::kDown);
-    Press(list, key::kDown);
-    EXPECT_EQ(list.current(), 3);
+    Walk(list, {{key::kNext, "0/1"}, {key::kDown, "0/2"}, {key::kDown, "0/3"}, {key::kDown, "0/3"}});
     ExpectInvariants(list);
 
     // An empty list shows no rows and ignores Enter.
@@ -269,8 +220,7 @@ TEST_F(RollingListTest, ScrollBarClicksAndMouse) {
     list.ScrollBarChange(500);
     EXPECT_EQ(list.current(), 500);
     list.ScrollBarChange(1000);
-    EXPECT_EQ(list.current(), 1000);
-    EXPECT_EQ(list.top(), 990);
+    EXPECT_EQ(At(list), "990/1000");
     list.Click(3);
     EXPECT_EQ(list.current(), 993);
     list.MouseDown(ListMouse::Left, false, 0, 2);
@@ -298,36 +248,24 @@ TEST_F(RollingListTest, ScrollBarClicksAndMouse) {
 TEST_F(RollingListTest, KeysReachTheirOperations) {
     Open(list, 50);
     list.Click(3);
-    struct Case {
+    const struct {
         int vk;
         Mod mods;
         std::string call;
+    } cases[] = {
+        {key::kSpace, Mod::None, "Oprav 3"},    {key::kF4, Mod::None, "Novy"},
+        {key::kF5, Mod::None, "KlF5"},          {key::kF8, Mod::None, "Zrus 3"},
+        {key::kF12, Mod::None, "KlF12"},        {key::kDelete, Mod::None, "KlDel"},
+        {key::kF1, Mod::Alt, "Setrid1"},        {key::kF10, Mod::Alt, "BezTrideni"},
+        {key::kF12, Mod::Alt, "KlAltF12"},      {key::kF9, Mod::Ctrl, "KlCtrlF9"},
+        {key::kF12, Mod::Ctrl, "UlozOpakovani"}, {key::kF12, Mod::Shift, "VlozOpakovani"},
+        {key::kF4, Mod::Shift, "KlShiftF4"},    {key::kAdd, Mod::None, "KlPlus"},
+        {key::kSubtract, Mod::None, "KlMinus"}, {key::kMultiply, Mod::None, "KlKrat"},
+        {'E', Mod::Ctrl, "ExportExcel"},        {key::kNumpad0 + 5, Mod::Ctrl, "ExportExcel"},
+        {'D', Mod::Ctrl, "ExportDbf"},          {key::kNumpad0 + 4, Mod::Ctrl, "ExportDbf"},
+        {'F', Mod::None, "KlPismeno 70"},       {'T', Mod::Shift, "KlPismeno 2084"},
     };
-    const Case cases[] = {
-        {key::kSpace, Mod::None, "Oprav 3"},
-        {key::kF4, Mod::None, "Novy"},
-        {key::kF5, Mod::None, "KlF5"},
-        {key::kF8, Mod::None, "Zrus 3"},
-        {key::kF12, Mod::None, "KlF12"},
-        {key::kDelete, Mod::None, "KlDel"},
-        {key::kF1, Mod::Alt, "Setrid1"},
-        {key::kF10, Mod::Alt, "BezTrideni"},
-        {key::kF12, Mod::Alt, "KlAltF12"},
-        {key::kF9, Mod::Ctrl, "KlCtrlF9"},
-        {key::kF12, Mod::Ctrl, "UlozOpakovani"},
-        {key::kF12, Mod::Shift, "VlozOpakovani"},
-        {key::kF4, Mod::Shift, "KlShiftF4"},
-        {key::kAdd, Mod::None, "KlPlus"},
-        {key::kSubtract, Mod::None, "KlMinus"},
-        {key::kMultiply, Mod::None, "KlKrat"},
-        {'E', Mod::Ctrl, "ExportExcel"},
-        {key::kNumpad0 + 5, Mod::Ctrl, "ExportExcel"},
-        {'D', Mod::Ctrl, "ExportDbf"},
-        {key::kNumpad0 + 4, Mod::Ctrl, "ExportDbf"},
-        {'F', Mod::None, "KlPismeno 70"},
-        {'T', Mod::Shift, "KlPismeno 2084"},
-    };
-    for (const Case& k : cases) {
+    for (const auto& k : cases) {
         list.calls.clear();
         Press(list, k.vk, k.mods);
         EXPECT_EQ(list.calls, std::vector<std::string>{k.call}) << k.vk;
@@ -393,8 +331,7 @@ TEST_F(RollingListTest, EnterChoosesEscCancelsAndGuideOpens) {
     EXPECT_TRUE(list.TakeRequests().close);
 
     Press(list, key::kF1, Mod::Ctrl);
-    ASSERT_EQ(s.ui.Count("guide"), 1);
-    EXPECT_EQ(s.ui.Last("guide"), "Seznam PC01");
+    EXPECT_EQ(s.ui.Texts("guide"), std::vector<std::string>{"Seznam PC01"});
 
     // Ctrl+F2 reaches the print spool once it exists.
     int spool = 0;
@@ -412,7 +349,6 @@ TEST_F(RollingListTest, InsertMarksByStoredRecordAndMovesDown) {
     Press(list, key::kInsert);
     EXPECT_TRUE(list.JeOznacen(2));
     EXPECT_EQ(list.current(), 3);
-    EXPECT_EQ(list.markedCount(), 1);
     EXPECT_TRUE(list.gridRows()[1].marked);
     EXPECT_FALSE(list.gridRows()[2].marked);
     EXPECT_EQ(list.counterText(), "     30/      3  Vybráno:     1"_cz);
@@ -425,24 +361,21 @@ TEST_F(RollingListTest, InsertMarksByStoredRecordAndMovesDown) {
     EXPECT_FALSE(list.gridRows()[1].marked);
     Press(list, key::kHome);
     Press(list, key::kInsert);  // row 1 = stored record 30
-    EXPECT_TRUE(list.JeOznacen(30));
-    EXPECT_FALSE(list.JeOznacen(1));
+    EXPECT_TRUE(list.JeOznacen(30) && !list.JeOznacen(1));
     EXPECT_TRUE(list.gridRows()[0].marked);
     list.index = false;
 
-    // Insert on the last row marks it and stays there.
+    // Insert on the last row toggles it and stays there.
     Press(list, key::kEnd);
     Press(list, key::kInsert);
-    EXPECT_TRUE(list.JeOznacen(30) == false);
+    EXPECT_FALSE(list.JeOznacen(30));
     EXPECT_EQ(list.current(), 30);
     Press(list, key::kInsert);
     EXPECT_TRUE(list.JeOznacen(30));
     EXPECT_EQ(list.markedCount(), 2);
 
     // The bitmap keeps 0..400000; others are ignored and read unmarked.
-    list.Oznac(400000);
-    list.Oznac(400001);
-    list.Oznac(-1);
+    for (int n : {400000, 400001, -1}) list.Oznac(n);
     EXPECT_TRUE(list.JeOznacen(400000));
     EXPECT_FALSE(list.JeOznacen(400001));
     EXPECT_EQ(list.markedCount(), 3);
@@ -451,86 +384,76 @@ TEST_F(RollingListTest, InsertMarksByStoredRecordAndMovesDown) {
     EXPECT_EQ(list.markedCount(), 2);
 }
 
+// The marked rows of a list of 30, runs written "a-b".
+std::string Marked(const TestList& l) {
+    std::string out;
+    for (int n = 1; n <= 30; ++n) {
+        if (!l.JeOznacen(n)) continue;
+        int last = n;
+        while (last < 30 && l.JeOznacen(last + 1)) ++last;
+        out += (out.empty() ? "" : " ") + std::to_string(n) +
+               (last > n ? "-" + std::to_string(last) : "");
+        n = last;
+    }
+    return out;
+}
+
 TEST_F(RollingListTest, BlockMarks) {
     Open(list, 30);
-    // Ctrl+K with no block start marks nothing.
-    list.JdiNa(6, 0);
-    Press(list, 'K', Mod::Ctrl);
-    EXPECT_EQ(list.markedCount(), 0);
-    list.JdiNa(3, 0);
-    Press(list, 'Y', Mod::Ctrl);
-    EXPECT_EQ(list.blockStart(), 3);
-    for (int n = 3; n <= 6; ++n) EXPECT_TRUE(list.JeOznacen(n)) << n;
-    EXPECT_FALSE(list.JeOznacen(7));
-    EXPECT_EQ(list.markedCount(), 4);
-
-    // Insert inside the block toggles the whole block.
-    list.JdiNa(4, 0);
-    Press(list, key::kInsert);
-    EXPECT_EQ(list.markedCount(), 0);
-    EXPECT_EQ(list.current(), 5);
-    // Outside it only the row.
-    list.JdiNa(10, 0);
-    Press(list, key::kInsert);
-    EXPECT_EQ(list.markedCount(), 1);
-
-    // Ctrl+F11 sets the start like Ctrl+Z; Ctrl + keypad + the end like Ctrl+K.
-    list.JdiNa(20, 0);
-    Press(list, key::kF11, Mod::Ctrl);
-    EXPECT_EQ(list.blockStart(), 20);
-    EXPECT_EQ(list.markedCount(), 1);  // start after end: not valid
-    list.JdiNa(22, 0);
-    Press(list, key::kAdd, Mod::Ctrl);
-    EXPECT_EQ(list.blockEnd(), 22);
-    EXPECT_EQ(list.markedCount(), 4);
-
-    // A new end extends the block; Ctrl+Z moves its start.
-    list.JdiNa(28, 0);
-    Press(list, 'K', Mod::Ctrl);
-    EXPECT_EQ(list.markedCount(), 10);  // 10 and 20..28
-    list.JdiNa(27, 0);
-    Press(list, 'Z', Mod::Ctrl);
-    EXPECT_EQ(list.blockStart(), 27);
-    EXPECT_EQ(list.markedCount(), 10);
-    Press(list, key::kInsert);  // toggles 27 and 28
-    EXPECT_EQ(list.markedCount(), 8);
-    EXPECT_FALSE(list.JeOznacen(28));
-    EXPECT_TRUE(list.JeOznacen(26));
-    EXPECT_EQ(list.current(), 28);
+    // Each step: go to the row, press the key; then the block's start (0:
+    // not checked), its end, the row the list stands on and what is marked.
+    const struct {
+        int row, vk;
+        Mod mods;
+        int start, end, current;
+        std::string marked;
+    } steps[] = {
+        {6, 'K', Mod::Ctrl, 0, 6, 6, ""},              // an end without a start marks nothing
+        {3, 'Y', Mod::Ctrl, 3, 6, 3, "3-6"},
+        {4, key::kInsert, Mod::None, 3, 6, 5, ""},     // inside the block: the whole block
+        {10, key::kInsert, Mod::None, 3, 6, 11, "10"},  // outside it only the row
+        {20, key::kF11, Mod::Ctrl, 20, 6, 20, "10"},   // Ctrl+F11 as Ctrl+Z; start after end
+        {22, key::kAdd, Mod::Ctrl, 20, 22, 22, "10 20-22"},  // Ctrl + keypad + as Ctrl+K
+        {28, 'K', Mod::Ctrl, 20, 28, 28, "10 20-28"},  // a new end extends the block
+        {27, 'Z', Mod::Ctrl, 27, 28, 27, "10 20-28"},  // Ctrl+Z moves its start
+        {27, key::kInsert, Mod::None, 27, 28, 28, "10 20-26"},  // toggles 27 and 28
+    };
+    for (const auto& k : steps) {
+        list.JdiNa(k.row, 0);
+        Press(list, k.vk, k.mods);
+        if (k.start) {
+            EXPECT_EQ(list.blockStart(), k.start) << k.row;
+        }
+        EXPECT_EQ(list.blockEnd(), k.end) << k.row;
+        EXPECT_EQ(list.current(), k.current) << k.row;
+        EXPECT_EQ(Marked(list), k.marked) << k.row;
+    }
 }
 
 // ---- typed numbers and the pen ----
 
 TEST_F(RollingListTest, TypedNumbersFollowTheFiftyMillisecondRule) {
     Open(list, 500);
-    Type(list, '1');
-    EXPECT_EQ(list.current(), 1);
-    now += 51;
-    Type(list, '2');
-    EXPECT_EQ(list.current(), 12);
-    now += 51;
-    Type(list, '7');
-    EXPECT_EQ(list.current(), 127);
-    // Beyond count: nothing; a move clears the buffer.
-    now += 51;
-    Type(list, '9');
-    EXPECT_EQ(list.current(), 127);
-    Press(list, key::kDown);
-    EXPECT_EQ(list.typedDigits(), "");
-    now += 51;
-    Type(list, '4');
-    EXPECT_EQ(list.current(), 4);
-
-    // Within 50 ms only the first digit jumps.
-    Press(list, key::kHome);
-    now += 100;
-    Type(list, '3');
-    now += 50;
-    Type(list, '5');
-    EXPECT_EQ(list.current(), 3);
+    // Digits more than 50 ms apart make a row number; beyond the count
+    // nothing happens; a move clears the buffer; within 50 ms only the
+    // first digit jumps; a row offset is taken off a number above it.
+    const struct {
+        int msBefore;
+        char digit;  // 0: Down; 'H': Home
+        int current;
+    } steps[] = {{0, '1', 1},   {51, '2', 12}, {51, '7', 127}, {51, '9', 127}, {0, 0, 128},
+                 {51, '4', 4},  {0, 'H', 1},   {100, '3', 3},  {50, '5', 3}};
+    for (const auto& k : steps) {
+        now += k.msBefore;
+        if (k.digit == 0) Press(list, key::kDown);
+        else if (k.digit == 'H') Press(list, key::kHome);
+        else Type(list, k.digit);
+        EXPECT_EQ(list.current(), k.current) << k.digit;
+        if (k.digit == 0) {
+            EXPECT_EQ(list.typedDigits(), "");
+        }
+    }
     EXPECT_EQ(list.typedDigits(), "35");
-
-    // A row offset is taken off a number above it.
     list.options.rowOffset = 100;
     Press(list, key::kHome);
     now += 100;
@@ -541,27 +464,21 @@ TEST_F(RollingListTest, TypedNumbersFollowTheFiftyMillisecondRule) {
     EXPECT_EQ(list.current(), 5);
 }
 
-TEST_F(RollingListTest, SixFastDigitsAndEnterReadACode) {
+TEST_F(RollingListTest, SixFastDigitsAndEnterReadACodeFiveAreARow) {
     Open(list, 500);
     list.Click(2);
-    for (char d : std::string("123456")) {
-        now += 5;
-        Type(list, d);
+    for (auto [digits, call] : {std::pair{"123456", "NactenKod 123456"}, {"00012", "PredZavrenim"}}) {
+        list.calls.clear();
+        for (const char* d = digits; *d; ++d) {
+            now += 5;
+            Type(list, *d);
+        }
+        EXPECT_EQ(list.current(), 1);  // only the first digit jumped
+        Press(list, key::kReturn);
+        EXPECT_EQ(list.calls, std::vector<std::string>{call});
+        EXPECT_EQ(list.typedDigits(), "");
+        EXPECT_EQ(list.TakeRequests().close, call == std::string("PredZavrenim"));  // a row chose
     }
-    EXPECT_EQ(list.current(), 1);  // only the first digit jumped
-    Press(list, key::kReturn);
-    EXPECT_EQ(list.calls, std::vector<std::string>{"NactenKod 123456"});
-    EXPECT_FALSE(list.TakeRequests().close);
-    EXPECT_EQ(list.typedDigits(), "");
-
-    // Five digits are a row number: Enter chooses.
-    list.calls.clear();
-    for (char d : std::string("00012")) {
-        now += 5;
-        Type(list, d);
-    }
-    Press(list, key::kReturn);
-    EXPECT_EQ(list.calls, std::vector<std::string>{"PredZavrenim"});
 }
 
 TEST_F(RollingListTest, PenModeCollectsDigitKeys) {
@@ -611,32 +528,30 @@ TEST_F(RollingListTest, SearchTwoPassesAndWrap) {
         return "Row " + std::to_string(n);
     };
     Open(list, 100);
+    auto search = [&](const std::string& text, Mod mods = Mod::None) {
+        Press(list, key::kF3);
+        list.SearchKeyDown(key::kF3, mods, text);
+        return list.current();
+    };
+    // F3 opens the box; a find closes it and gives the grid the focus back.
     Press(list, key::kF3);
     EXPECT_TRUE(list.searchActive());
     EXPECT_TRUE(list.TakeRequests().focusSearch);
-    // Folded: accents and case do not count.
     EXPECT_TRUE(list.SearchKeyDown(key::kF3, Mod::None, "zluty"));
     EXPECT_EQ(list.current(), 40);
     EXPECT_FALSE(list.searchActive());
     EXPECT_TRUE(list.TakeRequests().focusGrid);
-
-    // From row 40, "alfa beta" wraps to row 7 past the end... but 90 holds
-    // "ALFA-BETA", which the first pass does not find, so 7 it is.
-    Press(list, key::kF3);
-    list.SearchKeyDown(key::kF3, Mod::None, "alfa beta");
-    EXPECT_EQ(list.current(), 7);
-    // "A.B"-like text: found in the second pass at the next row holding it.
-    Press(list, key::kF3);
-    list.SearchKeyDown(key::kF3, Mod::None, "fa.be");
-    EXPECT_EQ(list.current(), 90);
+    // Folded: accents and case do not count. "alfa beta" from row 40 wraps
+    // to row 7 (the first pass does not take "ALFA-BETA"); "fa.be" is found
+    // in the second pass, without punctuation, at row 90; no match in
+    // either pass leaves the row.
+    EXPECT_EQ(search("alfa beta"), 7);
+    EXPECT_EQ(search("fa.be"), 90);
     EXPECT_FALSE(list.options.searchIgnoresPunctuation);
-
-    // No match in either pass leaves the row; neither does Esc search.
-    Press(list, key::kF3);
-    list.SearchKeyDown(key::kF3, Mod::None, "nikde");
-    EXPECT_EQ(list.current(), 90);
+    EXPECT_EQ(search("nikde"), 90);
     EXPECT_EQ(list.helpText(), "F4-nový"_cz);
     EXPECT_TRUE(list.helpVisible());
+    // Other keys stay in the box; Esc leaves the search without moving.
     Press(list, key::kF3);
     EXPECT_FALSE(list.SearchKeyDown('X', Mod::None, "Row 3"));
     list.SearchKeyDown(key::kEscape, Mod::None, "Row 3");
@@ -644,9 +559,7 @@ TEST_F(RollingListTest, SearchTwoPassesAndWrap) {
 
     // Without wrap the search ends at the last row.
     list.options.noSearchWrap = true;
-    Press(list, key::kF3);
-    list.SearchKeyDown(key::kF3, Mod::None, "zluty");
-    EXPECT_EQ(list.current(), 90);
+    EXPECT_EQ(search("zluty"), 90);
     list.options.noSearchWrap = false;
 
     // Exact search: case counts.
@@ -658,10 +571,8 @@ TEST_F(RollingListTest, SearchTwoPassesAndWrap) {
 
     // Ctrl+F3 ignores punctuation from the first pass on.
     list.JdiNa(50, 0);
-    Press(list, key::kF3);
-    list.SearchKeyDown(key::kF3, Mod::Ctrl, "a b");
+    EXPECT_EQ(search("a b", Mod::Ctrl), 90);
     EXPECT_TRUE(list.options.searchIgnoresPunctuation);
-    EXPECT_EQ(list.current(), 90);
 }
 
 TEST_F(RollingListTest, SearchReportsProgressEveryThousandRows) {
@@ -687,8 +598,14 @@ TEST_F(RollingListTest, SearchReportsProgressEveryThousandRows) {
 
 // ---- layout and stored settings ----
 
+// Whether okna2.par holds each line, in the order given.
+void ExpectLines(const fs::path& par, const std::vector<std::string>& lines) {
+    const std::string text = ReadHost(par);
+    for (const std::string& l : lines) EXPECT_NE(text.find(l + "\r\n"), std::string::npos) << l;
+}
+
 TEST_F(RollingListTest, StoredGeometryColumnsAndRowAreUsed) {
-    WriteHost(s.okna2(),
+    WriteHost(okna2(),
               "fTest Left : 0040\r\nfTest Top : abc\r\nfTest Width : 0150\r\n"
               "fTest Height : 0570\r\nfTest Gridy : 012000077\r\nfTest Index : 000080\r\n"
               "VyskaFontu : 20\r\nfTest ImgLeft : 000700\r\nfTest TextTop : 0\r\n");
@@ -712,18 +629,15 @@ TEST_F(RollingListTest, StoredGeometryColumnsAndRowAreUsed) {
     list.ColumnResized(2, 150);
     list.FormClose({5, 6, 700, 500});
     list.Uvolni();
-    const std::string par = ReadHost(s.okna2());
-    EXPECT_NE(par.find("fTest Left : 0005\r\n"), std::string::npos);
-    EXPECT_NE(par.find("fTest Height : 0500\r\n"), std::string::npos);
-    EXPECT_NE(par.find("fTest Index : 000033\r\n"), std::string::npos);
-    EXPECT_NE(par.find("fTest Gridy : 012056150\r\n"), std::string::npos);
+    ExpectLines(okna2(), {"fTest Left : 0005", "fTest Height : 0500", "fTest Index : 000033",
+                          "fTest Gridy : 012056150"});
     EXPECT_FALSE(list.JeOznacen(1));
 
     // A form beyond the work area less 100 pixels is moved back; values
     // outside 1..999 in " Gridy" become 200; a Courier font counts 9
     // pixels a character.
-    WriteHost(s.okna2(), "fTest Left : 2000\r\nfTest Gridy : 010-05\r\n"
-                         "fTest FontName : Courier New\r\n");
+    WriteHost(okna2(), "fTest Left : 2000\r\nfTest Gridy : 010-05\r\n"
+                       "fTest FontName : Courier New\r\n");
     Open(list, 100);
     EXPECT_EQ(list.layout().form.left, 924);
     EXPECT_EQ(list.layout().columnWidths, (std::vector<int>{10, 200, 21 * 9}));
@@ -732,7 +646,7 @@ TEST_F(RollingListTest, StoredGeometryColumnsAndRowAreUsed) {
 // Sizes from a damaged "okna2.par" are held to what a window can show, so
 // the cell arithmetic of the list cannot overflow.
 TEST_F(RollingListTest, HugeStoredGeometryIsHeldToWhatAWindowCanShow) {
-    WriteHost(s.okna2(),
+    WriteHost(okna2(),
               "fTest SirkaFontu : 2000000000\r\nfTest VyskaFontu : 2147483647\r\n"
               "fTest Width : 2000000000\r\nfTest Height : 999999999\r\n"
               "fTest ImgWidth : 2000000000\r\nfTest ImgHeight : 2000000000\r\n"
@@ -765,8 +679,7 @@ TEST_F(RollingListTest, ResizeChangesTheVisibleRows) {
     // Growing keeps the rows filled and the current row.
     list.FormResize(640, 19 * 27);
     EXPECT_EQ(list.visible(), 20);
-    EXPECT_EQ(list.top(), 80);
-    EXPECT_EQ(list.current(), 95);
+    EXPECT_EQ(At(list), "80/95");
     ExpectInvariants(list);
     list.options.rowAdjustment = 2;
     list.FormResize(640, 19 * 28);
@@ -795,11 +708,11 @@ TEST_F(RollingListTest, AppearanceMenu) {
     EXPECT_EQ(s.ui.shown.back().items[6], "Nastavení standardu VELTOR"_cz);
 
     // Item 2: background colour; one font for all windows ends.
-    WriteHost(s.oknag(), "FontNameA : Arial\r\n");
+    WriteHost(oknag(), "FontNameA : Arial\r\n");
     s.ui.choices = {2};
     Press(list, key::kF11);
     EXPECT_EQ(list.appearance().paper, RgbColour(1, 2, 3));
-    EXPECT_FALSE(fs::exists(s.oknag()));
+    EXPECT_FALSE(fs::exists(oknag()));
     EXPECT_TRUE(list.TakeRequests().appearance);
 
     // Item 3: font and colour, then the cell size, width clamped to 20.
@@ -809,23 +722,16 @@ TEST_F(RollingListTest, AppearanceMenu) {
     EXPECT_EQ(list.appearance().cellHeight, 24);
     EXPECT_EQ(list.appearance().cellWidth, 20);
     EXPECT_EQ(list.layout().rowHeight, 24);
-    std::string par = ReadHost(s.okna2());
-    EXPECT_NE(par.find("fTest FontPaper :  00000197121\r\n"), std::string::npos);
-    EXPECT_NE(par.find("fTest FontName : Courier New\r\n"), std::string::npos);
-    EXPECT_NE(par.find("fTest FontSize : 0010 \r\n"), std::string::npos);
-    EXPECT_NE(par.find("fTest FontStyle : Bold\r\n"), std::string::npos);
-    EXPECT_NE(par.find("fTest FontColor :  00000000009\r\n"), std::string::npos);
-    EXPECT_NE(par.find("fTest VyskaFontu :  24\r\n"), std::string::npos);
-    EXPECT_NE(par.find("fTest SirkaFontu :  20\r\n"), std::string::npos);
+    ExpectLines(okna2(), {"fTest FontPaper :  00000197121", "fTest FontName : Courier New",
+                          "fTest FontSize : 0010 ", "fTest FontStyle : Bold",
+                          "fTest FontColor :  00000000009", "fTest VyskaFontu :  24",
+                          "fTest SirkaFontu :  20"});
 
     // Item 4: general keys, with and without "A"; the window's own win.
     s.ui.choices = {4};
     s.ui.fields = {{true, {"5", "30"}}};
     Press(list, key::kF11);
-    par = ReadHost(s.okna2());
-    EXPECT_NE(par.find("\nFontNameA : Courier New\r\n"), std::string::npos);
-    EXPECT_NE(par.find("\nVyskaFontu :  10\r\n"), std::string::npos);
-    EXPECT_NE(par.find("\nSirkaFontuA :  30\r\n"), std::string::npos);
+    ExpectLines(okna2(), {"\nFontNameA : Courier New", "\nVyskaFontu :  10", "\nSirkaFontuA :  30"});
     EXPECT_EQ(list.appearance().cellHeight, 24);
 
     // Item 6: the work area's size.
@@ -839,18 +745,18 @@ TEST_F(RollingListTest, AppearanceMenu) {
     // Item 5: every window's settings go.
     s.ui.choices = {5};
     Press(list, key::kF11);
-    EXPECT_FALSE(fs::exists(s.okna2()));
+    EXPECT_FALSE(fs::exists(okna2()));
     EXPECT_EQ(list.appearance().cellHeight, 18);
     EXPECT_EQ(list.appearance().paper, 0);
 
     // Item 7: the program's standard appearance in one-font mode.
-    WriteHost(s.okna2(), "fTest VyskaFontu : 25\r\n");
+    WriteHost(okna2(), "fTest VyskaFontu : 25\r\n");
     const std::string standard = "VyskaFontu : 14\r\nFontName : Arial\r\nFontNameA : Arial\r\n";
-    WriteHost(s.root / "prog" / "2" / "Oknag.par", standard);
+    WriteHost(s.Prog("2/Oknag.par"), standard);
     s.ui.choices = {7};
     Press(list, key::kF11);
-    EXPECT_FALSE(fs::exists(s.okna2()));
-    EXPECT_EQ(ReadHost(s.oknag()), standard);
+    EXPECT_FALSE(fs::exists(okna2()));
+    EXPECT_EQ(ReadHost(oknag()), standard);
     EXPECT_EQ(list.appearance().fontName, "Arial");
     EXPECT_EQ(list.appearance().cellHeight, 14);
 }
@@ -859,9 +765,9 @@ TEST_F(RollingListTest, PicturesOfTheCurrentRow) {
     list.options.picturesOn = true;
     std::string jpeg;
     ASSERT_EQ(EncodeJpeg(RgbImage(12, 8, 200, 40, 40), 95, &jpeg), "");
-    WriteHost(s.root / "work" / "000002-00.jpg", jpeg);
-    WriteHost(s.root / "work" / "000003-00.jpg", "ab");
-    WriteHost(s.root / "work" / "000004-00.jpg", "\xff\xd8 not a picture");
+    WriteHost(s.Work("000002-00.jpg"), jpeg);
+    WriteHost(s.Work("000003-00.jpg"), "ab");
+    WriteHost(s.Work("000004-00.jpg"), "\xff\xd8 not a picture");
     Open(list, 10);
     EXPECT_FALSE(list.picture().shown);
     Press(list, key::kDown);
@@ -883,9 +789,7 @@ TEST_F(RollingListTest, PicturesOfTheCurrentRow) {
 
     list.PicturePanelChanged({300, 20, 160, 120});
     list.TextPaneMoved(310, 150);
-    const std::string par = ReadHost(s.okna2());
-    EXPECT_NE(par.find("fTest ImgWidth : 000160\r\n"), std::string::npos);
-    EXPECT_NE(par.find("fTest TextTop : 000150\r\n"), std::string::npos);
+    ExpectLines(okna2(), {"fTest ImgWidth : 000160", "fTest TextTop : 000150"});
 }
 
 }  // namespace

@@ -1,21 +1,12 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 #include <random>
 #include <regex>
-#include <string>
 #include <tuple>
-#include <vector>
 
-#include "services/common.h"
-#include "services/file_system.h"
-#include "services/io_codes.h"
-#include "services/scripted_dialogs.h"
 #include "services/sort_file.h"
-#include "sort_fault_fs.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {
@@ -134,12 +125,7 @@ std::vector<std::string> RandomRecords(std::mt19937& rng, std::size_t n, int key
     return v;
 }
 
-struct Station {
-    TestDir dir;
-    HostFileSystem fs{dir.str(), dir.str()};
-    ScriptedDialogs ui;
-    Common c{fs, ui};
-};
+using Station = rectest::TempStation;
 
 TEST(SortFile, SmallTablesAndEqualKeys) {
     Station st;
@@ -250,9 +236,8 @@ TEST(SortFile, WorkFileNamedInCurrentDirectoryAndRemoved) {
 
 TEST(SortFile, FailuresStopBeforeTheOutputAndCleanUp) {
     Station st;
-    SortFaultFs faulty(st.fs);
-    Common c(faulty, st.ui);
-    faulty.affects = [](std::string_view p) { return p.substr(0, 4) == "SORT"; };
+    Common& c = st.c;
+    FaultPlan& work = st.fs.PlanMatching([](std::string_view p) { return p.starts_with("SORT"); });
     std::mt19937 rng(5);
     auto in = RandomRecords(rng, 40, 3);
     auto sortWith = [&](VectorTable& t, SortLimits limits = {4, kSortMaxRecords, 0}) {
@@ -266,40 +251,42 @@ TEST(SortFile, FailuresStopBeforeTheOutputAndCleanUp) {
     };
 
     // The work file cannot be created.
-    faulty.openCode = io::kAccessDenied;
+    work.openCode = io::kAccessDenied;
     VectorTable t1(c, in);
     EXPECT_EQ(sortWith(t1), io::kAccessDenied);
     EXPECT_EQ(t1.outputs, 0);
-    faulty.openCode = 0;
+    work.openCode = 0;
 
     // The disk fills up while runs are written: the code, no output, the
-    // partial work file removed.
-    faulty.writeBudget = 5 * kLen * 4;
-    VectorTable t2(c, in);
-    EXPECT_EQ(sortWith(t2), io::kDiskWriteError);
-    EXPECT_EQ(t2.outputs, 0);
-    EXPECT_TRUE(noFilesLeft());
-    // ... or during the merge.
-    faulty.writeBudget = 40 * kLen + 3;
-    VectorTable t3(c, in);
-    EXPECT_EQ(sortWith(t3), io::kDiskWriteError);
-    EXPECT_EQ(t3.outputs, 0);
-    EXPECT_TRUE(noFilesLeft());
-    faulty.writeBudget = -1;
+    // partial work file removed; or during the merge.
+    work.writeCode = io::kDiskWriteError;
+    for (std::int64_t full : {5 * kLen * 4, 40 * kLen + 3}) {
+        work.writeFrom = full;
+        VectorTable t(c, in);
+        EXPECT_EQ(sortWith(t), io::kDiskWriteError) << full;
+        EXPECT_EQ(t.outputs, 0);
+        EXPECT_TRUE(noFilesLeft());
+    }
+    work.writeCode = 0;
 
     // A read fails in the merge, then one while the output reads.
-    faulty.readsAllowed = 2;
+    constexpr int kReadFault = 30;
+    work.readCode = kReadFault;
+    work.readsBeforeFault = 2;
     VectorTable t4(c, in);
-    EXPECT_EQ(sortWith(t4), SortFaultFs::kReadFault);
+    EXPECT_EQ(sortWith(t4), kReadFault);
     EXPECT_EQ(t4.outputs, 0);
+    work.readCode = 0;
     VectorTable t5(c, in);
-    faulty.readsAllowed = -1;
-    t5.onOutput = [&] { faulty.readsAllowed = 0; };
-    EXPECT_EQ(sortWith(t5), SortFaultFs::kReadFault);
+    t5.onOutput = [&] {
+        work.readCode = kReadFault;
+        work.readsBeforeFault = 0;
+    };
+    EXPECT_EQ(sortWith(t5), kReadFault);
     EXPECT_EQ(t5.outputs, 1);
     EXPECT_TRUE(t5.out.empty());
     EXPECT_TRUE(noFilesLeft());
-    faulty.readsAllowed = -1;
+    work.readCode = 0;
 
     // The record limit: error 9 and nothing goes back to the table.
     VectorTable t6(c, in);

@@ -3,7 +3,7 @@
 // "master.job" of the data directory. kj_station processes, killed with
 // SIGKILL where a crash is the point. Needs KJ_BUILD_DIR (set by ctest).
 
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,8 +11,6 @@
 #include <random>
 #include <regex>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "station_procs.h"
 
@@ -20,11 +18,6 @@ namespace kj {
 namespace {
 
 using namespace procs;
-
-#define REQUIRE_PROGRAMS()                                                       \
-    if (!std::getenv("KJ_BUILD_DIR")) GTEST_SKIP() << "KJ_BUILD_DIR is not set"; \
-    for (const char* prog : {"kj_station", "kj_lockserver"})                     \
-        ASSERT_TRUE(std::filesystem::exists(Program(prog))) << prog;
 
 // The sort work files in a directory.
 std::set<std::string> WorkFiles(const fs::path& dir) {
@@ -40,7 +33,7 @@ std::set<std::string> WorkFiles(const fs::path& dir) {
 // sort of the station, and its next start, remove every such file that no
 // sort holds, and never the file of a sort at work.
 TEST(SortWorkFiles, KilledSortsLeaveNoFilesForLater) {
-    REQUIRE_PROGRAMS();
+    KJ_REQUIRE_PROGRAMS("kj_station", "kj_lockserver");
     Installation inst(1);
     // The stations are killed while they hold the table's write lock; the
     // lock server frees it with the connection.
@@ -75,8 +68,7 @@ TEST(SortWorkFiles, KilledSortsLeaveNoFilesForLater) {
         Proc p;
         ASSERT_TRUE(inst.StartStation(p, 1)) << p.output();
         EXPECT_EQ(WorkFiles(work).size(), 0u) << "round " << round;
-        p.Send(sortCommand);
-        ASSERT_TRUE(p.WaitFor("MERGING SORT")) << p.output();
+        ASSERT_TRUE(p.Ask(sortCommand, "MERGING SORT")) << p.output();
         p.Kill();
         EXPECT_EQ(WorkFiles(work).size(), 1u) << "round " << round;
         EXPECT_EQ(ReadText(table), unsorted);
@@ -88,33 +80,26 @@ TEST(SortWorkFiles, KilledSortsLeaveNoFilesForLater) {
     Proc a, b, c;
     ASSERT_TRUE(inst.StartStation(a, 1) && inst.StartStation(b, 1) && inst.StartStation(c, 1));
     ASSERT_TRUE(WorkFiles(work).empty());
-    b.Send(sortCommand);
-    ASSERT_TRUE(b.WaitFor("MERGING SORT")) << b.output();
+    ASSERT_TRUE(b.Ask(sortCommand, "MERGING SORT")) << b.output();
     const std::set<std::string> killed = WorkFiles(work);
     ASSERT_EQ(killed.size(), 1u);
     b.Kill();
-    c.Send(sortCommand);
-    ASSERT_TRUE(c.WaitFor("MERGING SORT")) << c.output();
+    ASSERT_TRUE(c.Ask(sortCommand, "MERGING SORT")) << c.output();
     std::set<std::string> merging = WorkFiles(work);
     ASSERT_EQ(merging.size(), 1u) << "the killed sort's file is still there";
     EXPECT_NE(*merging.begin(), *killed.begin());
-    a.Send("sort MALA.DTA " + std::to_string(kLen) + " 0");
-    ASSERT_TRUE(a.WaitFor("SORTED MALA.DTA 0")) << a.output();
+    ASSERT_TRUE(a.Ask("sort MALA.DTA " + std::to_string(kLen) + " 0", "SORTED MALA.DTA 0")) << a.output();
     EXPECT_EQ(WorkFiles(work), merging);  // held: kept
-    c.Send("go");
-    ASSERT_TRUE(c.WaitFor("SORTED TABULKA.DTA 0")) << c.output();
+    ASSERT_TRUE(c.Ask("go", "SORTED TABULKA.DTA 0")) << c.output();
     EXPECT_EQ(ReadText(table), sorted);
     EXPECT_TRUE(WorkFiles(work).empty());
-    for (Proc* p : {&a, &c}) {
-        p->Send("quit");
-        EXPECT_EQ(p->ExitCode(), 0) << p->output();
-    }
+    for (Proc* p : {&a, &c}) EXPECT_EQ(p->Quit(), 0) << p->output();
 }
 
 // Stations counting up different keys of the shared job table at once:
 // no station's change may undo another's.
 TEST(JobTableStations, ChangesOfDifferentKeysAreNeverLost) {
-    REQUIRE_PROGRAMS();
+    KJ_REQUIRE_PROGRAMS("kj_station", "kj_lockserver");
     constexpr int kStations = 4, kCount = 5000;
     Installation inst(kStations);
     std::ofstream(inst.Data() / "master.job", std::ios::binary) << std::string(3600, '\0');
@@ -142,8 +127,7 @@ TEST(JobTableStations, ChangesOfDifferentKeysAreNeverLost) {
         EXPECT_EQ(value, std::to_string(kCount)) << key;
     }
     for (auto& p : st) {
-        p->Send("quit");
-        EXPECT_EQ(p->ExitCode(), 0) << p->output();
+        EXPECT_EQ(p->Quit(), 0) << p->output();
         EXPECT_EQ(p->output().find("BEEP"), std::string::npos) << p->output();
     }
 }

@@ -30,6 +30,13 @@
 
 extern char** environ;
 
+// Skips a test when KJ_BUILD_DIR (set by ctest) is not set; fails it when
+// one of the named programs of the build is missing.
+#define KJ_REQUIRE_PROGRAMS(...)                                                    \
+    if (!std::getenv("KJ_BUILD_DIR")) GTEST_SKIP() << "KJ_BUILD_DIR is not set"; \
+    for (const char* prog : {__VA_ARGS__})                                       \
+    ASSERT_TRUE(std::filesystem::exists(kj::procs::Program(prog))) << prog
+
 namespace kj::procs {
 
 namespace fs = std::filesystem;
@@ -89,6 +96,16 @@ public:
         if (in_ >= 0 && ::write(in_, l.data(), l.size()) != static_cast<ssize_t>(l.size())) {
             // The process has gone; its output tells why.
         }
+    }
+    // Sends a command and waits for the text that answers it.
+    bool Ask(const std::string& command, const std::string& answer, int ms = 5000) {
+        Send(command);
+        return WaitFor(answer, ms);
+    }
+    // Tells a station to end; its exit code.
+    int Quit() {
+        Send("quit");
+        return ExitCode();
     }
     void CloseInput() {
         if (in_ >= 0) ::close(in_);
@@ -239,6 +256,11 @@ public:
     std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
     std::string Log() const { return ReadText(log_); }
     Proc& proc() { return proc_; }
+    // SIGTERM; the exit code once the server has ended (-1 if it did not).
+    int Stop() {
+        proc_.Signal(SIGTERM);
+        return proc_.ExitCode();
+    }
 
 private:
     fs::path log_;

@@ -3,13 +3,11 @@
 // through the register "FOT.tab" or through the lock server (kj_lockserver
 // on 127.0.0.1). Needs KJ_BUILD_DIR (set by ctest) to find the programs.
 
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <csignal>
 #include <map>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "station_procs.h"
 
@@ -89,13 +87,8 @@ struct Stations : ::testing::TestWithParam<bool> {
     std::unique_ptr<LockServerProc> lockServer;
 };
 
-#define REQUIRE_PROGRAMS()                                                            \
-    if (!std::getenv("KJ_BUILD_DIR")) GTEST_SKIP() << "KJ_BUILD_DIR is not set";      \
-    for (const char* prog : {"kj_station", "kj_lockserver", "kj_admin"})              \
-        ASSERT_TRUE(std::filesystem::exists(Program(prog))) << prog;
-
 TEST_P(Stations, AppendLoopsKeepEveryRecordOnceAndWhole) {
-    REQUIRE_PROGRAMS();
+    KJ_REQUIRE_PROGRAMS("kj_station", "kj_lockserver", "kj_admin");
     constexpr int kStations = 3;
     const int count = 400;
     Setup(kStations);
@@ -114,10 +107,7 @@ TEST_P(Stations, AppendLoopsKeepEveryRecordOnceAndWhole) {
     // Nothing stays locked.
     st[0]->Send("free " + kFile);
     EXPECT_TRUE(st[0]->WaitFor("FREE\n")) << st[0]->output();
-    for (auto& p : st) {
-        p->Send("quit");
-        EXPECT_EQ(p->ExitCode(), 0) << p->output();
-    }
+    for (auto& p : st) EXPECT_EQ(p->Quit(), 0) << p->output();
     if (!server()) {
         RunResult locks = Admin({"locks", inst->Data().string()});
         EXPECT_EQ(locks.code, 0);
@@ -126,44 +116,35 @@ TEST_P(Stations, AppendLoopsKeepEveryRecordOnceAndWhole) {
 }
 
 TEST_P(Stations, ReadLocksCoexistAndAWriteLockWaitsForBoth) {
-    REQUIRE_PROGRAMS();
+    KJ_REQUIRE_PROGRAMS("kj_station", "kj_lockserver", "kj_admin");
     Setup(3);
     auto a = Start(1), b = Start(2), w = Start(3);
-    a->Send("lock " + kFile + " R");
-    ASSERT_TRUE(a->WaitFor("LOCKED " + kFile)) << a->output();
-    b->Send("lock " + kFile + " R");
-    ASSERT_TRUE(b->WaitFor("LOCKED " + kFile)) << b->output();
-    w->Send("free " + kFile);
-    EXPECT_TRUE(w->WaitFor("HELD R 01   JAN NOVÁK\n")) << w->output();
+    ASSERT_TRUE(a->Ask("lock " + kFile + " R", "LOCKED " + kFile)) << a->output();
+    ASSERT_TRUE(b->Ask("lock " + kFile + " R", "LOCKED " + kFile)) << b->output();
+    EXPECT_TRUE(w->Ask("free " + kFile, "HELD R 01   JAN NOVÁK\n")) << w->output();
 
     // The writer waits, naming the first reader ...
-    w->Send("lock " + kFile + " W");
-    ASSERT_TRUE(w->WaitFor(Holder("R", 1))) << w->output();
-    a->Send("unlock " + kFile);
-    ASSERT_TRUE(a->WaitFor("UNLOCKED " + kFile));
+    ASSERT_TRUE(w->Ask("lock " + kFile + " W", Holder("R", 1))) << w->output();
+    ASSERT_TRUE(a->Ask("unlock " + kFile, "UNLOCKED " + kFile));
     // ... then the second one, still without the lock ...
     ASSERT_TRUE(w->WaitFor(Holder("R", 2))) << w->output();
     EXPECT_EQ(w->output().find("LOCKED"), std::string::npos) << w->output();
-    b->Send("unlock " + kFile);
-    ASSERT_TRUE(b->WaitFor("UNLOCKED " + kFile));
+    ASSERT_TRUE(b->Ask("unlock " + kFile, "UNLOCKED " + kFile));
     // ... and has it once both are gone.
     ASSERT_TRUE(w->WaitFor("LOCKED " + kFile)) << w->output();
-    b->Send("free " + kFile);
-    EXPECT_TRUE(b->WaitFor("HELD W 03   PETR DVOŘÁK\n")) << b->output();
+    EXPECT_TRUE(b->Ask("free " + kFile, "HELD W 03   PETR DVOŘÁK\n")) << b->output();
     // Now readers wait for the writer.
-    a->Send("lock " + kFile + " R");
-    ASSERT_TRUE(a->WaitFor(Holder("W", 3))) << a->output();
+    ASSERT_TRUE(a->Ask("lock " + kFile + " R", Holder("W", 3))) << a->output();
     w->Send("unlock " + kFile);
     ASSERT_TRUE(a->WaitFor("LOCKED " + kFile)) << a->output();
 }
 
 TEST_P(Stations, OwnReadLockBlocksOwnWriteLock) {
-    REQUIRE_PROGRAMS();
+    KJ_REQUIRE_PROGRAMS("kj_station", "kj_lockserver", "kj_admin");
     Setup(1);
     // The station never gets past its own lock: it gives up after 6 messages.
     auto a = Start(1, {"--note-ms", "5", "--max-messages", "6"});
-    a->Send("lock " + kFile + " R");
-    ASSERT_TRUE(a->WaitFor("LOCKED " + kFile));
+    ASSERT_TRUE(a->Ask("lock " + kFile + " R", "LOCKED " + kFile));
     a->Send("lock " + kFile + " W");
     EXPECT_EQ(a->ExitCode(), 3) << a->output();
     const std::string blocked =
@@ -181,13 +162,11 @@ TEST_P(Stations, OwnReadLockBlocksOwnWriteLock) {
 }
 
 TEST_P(Stations, KilledStationsLock) {
-    REQUIRE_PROGRAMS();
+    KJ_REQUIRE_PROGRAMS("kj_station", "kj_lockserver", "kj_admin");
     Setup(2);
     auto a = Start(1), b = Start(2);
-    a->Send("lock " + kFile + " W");
-    ASSERT_TRUE(a->WaitFor("LOCKED " + kFile));
-    b->Send("lock " + kFile + " W");
-    ASSERT_TRUE(b->WaitFor(Holder("W", 1))) << b->output();
+    ASSERT_TRUE(a->Ask("lock " + kFile + " W", "LOCKED " + kFile));
+    ASSERT_TRUE(b->Ask("lock " + kFile + " W", Holder("W", 1))) << b->output();
     a->Signal(SIGKILL);
     ASSERT_NE(a->Wait(), -1);
 

@@ -1,37 +1,17 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
-#include <filesystem>
-#include <fstream>
-#include <utility>
-#include <vector>
-
-#include "host_files.h"
-#include "screens/key_codes.h"
 #include "screens/sys_params.h"
-#include "services/cp1250.h"
-#include "services/params.h"
-#include "services/picture.h"
-#include "services/scripted_dialogs.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {
 
-namespace fs = std::filesystem;
 using Entries = std::vector<std::pair<std::string, std::string>>;
 
 // Station 07 working in root/work with its own "master.job".
-struct Station {
-    explicit Station(const fs::path& root)
-        : root(root), files((root / "work").string(), root.string()), c(files, ui) {
-        WriteHost(root / "work" / "data.adr", "\\data\\\r\n");
-        WriteHost(root / "work" / "prog.adr", "\\prog\\\r\n");
-        fs::create_directories(root / "data");
-        fs::create_directories(root / "prog");
-        SetJobIn(c, "", "UZIVATEL", "07");
-    }
-    fs::path job() const { return root / "work" / "master.job"; }
-    fs::path sysPar() const { return root / "work" / "par" / "sys.par"; }
+struct Station : rectest::TempStation {
+    Station() { Install({{"UZIVATEL", "07"}}); }
+    fs::path job() const { return Work("master.job"); }
+    fs::path sysPar() const { return Work("par/sys.par"); }
 
     // The used entries of the job table in file order.
     Entries JobEntries() const {
@@ -45,153 +25,109 @@ struct Station {
         }
         return e;
     }
+};
 
-    fs::path root;
-    HostFileSystem files;
-    ScriptedDialogs ui;
-    Common c;
+struct SysParamsTest : ::testing::Test {
+    // The window opened on the settings as they stand, its first field entered.
+    void Open() {
+        InitCommon(s.c);
+        w.Otevri();
+        w.FormShow();
+    }
+    Station s;
+    ScreenMetrics m;
+    SysParams w{s.c, m};
 };
 
 // Types a text into the current field as the edit box would hold it.
-void Type(SysParams& w, const std::string& text) {
-    w.SetText(w.Current(), text);
-}
+void Type(SysParams& w, const std::string& text) { w.SetText(w.Current(), text); }
 
-TEST(SysParams, OpensWithTheValuesInEffect) {
-    TestDir dir;
-    Station s(dir.path());
-    SetJob(s.c, "MENA", "EUR");
-    SetJob(s.c, "DAN1", "21");
-    SetJob(s.c, "DAN2", "12.5");
-    SetJob(s.c, "DIAKTISK", " N");
-    SetJob(s.c, "LPT", "0");
-    SetJob(s.c, "OB_PORT", "2");
-    SetJob(s.c, "LIMRAD", "abc");  // unreadable: the default 64 is in effect
+TEST_F(SysParamsTest, OpensWithTheValuesInEffect) {
+    for (auto [key, value] : Entries{{"MENA", "EUR"}, {"DAN1", "21"}, {"DAN2", "12.5"},
+                                     {"DIAKTISK", " N"}, {"LPT", "0"}, {"OB_PORT", "2"},
+                                     {"LIMRAD", "abc"}})  // unreadable: the default 64
+        SetJob(s.c, key, value);
     WriteHost(s.sysPar(), "LPT2 : /dev/usb/lp0\r\n");
     InitCommon(s.c);
-    ScreenMetrics m;
-    SysParams w(s.c, m);
     w.Otevri();
-
-    auto value = [&](int i) { return w.Descriptor(i).value; };
-    EXPECT_EQ(value(SysParams::kMena), "EUR");
-    EXPECT_EQ(value(SysParams::kDan1), " 21.00");
-    EXPECT_EQ(value(SysParams::kDan2), " 12.50");
-    EXPECT_EQ(value(SysParams::kDan3), "  0.00");
-    EXPECT_EQ(value(SysParams::kLimrad), "  64");
-    EXPECT_EQ(value(SysParams::kToplist), " 0");
-    EXPECT_EQ(value(SysParams::kDiaktisk), "N");
-    EXPECT_EQ(value(SysParams::kLpt), "1");  // "0" prints to LPT1 as well
-    EXPECT_EQ(value(SysParams::kTiskarna), std::string(8, ' '));
-    EXPECT_EQ(value(SysParams::kObPort), " 2");
-    EXPECT_EQ(StripRight(value(SysParams::kDevice1)), "/dev/lp0");
-    EXPECT_EQ(StripRight(value(SysParams::kDevice2)), "/dev/usb/lp0");
+    // "LPT" 0 prints to LPT1 as well.
+    const std::pair<int, std::string> values[] = {
+        {SysParams::kMena, "EUR"},   {SysParams::kDan1, " 21.00"},   {SysParams::kDan2, " 12.50"},
+        {SysParams::kDan3, "  0.00"}, {SysParams::kLimrad, "  64"},  {SysParams::kToplist, " 0"},
+        {SysParams::kDiaktisk, "N"}, {SysParams::kLpt, "1"},         {SysParams::kObPort, " 2"},
+        {SysParams::kTiskarna, std::string(8, ' ')}};
+    for (const auto& [field, value] : values) EXPECT_EQ(w.Descriptor(field).value, value) << field;
+    EXPECT_EQ(StripRight(w.Descriptor(SysParams::kDevice1).value), "/dev/lp0");
+    EXPECT_EQ(StripRight(w.Descriptor(SysParams::kDevice2).value), "/dev/usb/lp0");
 
     // The record buffer holds the stored forms in field order.
     const std::string& r = w.record();
     ASSERT_EQ(r.size(), 4u + 3 * 6 + 4 + 4 + 2 + 2 + 9 + 4 + 4 * 33);
-    EXPECT_EQ(r.substr(0, 4),
-              "\x03"
-              "EUR");
+    EXPECT_EQ(r.substr(0, 4), "\x03" "EUR");
     EXPECT_EQ(r.substr(22, 4), std::string("\x40\0\0\0", 4));  // LIMRAD 64
-    EXPECT_EQ(r.substr(30, 4),
-              "\x01"
-              "N"
-              "\x01"
-              "1");
+    EXPECT_EQ(r.substr(30, 4), "\x01" "N" "\x01" "1");
 
-    // Labels line up; every field is editable; the window's own name.
+    // Labels line up; every field is editable; nothing lies under the
+    // status line or beyond the form.
     EXPECT_EQ(w.windowName(), "fParSys");
+    EXPECT_EQ(w.caption(), " Parametry systému "_cz);
     const WindowLayout& l = w.layout();
     for (int i = 1; i <= SysParams::kFieldCount; ++i) {
-        EXPECT_EQ(l.fields[static_cast<std::size_t>(i - 1)].edit.left, l.fields[0].edit.left);
+        const FieldLayout& f = l.fields[static_cast<std::size_t>(i - 1)];
+        EXPECT_EQ(f.edit.left, l.fields[0].edit.left);
         EXPECT_TRUE(w.Editable(i));
-    }
-    // Nothing lies under the status line or beyond the form.
-    for (const FieldLayout& f : l.fields) {
         EXPECT_LE(f.edit.top + f.edit.height, l.statusLine.top);
         EXPECT_LE(f.edit.left + f.edit.width, l.form.width);
         if (f.hasSuffix) {
             EXPECT_GT(f.suffix.left, f.edit.left + f.edit.width);
         }
     }
-    EXPECT_EQ(w.caption(), " Parametry systému "_cz);
 }
 
-TEST(SysParams, AcceptingWritesOnlyTheChangedValues) {
-    TestDir dir;
-    Station s(dir.path());
-    SetJob(s.c, "DAN1", "21");
-    SetJob(s.c, "DAN2", "12.5");
-    SetJob(s.c, "TISKARNA", "EPSON");
-    SetJob(s.c, "MONPAR", " L K");
-    SetJob(s.c, "DIAKTISK", "N");
-    SetJob(s.c, "LPT", "2");
+TEST_F(SysParamsTest, AcceptingWritesOnlyTheChangedValues) {
+    for (auto [key, value] : Entries{{"DAN1", "21"}, {"DAN2", "12.5"}, {"TISKARNA", "EPSON"},
+                                     {"MONPAR", " L K"}, {"DIAKTISK", "N"}, {"LPT", "2"}})
+        SetJob(s.c, key, value);
     WriteHost(s.sysPar(), "LPT2 : /dev/usb/lp0\r\n");
     InitCommon(s.c);
     EXPECT_EQ(s.c.set.printCharMode, 5);
-    ScreenMetrics m;
-    SysParams w(s.c, m);
     w.Otevri();
     w.FormShow();
-    ASSERT_EQ(w.Current(), SysParams::kMena);
-
-    Type(w, "usd");
-    w.KeyDown(key::kReturn);
-    EXPECT_EQ(w.Text(SysParams::kMena), "USD");
-    Type(w, "15");
-    w.KeyDown(key::kDown);
-    EXPECT_EQ(w.Text(SysParams::kDan1), " 15.00");
-    w.KeyDown(key::kDown);  // DAN2 passed through unchanged
-    Type(w, "7,25");
-    w.KeyDown(key::kTab);
-    Type(w, "70");
-    w.KeyDown(key::kDown);
-    Type(w, "3");
-    w.KeyDown(key::kDown);
-    Type(w, "a");
-    w.KeyDown(key::kDown);
-    EXPECT_EQ(w.Text(SysParams::kDiaktisk), "A");
-    Type(w, "");
-    w.KeyDown(key::kDown);
-    ASSERT_EQ(w.Current(), SysParams::kTiskarna);
-    Type(w, "OKI");
-    w.KeyDown(key::kDown);
-    Type(w, "1");
-    w.KeyDown(key::kDown);
-    Type(w, "/dev/usb/lp1");
-    w.KeyDown(key::kDown);
-    Type(w, "/dev/lp1");  // LPT2 back to its default
-    w.KeyDown(key::kF2);
+    // Field by field from MENA: what is typed (DAN2 passed through
+    // unchanged), the key that leaves it; LPT2 back to its default.
+    const std::pair<const char*, int> typing[] = {
+        {"usd", key::kReturn}, {"15", key::kDown},  {nullptr, key::kDown},  {"7,25", key::kTab},
+        {"70", key::kDown},    {"3", key::kDown},   {"a", key::kDown},      {"", key::kDown},
+        {"OKI", key::kDown},   {"1", key::kDown},   {"/dev/usb/lp1", key::kDown},
+        {"/dev/lp1", key::kF2}};
+    for (auto [text, vk] : typing) {
+        if (text) Type(w, text);
+        w.KeyDown(vk);
+    }
     ASSERT_TRUE(w.accepted());
+    EXPECT_EQ(w.Text(SysParams::kMena) + "|" + w.Text(SysParams::kDan1) + "|" +
+                  w.Text(SysParams::kDiaktisk),
+              "USD| 15.00|A");
     EXPECT_EQ(s.ui.Count("beep"), 0);
     ASSERT_TRUE(w.ZavriOkno());
 
     // DAN2 keeps its text; "LPT" emptied frees its entry, which the next
     // new key (in field order) takes.
-    EXPECT_EQ(s.JobEntries(), (Entries{{"UZIVATEL", "07"},
-                                       {"DAN1", "15"},
-                                       {"DAN2", "12.5"},
-                                       {"TISKARNA", "OKI"},
-                                       {"MONPAR", " L K"},
-                                       {"DIAKTISK", "A"},
-                                       {"OB_PORT", "1"},
-                                       {"MENA", "USD"},
-                                       {"DAN3", "7.25"},
-                                       {"LIMRAD", "70"},
-                                       {"TOPLIST", "3"}}));
+    EXPECT_EQ(s.JobEntries(), (Entries{{"UZIVATEL", "07"}, {"DAN1", "15"}, {"DAN2", "12.5"},
+                                       {"TISKARNA", "OKI"}, {"MONPAR", " L K"}, {"DIAKTISK", "A"},
+                                       {"OB_PORT", "1"}, {"MENA", "USD"}, {"DAN3", "7.25"},
+                                       {"LIMRAD", "70"}, {"TOPLIST", "3"}}));
     EXPECT_EQ(ReadHost(s.job()).size(), 3600u);
     EXPECT_EQ(ReadHost(s.sysPar()), std::string(19, ' ') + "\r\nLPT1 : /dev/usb/lp1\r\n");
 
-    // The station follows at once.
-    EXPECT_EQ(s.c.set.homeCurrency, "USD");
-    EXPECT_EQ(s.c.set.tax[1], 15);
-    EXPECT_EQ(s.c.set.tax[3], 7.25);
-    EXPECT_EQ(s.c.set.taxText[1], "15");
-    EXPECT_NEAR(s.c.set.taxCoef[1], 15.0 / 115.0, 1e-12);
-    EXPECT_EQ(s.c.set.linesPerPage, 70);
-    EXPECT_EQ(s.c.set.printerPort, 1);
-    EXPECT_EQ(s.c.set.printCharMode, 3);  // MONPAR again, diacritics on
+    // The station follows at once; MONPAR again, diacritics on.
+    const Settings& t = s.c.set;
+    EXPECT_EQ(t.homeCurrency + "|" + t.taxText[1] + "|" + std::to_string(t.linesPerPage) + "|" +
+                  std::to_string(t.printerPort) + "|" + std::to_string(t.printCharMode),
+              "USD|15|70|1|3");
+    EXPECT_EQ(t.tax[1], 15);
+    EXPECT_EQ(t.tax[3], 7.25);
+    EXPECT_NEAR(t.taxCoef[1], 15.0 / 115.0, 1e-12);
 
     // Opened again, the window shows what was stored.
     w.Otevri();
@@ -199,16 +135,10 @@ TEST(SysParams, AcceptingWritesOnlyTheChangedValues) {
     EXPECT_EQ(w.Descriptor(SysParams::kLpt).value, " ");
 }
 
-TEST(SysParams, WrongValuesAreRefusedAndKeptAsTyped) {
-    TestDir dir;
-    Station s(dir.path());
+TEST_F(SysParamsTest, WrongValuesAreRefusedAndKeptAsTyped) {
     SetJob(s.c, "LIMRAD", "60");
-    InitCommon(s.c);
     const std::string before = ReadHost(s.job());
-    ScreenMetrics m;
-    SysParams w(s.c, m);
-    w.Otevri();
-    w.FormShow();
+    Open();
 
     // Down on a wrong rate: a message, the cursor stays, the text too.
     w.KeyDown(key::kDown);
@@ -301,16 +231,10 @@ TEST(SysParams, WrongValuesAreRefusedAndKeptAsTyped) {
     EXPECT_FALSE(fs::exists(s.sysPar()));
 }
 
-TEST(SysParams, AFullJobTableIsReported) {
-    TestDir dir;
-    Station s(dir.path());
+TEST_F(SysParamsTest, AFullJobTableIsReported) {
     for (int i = 1; i < 200; ++i) SetJob(s.c, "K" + std::to_string(i), "x");
     ASSERT_EQ(s.JobEntries().size(), 200u);
-    InitCommon(s.c);
-    ScreenMetrics m;
-    SysParams w(s.c, m);
-    w.Otevri();
-    w.FormShow();
+    Open();
     Type(w, "EUR");
     w.KeyDown(key::kF2);
     ASSERT_TRUE(w.accepted());
@@ -321,14 +245,8 @@ TEST(SysParams, AFullJobTableIsReported) {
     EXPECT_EQ(s.c.set.homeCurrency, "CZK");
 }
 
-TEST(SysParams, HelpForTheCurrentField) {
-    TestDir dir;
-    Station s(dir.path());
-    InitCommon(s.c);
-    ScreenMetrics m;
-    SysParams w(s.c, m);
-    w.Otevri();
-    w.FormShow();
+TEST_F(SysParamsTest, HelpForTheCurrentField) {
+    Open();
     for (int i = 1; i < SysParams::kLimrad; ++i) w.KeyDown(key::kDown);
     w.KeyDown(key::kF1);
     ASSERT_EQ(s.ui.Count("help"), 1);

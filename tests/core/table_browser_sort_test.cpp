@@ -1,25 +1,17 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <cstring>
 
-#include "rec_station.h"
+#include "editor_scripts.h"
 #include "screens/column_sort.h"
-#include "screens/key_codes.h"
-#include "screens/table_browser.h"
-#include "services/cp1250.h"
-#include "services/field_codec.h"
 #include "services/jpeg_codec.h"
 #include "services/locks.h"
-#include "services/params.h"
-#include "services/picture.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {
 
-using rectest::ReadHost;
-using rectest::WriteHost;
-namespace fs = std::filesystem;
+using namespace rectest;
+using key::Mod;
 
 // Trips: a date stored as typed (DDMMRR) and a destination.
 constexpr int kJizdaLen = 7 + 21;
@@ -51,17 +43,9 @@ std::string Index(std::initializer_list<std::int32_t> records) {
     return bytes;
 }
 
-class TfJizdy : public TfSoub {
+class TfJizdyList : public TfSoub {
 public:
-    explicit TfJizdy(Common& c) : TfSoub(c, "fJizdy") {
-        SetColumns(JizdyColumns());
-        showEditor = [this](RecordEditor& e) {
-            if (!script) return;
-            auto s = std::move(script);
-            script = nullptr;
-            s(e);
-        };
-    }
+    explicit TfJizdyList(Common& c) : TfSoub(c, "fJizdy") { SetColumns(JizdyColumns()); }
     int Open(int recordLength = kJizdaLen) {
         return OtevriTabulku("jizdy.dta", " Jízdy "_cz, -1, 2, recordLength, 1,
                              CellBox{4, 11, 93, 24}, CellBox{2, 2, 95, 25}, "", " Jízda "_cz, "");
@@ -79,16 +63,11 @@ public:
         return g.cells[0] + "|" + StripRight(g.cells[1]);
     }
     using TfSoub::Prekresli;
-    std::function<void(RecordEditor&)> script;
 };
+using TfJizdy = Scripted<TfJizdyList>;
 
-struct Station : rectest::Station {
-    explicit Station(const fs::path& root, const std::string& number = "03")
-        : rectest::Station(root, number) {
-        fs::create_directories(root / "DATA");
-        c.dataDirCache = "C:\\DATA\\";
-    }
-    fs::path Data(const std::string& name) const { return root / "DATA" / name; }
+struct Station : TempStation {
+    Station() { UseDataDir(); }
 };
 
 TEST(ColumnSort, KeysAndIndexPaths) {
@@ -105,8 +84,7 @@ TEST(ColumnSort, KeysAndIndexPaths) {
 }
 
 TEST(TableBrowserSort, DateColumnThroughIndexFileAndEnterReturnsStoredNumber) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     const std::string data = Jizda("010224", "Brno") + Jizda("311223", "Zlín"_cz) +
                              Jizda("150623", "Praha") + Jizda("311223", "Olomouc");
     WriteHost(s.Data("jizdy.dta"), data);
@@ -131,36 +109,31 @@ TEST(TableBrowserSort, DateColumnThroughIndexFileAndEnterReturnsStoredNumber) {
 
     // Space on a sorted row edits the stored record it shows.
     b.JdiNa(1, 0);
-    b.script = [](RecordEditor& e) {
-        e.FormShow();
-        e.KeyDown(key::kDown);
-        e.SetText(2, "Praha-západ"_cz);
-        e.KeyDown(key::kF2);
-    };
-    b.KeyDown(key::kSpace, key::Mod::None);
+    b.scripts.push_back(Fill({{2, "Praha-západ"_cz}}));
+    b.KeyDown(key::kSpace, Mod::None);
     EXPECT_EQ(ReadHost(s.Data("jizdy.dta")).substr(2 * kJizdaLen, kJizdaLen),
               Jizda("150623", "Praha-západ"_cz));
 
     // Insert marks by stored record number.
     b.JdiNa(4, 0);
-    b.KeyDown(key::kInsert, key::Mod::None);
+    b.KeyDown(key::kInsert, Mod::None);
     EXPECT_TRUE(b.JeOznacen(1));
     EXPECT_FALSE(b.JeOznacen(4));
 
     // Alt+F10 back to stored order, Alt+F1 the index again; Alt+F2 has no
     // entries and changes nothing.
-    b.KeyDown(key::kF10, key::Mod::Alt);
+    b.KeyDown(key::kF10, Mod::Alt);
     EXPECT_EQ(b.activeIndex(), 0);
     EXPECT_EQ(b.Row(1), "01.02.24|Brno");
-    b.KeyDown(key::kF2, key::Mod::Alt);
+    b.KeyDown(key::kF2, Mod::Alt);
     EXPECT_EQ(b.activeIndex(), 0);
-    b.KeyDown(key::kF1, key::Mod::Alt);
+    b.KeyDown(key::kF1, Mod::Alt);
     EXPECT_EQ(b.activeIndex(), 1);
     EXPECT_EQ(b.Row(1), "15.06.23|Praha-západ"_cz);
 
     // Enter on sorted row 3 returns stored record 4 and the stored order.
     b.JdiNa(3, 0);
-    b.KeyDown(key::kReturn, key::Mod::None);
+    b.KeyDown(key::kReturn, Mod::None);
     EXPECT_EQ(b.key(), key::kReturn);
     EXPECT_EQ(b.current(), 4);
     EXPECT_EQ(b.activeIndex(), 0);
@@ -169,8 +142,7 @@ TEST(TableBrowserSort, DateColumnThroughIndexFileAndEnterReturnsStoredNumber) {
 }
 
 TEST(TableBrowserSort, TextColumnInCzechOrderAndAddingExtendsTheIndex) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     WriteHost(s.Data("jizdy.dta"), Jizda("010124", "Hradec") + Jizda("010124", "Cheb") +
                                        Jizda("010124", "Čáslav"_cz) + Jizda("010124", "Brno"));
     TfJizdy b(s.c);
@@ -179,14 +151,8 @@ TEST(TableBrowserSort, TextColumnInCzechOrderAndAddingExtendsTheIndex) {
     EXPECT_EQ(ReadHost(s.Data("jizdy.dt1")), Index({4, 3, 1, 2}));
 
     // A new record is appended to the data file and to the index.
-    b.script = [](RecordEditor& e) {
-        e.FormShow();
-        e.SetText(1, "020124");
-        e.KeyDown(key::kDown);
-        e.SetText(2, "Aš"_cz);
-        e.KeyDown(key::kF2);
-    };
-    b.KeyDown(key::kF4, key::Mod::None);
+    b.scripts.push_back(Fill({{1, "020124"}, {2, "Aš"_cz}}));
+    b.KeyDown(key::kF4, Mod::None);
     EXPECT_EQ(b.count(), 5);
     EXPECT_EQ(ReadHost(s.Data("jizdy.dta")).substr(4 * kJizdaLen), Jizda("020124", "Aš"_cz));
     EXPECT_EQ(ReadHost(s.Data("jizdy.dt1")), Index({4, 3, 1, 2, 5}));
@@ -199,7 +165,7 @@ TEST(TableBrowserSort, TextColumnInCzechOrderAndAddingExtendsTheIndex) {
     TfJizdy plain(s.c);
     ASSERT_EQ(plain.Open(), 0);
     EXPECT_EQ(plain.indexCount(1), 0);
-    plain.KeyDown(key::kF1, key::Mod::Alt);
+    plain.KeyDown(key::kF1, Mod::Alt);
     EXPECT_EQ(plain.activeIndex(), 0);
     plain.Close();
     TfJizdy indexed(s.c);
@@ -207,7 +173,7 @@ TEST(TableBrowserSort, TextColumnInCzechOrderAndAddingExtendsTheIndex) {
     EXPECT_EQ(indexed.recordLength(), kJizdaLen);
     EXPECT_EQ(indexed.count(), 5);
     EXPECT_EQ(indexed.indexCount(1), 5);
-    indexed.KeyDown(key::kF1, key::Mod::Alt);
+    indexed.KeyDown(key::kF1, Mod::Alt);
     EXPECT_EQ(indexed.activeIndex(), 1);
     EXPECT_EQ(indexed.FyzickeCislo(1), 4);
     indexed.Close();
@@ -216,8 +182,7 @@ TEST(TableBrowserSort, TextColumnInCzechOrderAndAddingExtendsTheIndex) {
 // ---- marks and exports ----
 
 TEST(TableBrowserExport, MarkedAndAllRecordsByteByByte) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     WriteHost(s.Data("jizdy.dta"), Jizda("010224", "Brno") + Jizda("311223", "Zlín"_cz) +
                                        Jizda("150623", "Praha") + Jizda("020224", "Aš"_cz));
     TfJizdy b(s.c);
@@ -226,16 +191,16 @@ TEST(TableBrowserExport, MarkedAndAllRecordsByteByByte) {
 
     // Insert on row 1, a block over rows 3..4 (Ctrl+Z, Ctrl+K).
     b.JdiNa(1, 0);
-    b.KeyDown(key::kInsert, key::Mod::None);
+    b.KeyDown(key::kInsert, Mod::None);
     b.JdiNa(3, 0);
-    b.KeyDown('Z', key::Mod::Ctrl);
+    b.KeyDown('Z', Mod::Ctrl);
     b.JdiNa(4, 0);
-    b.KeyDown('K', key::Mod::Ctrl);
+    b.KeyDown('K', Mod::Ctrl);
     EXPECT_EQ(b.markedCount(), 3);
     EXPECT_TRUE(b.JeOznacen(1));
     EXPECT_FALSE(b.JeOznacen(2));
 
-    b.KeyDown('E', key::Mod::Ctrl);
+    b.KeyDown('E', Mod::Ctrl);
     const std::string head = "Datum   ;Cíl  ;\r\n"_cz + "01;02;\r\n";
     auto line = [](const std::string& date, const std::string& target) {
         std::string t = target;
@@ -248,16 +213,16 @@ TEST(TableBrowserExport, MarkedAndAllRecordsByteByByte) {
     EXPECT_EQ(s.ui.Last("beep"), "Soubor XLS\\JIZDY.CSV pro EXCEL,WORD je vytvořen"_cz);
 
     // Without marks every record is exported.
-    b.KeyDown('E', key::Mod::Ctrl);
+    b.KeyDown('E', Mod::Ctrl);
     EXPECT_EQ(ReadHost(s.work / "XLS" / "JIZDY.CSV"),
               head + line("010224", "Brno") + line("311223", "Zlín"_cz) + line("150623", "Praha") +
                   line("020224", "Aš"_cz));
 
     // The dBASE file: the record count in the header, records after 0x0D.
     b.JdiNa(2, 0);
-    b.KeyDown(key::kInsert, key::Mod::None);
-    b.KeyDown('D', key::Mod::Ctrl);
-    const std::string dbf = ReadHost(dir.path() / "VELTOR3W" / "JIZDY.DBF");
+    b.KeyDown(key::kInsert, Mod::None);
+    b.KeyDown('D', Mod::Ctrl);
+    const std::string dbf = ReadHost(s.root / "VELTOR3W" / "JIZDY.DBF");
     ASSERT_GT(dbf.size(), 32u + 64u + 1u);
     EXPECT_EQ(codec::GetI32(dbf.data() + 4), 1);
     const std::size_t header = codec::GetU16(dbf.data() + 8);
@@ -285,12 +250,11 @@ public:
 };
 
 TEST(TableBrowserPictures, AttachShowNextAndRenumberAfterDelete) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     WriteHost(s.Data("jizdy.dta"), Jizda("010224", "Brno") + Jizda("311223", "Zlin"));
     const std::string grey = Jpeg(100), white = Jpeg(250);
-    WriteHost(dir.path() / "PICS" / "a.jpg", grey);
-    WriteHost(dir.path() / "PICS" / "b.jpg", white);
+    WriteHost(s.root / "PICS" / "a.jpg", grey);
+    WriteHost(s.root / "PICS" / "b.jpg", white);
     TfJizdyObrazky b(s.c);
     b.options.picturesOn = true;
     ASSERT_EQ(b.Open(), 0);
@@ -308,10 +272,10 @@ TEST(TableBrowserPictures, AttachShowNextAndRenumberAfterDelete) {
         return c;
     };
     b.JdiNa(1, 0);
-    b.KeyDown('F', key::Mod::None);
-    b.KeyDown('F', key::Mod::Shift);
+    b.KeyDown('F', Mod::None);
+    b.KeyDown('F', Mod::Shift);
     b.JdiNa(1, 0);
-    b.KeyDown('F', key::Mod::None);
+    b.KeyDown('F', Mod::None);
     const std::string dark = Jpeg(30);
     const fs::path pics = s.Data("doklady");
     EXPECT_EQ(ReadHost(pics / "Brno-00.jpg"), grey);
@@ -341,20 +305,20 @@ TEST(TableBrowserPictures, AttachShowNextAndRenumberAfterDelete) {
         EXPECT_EQ(picture.width, 8);
         EXPECT_EQ(margins.left, 12);
     };
-    b.KeyDown('T', key::Mod::None);
+    b.KeyDown('T', Mod::None);
     EXPECT_EQ(printed, 1);
     EXPECT_GT(fs::file_size(s.work / "obrazek.bmp"), 8u * 8u * 3u);
     EXPECT_TRUE(b.picture().path.ends_with("\\Brno-00.jpg")) << b.picture().path;
 
     // Delete removes the shown picture and renumbers the rest without a gap.
-    b.KeyDown(key::kDelete, key::Mod::None);
+    b.KeyDown(key::kDelete, Mod::None);
     EXPECT_EQ(ReadHost(pics / "Brno-00.jpg"), white);
     EXPECT_EQ(ReadHost(pics / "Brno-01.jpg"), dark);
     EXPECT_FALSE(fs::exists(pics / "Brno-02.jpg"));
     EXPECT_TRUE(b.picture().shown);
     // The shown picture 01 deleted: 02 is gone already, nothing moves.
     b.PictureDoubleClick();
-    b.KeyDown(key::kDelete, key::Mod::None);
+    b.KeyDown(key::kDelete, Mod::None);
     EXPECT_EQ(ReadHost(pics / "Brno-00.jpg"), white);
     EXPECT_FALSE(fs::exists(pics / "Brno-01.jpg"));
 

@@ -1,29 +1,18 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <cstring>
-#include <deque>
-#include <functional>
 
-#include "rec_station.h"
-#include "screens/column_sort.h"
-#include "screens/key_codes.h"
+#include "editor_scripts.h"
+#include "screens/record_editor.h"
 #include "screens/record_templates.h"
 #include "screens/table_browser.h"
-#include "services/cp1250.h"
-#include "services/field_codec.h"
-#include "services/io_codes.h"
-#include "services/jpeg_codec.h"
 #include "services/locks.h"
-#include "services/params.h"
-#include "services/picture.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {
 
-using rectest::ReadHost;
-using rectest::WriteHost;
-namespace fs = std::filesystem;
+using namespace rectest;
+using key::Mod;
 
 constexpr int kMistaLen = 47;
 
@@ -44,44 +33,15 @@ std::string Misto(const std::string& place, const std::string& km) {
     return rec;
 }
 
-// What the user does in one editor session.
-using Script = std::function<void(RecordEditor&)>;
-
-// Types the texts into the fields from the first one on, moving with Down,
-// and ends with `last` (F2 accepts, Esc cancels).
-Script Typing(std::vector<std::string> texts, int last = key::kF2) {
-    return [texts, last](RecordEditor& e) {
-        e.FormShow();
-        for (std::size_t i = 0; i < texts.size(); ++i) {
-            const int field = static_cast<int>(i) + 1;
-            ASSERT_EQ(e.Current(), field);
-            e.SetText(field, texts[i]);
-            if (i + 1 < texts.size()) e.KeyDown(key::kDown);
-        }
-        e.KeyDown(last);
-    };
-}
-
-Script Keys(std::vector<int> keys) {
-    return [keys](RecordEditor& e) {
-        e.FormShow();
-        for (int k : keys) e.KeyDown(k);
-    };
+// A place and its km typed into the editor, then `last`.
+Script Typing(const std::string& place, const std::string& km, int last = key::kF2) {
+    return Fill({{1, place}, {2, km}}, last);
 }
 
 // The places list as the code lists build it on the browser.
-class TfMista : public TfSoub {
+class TfMistaList : public TfSoub {
 public:
-    explicit TfMista(Common& c) : TfSoub(c, "fKJlMista") {
-        SetColumns(MistaColumns());
-        showEditor = [this](RecordEditor& e) {
-            ++editorRuns;
-            if (scripts.empty()) return;
-            Script s = std::move(scripts.front());
-            scripts.pop_front();
-            s(e);
-        };
-    }
+    explicit TfMistaList(Common& c) : TfSoub(c, "fKJlMista") { SetColumns(MistaColumns()); }
     int Open(int recordLength = kMistaLen) {
         CellBox editor{4, 11, 93, 24, kColourBlack, RgbColour(0, 208, 208)};
         CellBox list{2, 2, 95, 25, kColourBlack, RgbColour(208, 253, 253)};
@@ -116,20 +76,21 @@ public:
     void PredZapisem() override { ++writes; }
     using TfSoub::Prekresli;
 
-    std::deque<Script> scripts;
-    int editorRuns = 0;
     std::vector<int> entered;
     int reads = 0, displayReads = 0, writes = 0;
 };
+using TfMista = Scripted<TfMistaList>;
 
 struct Station : rectest::Station {
     explicit Station(const fs::path& root, const std::string& number = "03")
         : rectest::Station(root, number) {
-        fs::create_directories(root / "DATA");
-        c.dataDirCache = "C:\\DATA\\";
+        UseDataDir();
     }
-    fs::path Data(const std::string& name) const { return root / "DATA" / name; }
     std::string File() const { return ReadHost(Data("kjmista.dta")); }
+};
+
+struct TempStation : OwnDir, Station {
+    TempStation() : Station(dir.path()) {}
 };
 
 std::string Records(std::initializer_list<std::string> recs) {
@@ -139,22 +100,21 @@ std::string Records(std::initializer_list<std::string> recs) {
 }
 
 TEST(TableBrowser, EmptyFileAddEditEscAndDelete) {
-    TestDir dir;
-    Station s(dir.path());
+    TempStation s;
     TfMista b(s.c);
     ASSERT_EQ(b.Open(), 0);
     EXPECT_EQ(b.count(), 0);
     EXPECT_TRUE(b.isOpen());
 
     // Space on an empty file does nothing, not even the editor.
-    b.KeyDown(key::kSpace, key::Mod::None);
-    EXPECT_EQ(b.editorRuns, 0);
+    b.KeyDown(key::kSpace, Mod::None);
+    EXPECT_EQ(b.runs, 0);
 
     // F4 adds the first record, F4 again a second one.
-    b.scripts.push_back(Typing({"Brno", "12.5"}));
-    b.KeyDown(key::kF4, key::Mod::None);
-    b.scripts.push_back(Typing({"Olomouc", "80"}));
-    b.KeyDown(key::kF4, key::Mod::None);
+    b.scripts.push_back(Typing("Brno", "12.5"));
+    b.KeyDown(key::kF4, Mod::None);
+    b.scripts.push_back(Typing("Olomouc", "80"));
+    b.KeyDown(key::kF4, Mod::None);
     EXPECT_EQ(b.count(), 2);
     EXPECT_EQ(b.current(), 2);
     EXPECT_TRUE(b.modified());
@@ -164,30 +124,30 @@ TEST(TableBrowser, EmptyFileAddEditEscAndDelete) {
 
     // Esc in the editor of a new record and of an existing one: nothing changes.
     const std::string before = s.File();
-    b.scripts.push_back(Typing({"Praha", "200"}, key::kEscape));
-    b.KeyDown(key::kF4, key::Mod::None);
+    b.scripts.push_back(Typing("Praha", "200", key::kEscape));
+    b.KeyDown(key::kF4, Mod::None);
     b.JdiNa(1, 0);
-    b.scripts.push_back(Typing({"Praha", "200"}, key::kEscape));
-    b.KeyDown(key::kSpace, key::Mod::None);
+    b.scripts.push_back(Typing("Praha", "200", key::kEscape));
+    b.KeyDown(key::kSpace, Mod::None);
     EXPECT_TRUE(b.cancelled());
     EXPECT_EQ(b.count(), 2);
     EXPECT_EQ(s.File(), before);
 
     // Space on row 1 edits record 1 in place; record 2 is untouched.
     b.JdiNa(1, 0);
-    b.scripts.push_back(Typing({"Brno-venkov", "14"}));
-    b.KeyDown(key::kSpace, key::Mod::None);
+    b.scripts.push_back(Typing("Brno-venkov", "14"));
+    b.KeyDown(key::kSpace, Mod::None);
     EXPECT_EQ(s.File(), Records({Misto("Brno-venkov", "14"), Misto("Olomouc", "80")}));
     EXPECT_EQ(b.existingRecord(), true);
 
     // F8 asks; "no" keeps the record, "yes" writes the blank record with "."
     // at offset 1 over it and keeps the count (the next sort drops it).
     b.JdiNa(1, 0);
-    b.KeyDown(key::kF8, key::Mod::None);
+    b.KeyDown(key::kF8, Mod::None);
     EXPECT_EQ(s.ui.Last("yesno"), "Zrušit záznam?"_cz);
     EXPECT_EQ(s.File(), Records({Misto("Brno-venkov", "14"), Misto("Olomouc", "80")}));
     s.ui.yesNo.push_back(true);
-    b.KeyDown(key::kF8, key::Mod::None);
+    b.KeyDown(key::kF8, Mod::None);
     std::string deleted = Misto("", "");
     deleted[1] = '.';
     EXPECT_EQ(s.File(), Records({deleted, Misto("Olomouc", "80")}));
@@ -197,8 +157,7 @@ TEST(TableBrowser, EmptyFileAddEditEscAndDelete) {
 }
 
 TEST(TableBrowser, EditorLastFieldAcceptsWithoutWrapAndShiftF4WritesInPlace) {
-    TestDir dir;
-    Station s(dir.path());
+    TempStation s;
     WriteHost(s.Data("kjmista.dta"), Records({Misto("Brno", "12.5"), Misto("Zlín", "99")}));
     TfMista b(s.c);
     ASSERT_EQ(b.Open(), 0);
@@ -213,7 +172,7 @@ TEST(TableBrowser, EditorLastFieldAcceptsWithoutWrapAndShiftF4WritesInPlace) {
         e.SetText(2, "60");
         e.KeyDown(key::kDown);
     });
-    b.KeyDown(key::kSpace, key::Mod::None);
+    b.KeyDown(key::kSpace, Mod::None);
     EXPECT_FALSE(b.cancelled());
     EXPECT_EQ(s.File(), Records({Misto("Brno", "12.5"), Misto("Kroměříž"_cz, "60")}));
 
@@ -226,13 +185,13 @@ TEST(TableBrowser, EditorLastFieldAcceptsWithoutWrapAndShiftF4WritesInPlace) {
         EXPECT_EQ(e.Current(), 1);
         e.KeyDown(key::kEscape);
     });
-    b.KeyDown(key::kSpace, key::Mod::None);
+    b.KeyDown(key::kSpace, Mod::None);
     b.wrapEditor = false;
 
     // Shift+F4 edits the current row's record and writes it in place.
     b.JdiNa(1, 0);
     b.CtiVetu(2);
-    b.scripts.push_back(Typing({"Vsetín"_cz, "70"}));
+    b.scripts.push_back(Typing("Vsetín"_cz, "70"));
     b.KeyDown(key::kF4, key::Mod::Shift);
     EXPECT_EQ(s.File(), Records({Misto("Vsetín"_cz, "70"), Misto("Kroměříž"_cz, "60")}));
     EXPECT_EQ(b.count(), 2);
@@ -254,33 +213,33 @@ TEST(TableBrowser, TwoStationsEditingTheSameRecord) {
     first.JdiNa(2, 0);
     second.JdiNa(2, 0);
     first.scripts.push_back([&](RecordEditor& e) {
-        second.scripts.push_back(Typing({"Zlín-jih"_cz, "101"}));
-        second.KeyDown(key::kSpace, key::Mod::None);
+        second.scripts.push_back(Typing("Zlín-jih"_cz, "101"));
+        second.KeyDown(key::kSpace, Mod::None);
         EXPECT_EQ(bst.ui.Count("beep"), 0);
-        Typing({"Otrokovice", "95"})(e);
+        Typing("Otrokovice", "95")(e);
     });
-    first.KeyDown(key::kSpace, key::Mod::None);
+    first.KeyDown(key::kSpace, Mod::None);
     EXPECT_EQ(a.ui.Last("beep"), "Vaše opravy neplatí, větu změnil jiný uživatel"_cz);
     EXPECT_EQ(a.File(), Records({Misto("Brno", "12.5"), Misto("Zlín-jih"_cz, "101")}));
 
     // 03's second read fails: its edit is not written over 04's change.
     first.scripts.push_back([&](RecordEditor& e) {
-        second.scripts.push_back(Typing({"Zlín-sever"_cz, "102"}));
-        second.KeyDown(key::kSpace, key::Mod::None);
+        second.scripts.push_back(Typing("Zlín-sever"_cz, "102"));
+        second.KeyDown(key::kSpace, Mod::None);
         a.fs.Plan(first.dataPath()).readCode = io::kLockViolation;
-        Typing({"Otrokovice", "95"})(e);
+        Typing("Otrokovice", "95")(e);
     });
-    first.KeyDown(key::kSpace, key::Mod::None);
+    first.KeyDown(key::kSpace, Mod::None);
     a.fs.Plan(first.dataPath()).readCode = 0;
     EXPECT_NE(a.ui.Last("beep").find(" cte soubor: kjmista.dta err     33"), std::string::npos);
     EXPECT_EQ(a.File(), Records({Misto("Brno", "12.5"), Misto("Zlín-sever"_cz, "102")}));
 
     // A record appended by the other station is seen by the next edit.
-    second.scripts.push_back(Typing({"Hodonín"_cz, "40"}));
-    second.KeyDown(key::kF4, key::Mod::None);
+    second.scripts.push_back(Typing("Hodonín"_cz, "40"));
+    second.KeyDown(key::kF4, Mod::None);
     first.JdiNa(1, 0);
-    first.scripts.push_back(Typing({"Brno", "13"}));
-    first.KeyDown(key::kSpace, key::Mod::None);
+    first.scripts.push_back(Typing("Brno", "13"));
+    first.KeyDown(key::kSpace, Mod::None);
     EXPECT_EQ(first.count(), 3);
     EXPECT_EQ(a.File(), Records({Misto("Brno", "13"), Misto("Zlín-sever"_cz, "102"),
                                  Misto("Hodonín"_cz, "40")}));
@@ -300,18 +259,17 @@ TEST(TableBrowser, TwoStationsEditingTheSameRecord) {
 }
 
 TEST(TableBrowser, RepeatValuesAndTemplates) {
-    TestDir dir;
-    Station s(dir.path());
+    TempStation s;
     WriteHost(s.Data("kjmista.dta"), Records({Misto("Brno", "12.5"), Misto("Zlín"_cz, "99")}));
     TfMista b(s.c);
     ASSERT_EQ(b.Open(), 0);
 
     // After an edit F12 in every field of a new record repeats it.
     b.JdiNa(1, 0);
-    b.scripts.push_back(Typing({"Brno", "13"}));
-    b.KeyDown(key::kSpace, key::Mod::None);
+    b.scripts.push_back(Typing("Brno", "13"));
+    b.KeyDown(key::kSpace, Mod::None);
     b.scripts.push_back(Keys({key::kF12, key::kF12}));
-    b.KeyDown(key::kF4, key::Mod::None);
+    b.KeyDown(key::kF4, Mod::None);
     EXPECT_EQ(b.count(), 3);
     EXPECT_EQ(s.File().substr(2 * kMistaLen), Misto("Brno", "13"));
 
@@ -322,7 +280,7 @@ TEST(TableBrowser, RepeatValuesAndTemplates) {
     EXPECT_EQ(StripRight(GetReg(s.c, b.templateFile(), TemplateKey(1))), "Zlín"_cz);
     EXPECT_EQ(b.templateFile(), "par\\fKJlMist.F12");
     b.scripts.push_back(Keys({key::Shift(key::kF12), key::kF2}));
-    b.KeyDown(key::kF4, key::Mod::None);
+    b.KeyDown(key::kF4, Mod::None);
     EXPECT_EQ(b.count(), 4);
     EXPECT_EQ(s.File().substr(3 * kMistaLen), Misto("Zlín"_cz, "99"));
 
@@ -336,7 +294,7 @@ TEST(TableBrowser, RepeatValuesAndTemplates) {
         e.KeyDown(key::Ctrl(key::kF12));
         e.KeyDown(key::kEscape);
     });
-    b.KeyDown(key::kF4, key::Mod::None);
+    b.KeyDown(key::kF4, Mod::None);
     EXPECT_EQ(b.count(), 4);
     b.SetEditorState(2, 0);  // the km stay
     b.JdiNa(1, 0);
@@ -351,34 +309,32 @@ TEST(TableBrowser, RepeatValuesAndTemplates) {
 }
 
 TEST(TableBrowser, AddingBlockedAndChangeCounter) {
-    TestDir dir;
-    Station s(dir.path());
+    TempStation s;
     TfMista b(s.c);
     ASSERT_EQ(b.Open(), 0);
     b.SetChangeCounter("KJMISTA");
-    b.scripts.push_back(Typing({"Brno", "1"}));
-    b.KeyDown(key::kF4, key::Mod::None);
-    b.scripts.push_back(Typing({"Zlín"_cz, "2"}));
-    b.KeyDown(key::kF4, key::Mod::None);
+    b.scripts.push_back(Typing("Brno", "1"));
+    b.KeyDown(key::kF4, Mod::None);
+    b.scripts.push_back(Typing("Zlín"_cz, "2"));
+    b.KeyDown(key::kF4, Mod::None);
     EXPECT_EQ(GetJobIn(s.c, "C:\\DATA\\", "KJMISTA"), "    2");
     EXPECT_EQ(b.changeCounterValue(), "    2");
 
     // "par\zakakt.par" naming the table switches adding off for good.
     SetReg(s.c, "par\\zakakt.par", "kjmista.dta", "1");
-    b.scripts.push_back(Typing({"Praha", "3"}));
-    b.KeyDown(key::kF4, key::Mod::None);
-    EXPECT_EQ(b.editorRuns, 2);
+    b.scripts.push_back(Typing("Praha", "3"));
+    b.KeyDown(key::kF4, Mod::None);
+    EXPECT_EQ(b.runs, 2);
     EXPECT_FALSE(b.addAllowed);
     SetReg(s.c, "par\\zakakt.par", "kjmista.dta", "");
-    b.KeyDown(key::kF4, key::Mod::None);
-    EXPECT_EQ(b.editorRuns, 2);
+    b.KeyDown(key::kF4, Mod::None);
+    EXPECT_EQ(b.runs, 2);
     EXPECT_EQ(b.count(), 2);
     b.Close();
 }
 
 TEST(TableBrowser, IoErrorsKeepTheBufferAndWriteNothing) {
-    TestDir dir;
-    Station s(dir.path());
+    TempStation s;
     WriteHost(s.Data("kjmista.dta"), Records({Misto("Brno", "12.5"), Misto("Zlín"_cz, "99")}));
     s.fs.Plan("C:\\DATA\\kjmista.dta");  // faults are planted on the open file
     TfMista b(s.c);
@@ -407,8 +363,7 @@ TEST(TableBrowser, IoErrorsKeepTheBufferAndWriteNothing) {
 }
 
 TEST(TableBrowser, OpenFailureAndButtons) {
-    TestDir dir;
-    Station s(dir.path());
+    TempStation s;
     WriteHost(s.Data("kjmista.dta"), Records({Misto("Brno", "12.5")}));
     s.fs.Plan("C:\\DATA\\kjmista.dta").openCode = io::kAccessDenied;
     TfMista b(s.c);
@@ -416,8 +371,8 @@ TEST(TableBrowser, OpenFailureAndButtons) {
     EXPECT_EQ(s.ui.Last("beep").rfind("Uz: ", 0), 0u);
     EXPECT_NE(s.ui.Last("beep").find(" Soub: C:\\DATA\\kjmista.dta err      5"), std::string::npos);
     EXPECT_EQ(b.count(), 0);
-    b.KeyDown(key::kSpace, key::Mod::None);
-    EXPECT_EQ(b.editorRuns, 0);
+    b.KeyDown(key::kSpace, Mod::None);
+    EXPECT_EQ(b.runs, 0);
     b.Close();
 
     // The file is back: the four buttons lie in one row below the search box.
@@ -431,15 +386,14 @@ TEST(TableBrowser, OpenFailureAndButtons) {
     EXPECT_EQ(c.buttons().nowy.top, c.layout().searchBox.top + 40);
     EXPECT_EQ(c.buttons().hledej.top, c.buttons().nowy.top);
     EXPECT_LT(c.buttons().nowy.left + c.buttons().nowy.width, c.buttons().oprav.left);
-    c.scripts.push_back(Typing({"Zlín"_cz, "3"}));
+    c.scripts.push_back(Typing("Zlín"_cz, "3"));
     c.KlF4Click();
     EXPECT_EQ(c.count(), 2);
     c.Close();
 }
 
 TEST(TableBrowser, PersonalDataHooks) {
-    TestDir dir;
-    Station s(dir.path());
+    TempStation s;
     WriteHost(s.Data("kjmista.dta"), Records({Misto("Brno", "12.5")}));
     TfMista b(s.c);
     ASSERT_EQ(b.Open(), 0);
@@ -466,8 +420,7 @@ namespace {
 // The search reads ahead in blocks: it finds rows in later blocks, wraps,
 // and a later search sees what another station wrote meanwhile.
 TEST(TfSoubSearch, BlockReadSearchFindsAcrossBlocksAndSeesNewData) {
-    TestDir dir;
-    Station s(dir.path());
+    TempStation s;
     std::string all;
     for (int i = 1; i <= 700; ++i) all += Misto("Obec " + FormatPic("@@@@", i), "1");
     WriteHost(s.Data("kjmista.dta"), all);
@@ -475,8 +428,8 @@ TEST(TfSoubSearch, BlockReadSearchFindsAcrossBlocksAndSeesNewData) {
     ASSERT_EQ(b.Open(), 0);
     ASSERT_EQ(b.count(), 700);
     auto search = [&](const std::string& text) {
-        b.KeyDown(key::kF3, key::Mod::None);
-        b.SearchKeyDown(key::kF3, key::Mod::None, text);
+        b.KeyDown(key::kF3, Mod::None);
+        b.SearchKeyDown(key::kF3, Mod::None, text);
         return b.current();
     };
     b.JdiNa(1, 0);
@@ -489,6 +442,218 @@ TEST(TfSoubSearch, BlockReadSearchFindsAcrossBlocksAndSeesNewData) {
     b.JdiNa(300, 0);
     EXPECT_EQ(search("KROMERIZ"), 400);
     b.Close();
+}
+
+// ---- the record editor ----
+
+// Places: a 40-character text, a 6-byte real, and a date the editor hides.
+Sloupce Columns() {
+    Sloupce cols(3);
+    DefinujSloupec(cols[0], "Místo "_cz, 2, "", 0, 0, std::string(40, ' '), "X", 2);
+    DefinujSloupec(cols[1], "Km    ", 2, "vzdálenost tam"_cz, 3, 30, std::string(10, ' '),
+                   "######.##-R", 3);
+    DefinujSloupec(cols[2], "D", 2, "", 0, 0, "        ", "d", 4);
+    return cols;
+}
+constexpr int kLen = 41 + 6 + 7;
+
+class TfTest : public TfSoub {
+public:
+    TfTest(Common& c, ScreenMetrics& m) : TfSoub(c, "fKJlMista", m) {
+        SetColumns(Columns());
+        showEditor = [this](RecordEditor& e) {
+            seen = e.layout();
+            if (script) script(e);
+        };
+    }
+    int Open() {
+        CellBox editor{4, 11, 93, 24, kColourBlack, RgbColour(0, 208, 208)};
+        return OtevriTabulku("kjmista.dta", " Seznam míst "_cz, -1, 3, kLen, 1, editor,
+                             CellBox{2, 2, 95, 25}, " F2=zápis na disk  Esc=ven "_cz,
+                             " Místo "_cz, "");
+    }
+    void Novy() override {
+        std::string blank(kLen, '\0');
+        Sloupce cols = Columns();
+        SlozVetu(cols, blank.data());
+        std::memcpy(Veta(), blank.data(), kLen);
+        TfSoub::Novy();
+    }
+    void PoEnteruPole(int field) override { entered.push_back(field); }
+    void PoPoli(int field, std::string& text) override {
+        if (field == 1) text = UpperCz(text);
+    }
+    void PriZruseniOpravy() override { ++escapes; }
+    void PriStavbeEditoru() override { built = editor() != nullptr && currentField() >= 0; }
+    void EdF5() override { ++f5; }
+    void EdAltF3() override { ++altF3; }
+
+    std::function<void(RecordEditor&)> script;
+    EditorLayout seen;
+    std::vector<int> entered;
+    int escapes = 0, f5 = 0, altF3 = 0;
+    bool built = false;
+};
+
+struct Rig {
+    Rig() : b(s.c, metrics) {
+        s.UseDataDir();
+        s.c.set.computer = "PC01";
+        s.c.workAreaSize = [] { return std::pair{1280, 1024}; };
+        EXPECT_EQ(b.Open(), 0);
+    }
+    ~Rig() {
+        Odemkni(s.c, b.dataPath());
+        b.Uvolni();
+    }
+    rectest::TempStation s;
+    ScreenMetrics metrics;
+    TfTest b;
+};
+
+TEST(RecordEditor, GeometryFromTheColumnsAndStoredKeys) {
+    Rig r;
+    r.b.SetEditorState(3, -1);
+    r.b.script = [](RecordEditor& e) { e.KeyDown(key::kEscape); };
+    r.b.KeyDown(key::kF4, key::Mod::None);
+    EXPECT_TRUE(r.b.built);
+    const EditorLayout& l = r.b.seen;
+    EXPECT_EQ(l.caption, " Místo PC01"_cz);
+    EXPECT_EQ(l.paper, RgbColour(0, 208, 208));
+    ASSERT_EQ(l.controls.size(), 3u);
+    EXPECT_EQ(l.controls[0].maxLength, 40);
+    EXPECT_TRUE(l.controls[1].hintShown);
+    EXPECT_GE(l.controls[1].hintLabel.left, l.controls[1].box.left + l.controls[1].box.width);
+    EXPECT_TRUE(l.controls[2].hidden);
+    // Field by field downwards, each box right of its label, inside the form.
+    for (std::size_t k = 0; k < l.controls.size(); ++k) {
+        const EditorControl& ctl = l.controls[k];
+        EXPECT_LE(ctl.label.left + ctl.label.width, ctl.box.left) << k;
+        EXPECT_LE(ctl.box.left + ctl.box.width, l.form.width) << k;
+        if (k > 0) {
+            EXPECT_GT(ctl.box.top, l.controls[k - 1].box.top) << k;
+        }
+    }
+    EXPECT_EQ(l.helpText, " F2=zápis na disk  Esc=ven "_cz);
+    EXPECT_EQ(r.b.currentField(), -1);  // closed again
+
+    // Closing stored the geometry; stored values replace the computed ones.
+    EXPECT_EQ(GetReg(r.s.c, "par\\okna2.par", "fKJlMista AktLeft"), FormatPic("@@@@", l.form.left));
+    EXPECT_EQ(GetReg(r.s.c, "par\\okna2.par", "fKJlMista AktHeight"),
+              FormatPic("@@@@", l.form.height));
+    EXPECT_EQ(GetReg(r.s.c, "par\\okna2.par", "fKJlMista AktPaper"),
+              FormatPic("-@@@@@@@@@@@", RgbColour(0, 208, 208)));
+    r.b.script = [](RecordEditor& e) {
+        e.FormChanged(Rect{100, 90, 500, 300});
+        e.SetPaper(RgbColour(1, 2, 3));
+        e.KeyDown(key::kEscape);
+    };
+    r.b.KeyDown(key::kF4, key::Mod::None);
+    r.b.script = [](RecordEditor& e) { e.KeyDown(key::kEscape); };
+    r.b.KeyDown(key::kF4, key::Mod::None);
+    EXPECT_EQ(r.b.seen.form, (Rect{100, 90, 500, 300}));
+    EXPECT_EQ(r.b.seen.paper, RgbColour(1, 2, 3));
+
+    // A position far outside the work area is pulled back inside it.
+    SetReg(r.s.c, "par\\okna2.par", "fKJlMista AktLeft", "5000");
+    r.b.KeyDown(key::kF4, key::Mod::None);
+    EXPECT_EQ(r.b.seen.form.left, 1280 - 100);
+    EXPECT_EQ(r.b.escapes, 4);
+    EXPECT_EQ(ReadHost(r.s.Data("kjmista.dta")), "");
+}
+
+TEST(RecordEditor, KeysHooksAndStates) {
+    Rig r;
+    // Field 2 read-only, field 3 hidden: Down from field 1 accepts.
+    r.b.SetEditorState(2, 0);
+    r.b.SetEditorState(3, -1);
+    r.b.script = [](RecordEditor& e) {
+        e.FormShow();
+        EXPECT_EQ(e.Current(), 1);
+        e.SetText(1, "brno");
+        e.KeyDown(key::kF5);
+        e.KeyDown(key::Alt(key::kF3));
+        e.KeyDown(key::kF10);
+        EXPECT_TRUE(e.printRequested);
+        EXPECT_FALSE(e.accepted());
+        e.KeyDown(key::kReturn);
+    };
+    r.b.KeyDown(key::kF4, key::Mod::None);
+    EXPECT_EQ(r.b.entered, std::vector<int>{1});
+    EXPECT_EQ(r.b.f5, 1);
+    EXPECT_EQ(r.b.altF3, 1);
+    EXPECT_EQ(r.b.count(), 1);
+    // PoPoli upper-cased the place when the field was left.
+    EXPECT_EQ(r.b.columns()[0].value.substr(0, 4), "BRNO");
+
+    // Swapped Enter and Tab: key 9 is Enter (PoEnteruPole), 13 is Tab.
+    StoreEnterTab(r.s.c, EnterTab::Swapped);
+    EXPECT_EQ(GetReg(r.s.c, "registry.dta", "TabEnter"), "0913");
+    EXPECT_EQ(LoadEnterTab(r.s.c), EnterTab::Swapped);
+    r.b.entered.clear();
+    r.b.SetEditorState(2, 1);
+    r.b.script = [](RecordEditor& e) {
+        e.FormShow();
+        e.KeyDown(key::kReturn);
+        EXPECT_EQ(e.Current(), 2);
+        e.KeyDown(key::kTab);
+    };
+    r.b.KeyDown(key::kF4, key::Mod::None);
+    EXPECT_EQ(r.b.entered, std::vector<int>{2});
+    EXPECT_EQ(r.b.count(), 2);
+    StoreEnterTab(r.s.c, EnterTab::Normal);
+    EXPECT_EQ(GetReg(r.s.c, "registry.dta", "TabEnter"), "1309");
+    EXPECT_EQ(LoadEnterTab(r.s.c), EnterTab::Normal);
+
+    // A click on another box leaves the current field first.
+    r.b.script = [](RecordEditor& e) {
+        e.FormShow();
+        e.SetText(1, "zlín"_cz);
+        e.BoxClicked(2);
+        EXPECT_EQ(e.Text(1).substr(0, 4), "ZLÍN"_cz);
+        EXPECT_EQ(e.Current(), 2);
+        e.KeyDown(key::kEscape);
+    };
+    r.b.KeyDown(key::kF4, key::Mod::None);
+    EXPECT_EQ(r.b.count(), 2);
+}
+
+}  // namespace
+}  // namespace kj
+
+namespace kj {
+namespace {
+
+TEST(RecordEditor, F11OffersTheEnterTabSwapAndStoresIt) {
+    Rig r;
+    r.s.ui.choices = {2};
+    int appearanceCalls = 0;
+    r.b.editorAppearance = [&](RecordEditor&) { ++appearanceCalls; };
+    r.b.script = [](RecordEditor& e) {
+        e.FormShow();
+        e.KeyDown(key::kF11);   // item 2: swap
+        e.KeyDown(key::kTab);   // now acts as Enter: PoEnteruPole, next field
+        EXPECT_EQ(e.Current(), 2);
+        e.KeyDown(key::kEscape);
+    };
+    r.b.KeyDown(key::kF4, key::Mod::None);
+    EXPECT_EQ(r.s.ui.Last("choose"), "Úprava vizáže"_cz);
+    EXPECT_EQ(GetReg(r.s.c, "registry.dta", "TabEnter"), "0913");
+    EXPECT_EQ(r.b.entered, std::vector<int>{1});
+    EXPECT_EQ(r.b.count(), 0);  // Esc wrote nothing
+    // Asked again, the item turns the swap back; item 1 is the appearance.
+    r.s.ui.choices = {2, 1};
+    r.b.script = [](RecordEditor& e) {
+        e.FormShow();
+        e.KeyDown(key::kF11);
+        e.KeyDown(key::kF11);
+        e.KeyDown(key::kEscape);
+    };
+    r.b.KeyDown(key::kF4, key::Mod::None);
+    EXPECT_EQ(GetReg(r.s.c, "registry.dta", "TabEnter"), "1309");
+    EXPECT_EQ(appearanceCalls, 1);
+    EXPECT_EQ(r.s.ui.shown[r.s.ui.shown.size() - 1].items.at(1),
+              "Zaměnit klávesy Enter a Tab"_cz);
 }
 
 }  // namespace

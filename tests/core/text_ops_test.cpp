@@ -1,8 +1,15 @@
-#include <gtest/gtest.h>
-#include <iconv.h>
+// Text operations and code pages, Czech collation, scrambling, pictures.
 
-#include "services/cp1250.h"
-#include "services/picture.h"
+#include "kj_test.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <iconv.h>
+#include <limits>
+
+#include "services/collate.h"
+#include "services/protocol.h"
 
 namespace kj {
 namespace {
@@ -87,6 +94,236 @@ TEST(TextOpsCodePages, KamenickyBothWays) {
     EXPECT_EQ(DosToWin("\xBF\xDA"), "  ");
     EXPECT_EQ(DosToWin("abc \x81\x84\xB0\xD9"), "abc \x81\x84\xB0\xD9");
     EXPECT_EQ(WinToDos("abc ä€Ľ"_cz), "abc ä€Ľ"_cz);
+}
+
+// ---- Czech collation ----
+
+int W(unsigned char c) { return CzechWeights()[c]; }
+
+TEST(Collate, WeightTable) {
+    const auto& w = CzechWeights();
+    std::vector<bool> seen(256, false);
+    for (int c = 0; c < 256; ++c) {
+        ASSERT_FALSE(seen[w[static_cast<std::size_t>(c)]]) << "weight given twice, code " << c;
+        seen[w[static_cast<std::size_t>(c)]] = true;
+    }
+    for (int c = 0; c <= 64; ++c) EXPECT_EQ(W(static_cast<unsigned char>(c)), c);
+    const std::string cz = "AaÁáÂĂÄäBbCcČčDdĎďEeÉéĚěęëFfGgHh"_cz;
+    EXPECT_EQ(W('A'), 65);
+    EXPECT_EQ(W('H'), 65 + 30);
+    EXPECT_EQ(W(0xA0), 97);  // "CH"
+    EXPECT_EQ(W(0xA2), 99);  // "ch"
+    EXPECT_EQ(W('I'), 100);
+    EXPECT_EQ(W(static_cast<unsigned char>("ž"_cz[0])), 168);
+    for (std::size_t i = 0; i + 1 < cz.size(); ++i)
+        EXPECT_EQ(W(static_cast<unsigned char>(cz[i])) + 1, W(static_cast<unsigned char>(cz[i + 1])));
+    // The rest in code order from "[" on; unlisted letters after "ž".
+    EXPECT_EQ(W('['), 169);
+    EXPECT_EQ(W('`'), 174);
+    EXPECT_EQ(W('{'), 175);
+    EXPECT_EQ(W(127), 179);
+    EXPECT_EQ(W(0x80), 180);
+    EXPECT_EQ(W(0xFF), 255);
+    for (const char* s : {"ą", "ł", "â", "ă", "ŕ", "Ľ"})
+        EXPECT_GT(W(static_cast<unsigned char>(Utf8ToCp1250(s)[0])), 168) << s;
+}
+
+TEST(Collate, CzechOrder) {
+    auto sorted = [](std::vector<std::string> v) {
+        std::sort(v.begin(), v.end(),
+                  [](const std::string& a, const std::string& b) { return CollateKey(a) < CollateKey(b); });
+        return v;
+    };
+    // "ch" after every "h", before "i"; the three spellings in their order.
+    std::vector<std::string> want = {"Hrad", "hůl"_cz, "hýbat"_cz, "CHATA", "Chata", "chata", "chůze"_cz,
+                                     "Ihla", "ihned"};
+    EXPECT_EQ(sorted({"ihned", "chata", "Ihla", "CHATA", "hýbat"_cz, "Chata", "Hrad", "chůze"_cz, "hůl"_cz}),
+              want);
+    // "Č" after every plain "C" or "c"; accented letters next to their base.
+    want = {"Cyril", "cyklus", "Čáp"_cz, "čáp"_cz, "Dům"_cz, "Ďas"_cz, "ďábel"_cz, "Emil", "Řád"_cz, "Šimon"_cz,
+            "Žena"_cz, "žena"_cz};
+    EXPECT_EQ(sorted({"žena"_cz, "Ďas"_cz, "Čáp"_cz, "Emil", "cyklus", "Řád"_cz, "Žena"_cz, "Dům"_cz,
+                      "čáp"_cz, "Cyril", "ďábel"_cz, "Šimon"_cz}),
+              want);
+    // Digits and blanks before letters, "[" and unlisted letters after "ž".
+    EXPECT_LT(CollateKey("9"), CollateKey("A"));
+    EXPECT_LT(CollateKey("A B"), CollateKey("AB"));
+    EXPECT_LT(CollateKey("žž"_cz), CollateKey("["));
+    EXPECT_LT(CollateKey("žž"_cz), CollateKey("ł"_cz));
+
+    // Only the first "ch" joins; a second one is "c" then "h".
+    EXPECT_EQ(CollateKey("chochol").size(), 6u);
+    EXPECT_LT(CollateKey("chochol"), CollateKey("chohol"));    // c < h
+    EXPECT_LT(CollateKey("chlach"), CollateKey("chlad"));     // c < d
+    // Each spelling joins once on its own; "cH" never joins.
+    EXPECT_EQ(CollateKey("CHChch").size(), 3u);
+    EXPECT_EQ(CollateKey("cH"), std::string({static_cast<char>(W('c')), static_cast<char>(W('H'))}));
+    EXPECT_LT(CollateKey("cH"), CollateKey("ch"));
+    EXPECT_EQ(CollateKey(""), "");
+}
+
+// ---- scrambling ----
+
+TEST(Scramble, KeyCyclesAndRotationsRunOneToSeven) {
+    // Zero bytes show the key byte of each position rotated right by 1..7:
+    // key bytes 1,2,4,1,2,4,1,2,4,1 and rotations 1..7,1,2,3.
+    EXPECT_EQ(Scramble(std::string(10, '\0'), "\x01\x02\x04"),
+              "\x80\x80\x80\x10\x10\x10\x02\x01\x01\x20");
+    // XOR first, then the rotation: 0xFF ^ 0x0F = 0xF0, rotated by 1.
+    EXPECT_EQ(Scramble("\xff", "\x0f"), "\x78");
+    EXPECT_EQ(Unscramble("\x78", "\x0f"), "\xff");
+}
+
+TEST(Scramble, RoundTripAndEmptyInputs) {
+    std::string all;
+    for (int i = 0; i < 256; ++i) all += static_cast<char>(i);
+    all += all;
+    EXPECT_EQ(SystemKey().size(), 17u);
+    for (const std::string& key : {SystemKey(), std::string("abc"), std::string("\xff")}) {
+        std::string s = Scramble(all, key);
+        EXPECT_NE(s, all);
+        EXPECT_EQ(Unscramble(s, key), all);
+    }
+    EXPECT_EQ(Scramble("Jan", ""), "Jan");
+    EXPECT_EQ(Unscramble("Jan", ""), "Jan");
+    EXPECT_EQ(Scramble("", "abc"), "");
+}
+
+TEST(Scramble, FileInBlocksOf250) {
+    rectest::TempStation s;
+    Common& c = s.c;
+
+    std::string data;
+    for (int i = 0; i < 600; ++i) data += static_cast<char>(i * 7 + 3);
+    WriteHost(s.work / "a.jpg", data);
+    ASSERT_EQ(ScrambleFile(c, "a.jpg"), io::kOk);
+    const std::string& k = SystemKey();
+    std::string scrambled = ReadHost(s.work / "a.jpg");
+    EXPECT_EQ(scrambled, Scramble(data.substr(0, 250), k) + Scramble(data.substr(250, 250), k) +
+                             Scramble(data.substr(500), k));
+    EXPECT_NE(scrambled, Scramble(data, k));  // each block starts the key afresh
+    ASSERT_EQ(UnscrambleFile(c, "a.jpg"), io::kOk);
+    EXPECT_EQ(ReadHost(s.work / "a.jpg"), data);
+
+    // One byte is left alone; a missing file is reported.
+    WriteHost(s.work / "b.jpg", "x");
+    EXPECT_EQ(ScrambleFile(c, "b.jpg"), io::kOk);
+    EXPECT_EQ(ReadHost(s.work / "b.jpg"), "x");
+    EXPECT_EQ(ScrambleFile(c, "c.jpg"), io::kFileNotFound);
+}
+
+// ---- pictures ----
+
+TEST(PictureFormat, FillsDigitPlacesAndDropsHighDigits) {
+    EXPECT_EQ(FormatPic("@@", 5), "05");
+    EXPECT_EQ(FormatPic("###", 12), " 12");
+    EXPECT_EQ(FormatPic("### ###.##-", 1234.5), "  1 234.50 ");
+    EXPECT_EQ(FormatPic("######,##", 1234.5), "  1234,50");
+    EXPECT_EQ(FormatPic("###.##", 0.5), "  0.50");  // the integer zero is a digit
+    EXPECT_EQ(FormatPic("###", 12345), "345");
+    EXPECT_EQ(FormatPic("@@@", 999.5), "000");  // rounds to 1000
+    EXPECT_EQ(FormatPic("#####", 123456789012345678.0), "45680");
+    // Huge values show the lowest digits of their exact binary value.
+    for (double huge : {1e22, 1e300, std::numeric_limits<double>::max()}) {
+        char exact[400];
+        int len = std::snprintf(exact, sizeof exact, "%.2f", huge);
+        EXPECT_EQ(FormatPic("####.##", huge), std::string(exact + len - 7, 7));
+    }
+}
+
+TEST(PictureFormat, SignRules) {
+    EXPECT_EQ(FormatPic("### ###.##-", -1234.5), "  1 234.50-");
+    EXPECT_EQ(FormatPic("#####", -12), "  -12");
+    EXPECT_EQ(FormatPic("@@@@", -12), "0012");  // no room for the sign
+    EXPECT_EQ(FormatPic("###.## Kč"_cz, -1.5), " -1.50 Kč"_cz);
+    EXPECT_EQ(FormatPic("Kč ###"_cz, -5), "Kč   5"_cz);  // a literal leads: no sign
+    // Only the last "-" is the sign place; an earlier one is a literal.
+    EXPECT_EQ(FormatPic("##-##-", -5), "  - 5-");
+    EXPECT_EQ(FormatPic("##-##-", 5), "  - 5 ");
+    EXPECT_EQ(FormatPic("-###", -5), "-  5");
+}
+
+TEST(PictureFormat, ZeroRules) {
+    EXPECT_EQ(FormatPic("###", 0), "   ");
+    EXPECT_EQ(FormatPic("@@@@", 0), "0000");
+    EXPECT_EQ(FormatPic("##.##", 0.0000009), "     ");
+    EXPECT_EQ(FormatPic("#.######", 0.000001), "0.000001");
+    EXPECT_EQ(FormatPic("##.@@", -0.0000001), "-0.00");  // a final "@": no zero rule
+    EXPECT_EQ(FormatPicZero("#####.##", 0), "    0.00");
+    // A negative amount rounding to zero vanishes where the picture has a blank
+    // before it and the sign after.
+    EXPECT_EQ(FormatPic("###.##-", -0.004), "       ");
+    EXPECT_EQ(FormatPic("###.##-", -0.005), "  0.01-");
+    EXPECT_EQ(FormatPic("#.##-", -0.001), "0.00-");
+    EXPECT_EQ(FormatPicZero("###.##-", -0.001), "  0.00-");
+    EXPECT_EQ(FormatPic("####.##", -0.001), "  -0.00");
+}
+
+TEST(PictureFormat, RoundsToNearestTiesAwayFromZero) {
+    EXPECT_EQ(FormatPic("#.##", 0.125), "0.13");
+    EXPECT_EQ(FormatPic("###", -2.5), " -3");
+    EXPECT_EQ(FormatPic("#.##", 2.675), "2.68");  // rounded as written, not as 2.67499..
+    EXPECT_EQ(FormatPic("#.##", 1.0049999), "1.00");
+    EXPECT_EQ(FormatPic("##.##", 9.995), "10.00");
+    EXPECT_EQ(FormatPic("#.#", 0.94999999999), "0.9");
+}
+
+TEST(PictureFormat, LongPicturesAndOddValues) {
+    std::string r = FormatPic(std::string(80, '#'), -1e15);
+    EXPECT_EQ(r, std::string(63, ' ') + "-1000000000000000");
+    r = FormatPic(std::string(40, '@') + "." + std::string(39, '@'), 1.5);
+    EXPECT_EQ(r, std::string(39, '0') + "1.5" + std::string(38, '0'));
+    EXPECT_EQ(FormatPicZero("#.####", 5e-324), "0.0000");
+    EXPECT_EQ(FormatPic("###", std::nan("")), "   ");
+    EXPECT_EQ(FormatPic("@@", std::numeric_limits<double>::infinity()), "00");
+}
+
+TEST(PictureFormat, MoneyAmounts) {
+    EXPECT_EQ(FormatMoneyPic("#####.##", 12345678), " 1234.57");
+    EXPECT_EQ(FormatMoneyPic("#.##", 1250), "0.13");       // exact tie
+    EXPECT_EQ(FormatMoneyPic("#####.##", 9), "        ");  // under 0.001
+    EXPECT_EQ(FormatMoneyPic("#####.##", 10), "    0.00");
+    EXPECT_EQ(FormatMoneyPic("###.##-", -49), "       ");
+    EXPECT_EQ(FormatMoneyPic("#.######", 12345), "1.234500");
+    EXPECT_EQ(FormatMoneyPic("@@@@@@@@@@@@@@@.@@@@-", std::numeric_limits<Money>::min()),
+              "922337203685477.5808-");
+
+    EXPECT_EQ(RoundMoney(12345), 12300);
+    EXPECT_EQ(RoundMoney(-12350), -12400);
+    EXPECT_EQ(RoundMoney(-49), 0);
+    EXPECT_EQ(RoundMoney(9950), 10000);
+    // Amounts beyond twelve integer places keep their high digits.
+    EXPECT_EQ(RoundMoney(10000000000000000 + 51), 10000000000000100);
+    EXPECT_EQ(RoundMoney(std::numeric_limits<Money>::min()), -9223372036854775800);
+}
+
+TEST(PictureRealToStr, FixedPointRightAligned) {
+    EXPECT_EQ(RealToStr(8, 2, 3.14159), "    3.14");
+    EXPECT_EQ(RealToStr(0, 0, -2.5), "-3");
+    EXPECT_EQ(RealToStr(1, 1, 99.96), "100.0");
+    EXPECT_EQ(RealToStr(6, 3, -0.0004), "-0.000");
+    EXPECT_EQ(RealToStr(60, 0, 7), std::string(39, ' ') + "7");
+    EXPECT_EQ(RealToStr(0, 2, 1e40), std::string(40, '*'));  // does not fit 40 characters
+}
+
+TEST(PictureLooseReaders, IntegersAndFloats) {
+    EXPECT_EQ(StrToIntLoose(""), 0);
+    EXPECT_EQ(StrToIntLoose("Kč 15"_cz), 0);
+    EXPECT_EQ(StrToIntLoose("x-15"), 0);  // a later sign does not undo the letter
+    EXPECT_EQ(StrToIntLoose("+5-"), -5);
+    EXPECT_EQ(StrToIntLoose("-5+"), 5);
+    EXPECT_EQ(StrToIntLoose("1 234"), 1);
+    EXPECT_EQ(StrToIntLoose(" 12,50"), 12);
+    EXPECT_EQ(StrToIntLoose("-2147483648"), std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(StrToIntLoose("2147483648"), 0);  // out of range reads as nothing
+
+    EXPECT_EQ(StrToFloatLoose("1 234,50 Kč"_cz), 1234.5);
+    EXPECT_EQ(StrToFloatLoose("12-"), -12);
+    EXPECT_EQ(StrToFloatLoose("+3"), 3);
+    EXPECT_EQ(StrToFloatLoose("1.2.3"), 1.2);
+    EXPECT_EQ(StrToFloatLoose("0.1"), 0.1);
+    EXPECT_EQ(StrToFloatLoose("."), 0);
+    EXPECT_FALSE(std::signbit(StrToFloatLoose("-0")));
 }
 
 }  // namespace

@@ -1,17 +1,10 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <array>
-#include <functional>
 #include <ostream>
-#include <string>
-#include <vector>
 
 #include "logbook/working_calendar.h"
-#include "rec_station.h"
-#include "screens/key_codes.h"
-#include "services/cp1250.h"
 #include "services/dates.h"
-#include "test_dir.h"
 
 namespace kj {
 
@@ -22,16 +15,15 @@ void PrintTo(const TfKalendar::Pocty& p, std::ostream* os) {
 
 namespace {
 
-namespace fs = std::filesystem;
 using namespace key;
 
-struct Station : rectest::Station {
-    explicit Station(const fs::path& root, const std::string& number = "03")
-        : rectest::Station(root, number) {
-        fs::create_directories(root / "DATA");
-        c.dataDirCache = "C:\\DATA\\";
+// A station of the installation in `root`, or of one of its own.
+struct Station : rectest::OwnDir, rectest::Station {
+    explicit Station(const std::string& number = "03", const fs::path& root = {})
+        : rectest::Station(root.empty() ? dir.path() : root, number) {
+        UseDataDir();
     }
-    fs::path File() const { return root / "DATA" / "KALENDAR.DTA"; }
+    fs::path File() const { return Data("KALENDAR.DTA"); }
 };
 
 int Day(const char* ddmmyyyy) { return DayNumber(ddmmyyyy); }
@@ -72,8 +64,7 @@ void Toggle(TfKalendar& k, std::vector<std::array<int, 3>> days) {
 }
 
 TEST(WorkingCalendar, CountsOfAFreshInstallation) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     TfKalendar k(s.c);
     struct Case {
         const char *what, *from, *to;
@@ -128,8 +119,7 @@ TEST(WorkingCalendar, EasterFollowsTheChurchCalendar) {
 }
 
 TEST(WorkingCalendar, WorkingDayWalk) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     TfKalendar k(s.c);
     struct Case {
         const char* what;
@@ -181,8 +171,7 @@ TEST(WorkingCalendar, StoredFileOfEverySize) {
          {"06011996", "28102025"}, {"07032000"}, 1},
     };
     for (const Case& t : cases) {
-        TestDir dir;
-        Station s(dir.path());
+        Station s;
         WriteHost(s.File(), t.bytes);
         TfKalendar k(s.c);
         for (const char* d : t.marked) EXPECT_TRUE(k.if_bit(Day(d))) << t.what << ": " << d;
@@ -193,8 +182,7 @@ TEST(WorkingCalendar, StoredFileOfEverySize) {
 }
 
 TEST(WorkingCalendar, ToggledDaysSurviveARestart) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     {
         TfKalendar k(s.c);
         EXPECT_EQ(Pick(k, "050324", {kEscape}), "");
@@ -203,7 +191,7 @@ TEST(WorkingCalendar, ToggledDaysSurviveARestart) {
         EXPECT_TRUE(k.if_bit(Day("02012026")));
         EXPECT_FALSE(k.if_bit(Day("28102030")));
         EXPECT_EQ(ReadHost(s.File()), std::string(k.bytes().begin(), k.bytes().end()));
-        EXPECT_FALSE(fs::exists(s.root / "DATA" / "KALENDAR.DTA.new"));
+        EXPECT_FALSE(fs::exists(s.Data("KALENDAR.DTA.new")));
     }
     TfKalendar again(s.c);
     EXPECT_TRUE(again.if_bit(Day("02012026")));
@@ -214,8 +202,7 @@ TEST(WorkingCalendar, ToggledDaysSurviveARestart) {
 }
 
 TEST(WorkingCalendar, FailedWriteKeepsTheToggleForTheNextClose) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     WriteHost(s.File(), FileWith(2000, 0, {"01012016"}));
     const std::string before = ReadHost(s.File());
     FaultPlan& table = s.fs.Plan("C:\\DATA\\KALENDAR.DTA");
@@ -237,8 +224,7 @@ TEST(WorkingCalendar, FailedWriteKeepsTheToggleForTheNextClose) {
 }
 
 TEST(WorkingCalendar, TwoStationsKeepEachOthersToggles) {
-    TestDir dir;
-    Station a(dir.path(), "01"), b(dir.path(), "02");
+    Station a("01"), b("02", a.root);
     TfKalendar ka(a.c), kb(b.c);
     Toggle(ka, {{2, 1, 2026}});
     Toggle(kb, {{5, 1, 2026}, {3, 1, 2026}, {3, 1, 2026}});  // 3 January toggled back
@@ -253,8 +239,7 @@ TEST(WorkingCalendar, TwoStationsKeepEachOthersToggles) {
 }
 
 TEST(WorkingCalendarForm, KeysMoveChooseAndLeave) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     TfKalendar k(s.c);
     struct Case {
         const char* what;
@@ -284,8 +269,7 @@ TEST(WorkingCalendarForm, KeysMoveChooseAndLeave) {
 }
 
 TEST(WorkingCalendarForm, HelpAndDaysOutsideTheTable) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     TfKalendar k(s.c);
     // Without a help hook F1 opens a help box; F5 on a day outside the table
     // tells the user and changes nothing.

@@ -1,44 +1,23 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
-#include <QApplication>
 #include <QComboBox>
-#include <QLabel>
-#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
-#include <QTimer>
-#include <cstdlib>
-#include <filesystem>
-#include <functional>
 
-#include "core/rec_station.h"
 #include "logbook/qt/calendar_form.h"
 #include "qt_app.h"
 #include "services/dates.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {
 
-namespace fs = std::filesystem;
-
 // Today is 5 March 2024 at the station.
-struct Station : rectest::Station {
-    explicit Station(const fs::path& root) : rectest::Station(root) {
+struct Station : rectest::TempStation {
+    Station() {
         TestApp();
-        fs::create_directories(root / "DATA");
-        c.dataDirCache = "C:\\DATA\\";
+        UseDataDir();
     }
 };
-
-// Runs `act` on the calendar form once it is shown modally.
-void WhenShown(std::function<void(CalendarForm&)> act) {
-    QTimer::singleShot(0, [act] {
-        auto* form = qobject_cast<CalendarForm*>(QApplication::activeModalWidget());
-        ASSERT_NE(form, nullptr);
-        act(*form);
-    });
-}
 
 void Press(CalendarForm& f, Qt::Key k) { QTest::keyClick(f.sgKalendar(), k); }
 
@@ -50,25 +29,19 @@ QTableWidgetItem* Cell(CalendarForm& f, TfKalendar& k, int day) {
 
 QColor Colour(int bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, bgr >> 16); }
 
-// With KJ_SHOTS set to a directory the form's pictures are saved there.
-void Save(QWidget& w, const char* name) {
-    if (const char* dir = std::getenv("KJ_SHOTS")) w.grab().save(QString::fromUtf8(dir) + "/" + name);
-}
-
 TEST(CalendarForm, KeysMouseChoosersAndButtons) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     TfKalendar k(s.c);
     CalendarForm form(k);
     EXPECT_EQ(form.cbRok()->itemText(form.cbRok()->count() - 1), "2038");
 
-    WhenShown([&k](CalendarForm& f) {
+    WhenOpen<CalendarForm>([&k](CalendarForm& f) {
         EXPECT_EQ(f.lMesic()->text(), QString::fromUtf8("leden"));
         EXPECT_EQ(f.sgKalendar()->horizontalHeaderItem(0)->text(), QString::fromUtf8("pondělí"));
         EXPECT_EQ(f.sgKalendar()->item(0, 2)->text(), "1");  // a Wednesday
         EXPECT_EQ(Cell(f, k, 31)->background().color(), Colour(kalendar::kChosenColour));
         EXPECT_EQ(Cell(f, k, 1)->background().color(), Colour(kalendar::kMarkedColour));
-        Save(f, "kalendar.png");
+        Shot(f, "kalendar");
         Press(f, Qt::Key_Right);  // 1 February 2025, a Saturday
         EXPECT_EQ(f.lMesic()->text(), QString::fromUtf8("únor"));
         EXPECT_EQ(f.cbMesic()->currentText(), "2");
@@ -77,7 +50,7 @@ TEST(CalendarForm, KeysMouseChoosersAndButtons) {
         Press(f, Qt::Key_Down);
         EXPECT_EQ(Cell(f, k, 1)->background().color(),
                   QApplication::palette().color(QPalette::Window));
-        Save(f, "kalendar-f5.png");
+        Shot(f, "kalendar-f5");
         Press(f, Qt::Key_Up);
         Press(f, Qt::Key_Left);  // back into January
         Press(f, Qt::Key_Return);
@@ -86,13 +59,13 @@ TEST(CalendarForm, KeysMouseChoosersAndButtons) {
     EXPECT_FALSE(form.isVisible());
     EXPECT_FALSE(TfKalendar(s.c).if_bit(DayNumber("01022025")));
 
-    WhenShown([](CalendarForm& f) { Press(f, Qt::Key_Escape); });
+    WhenOpen<CalendarForm>([](CalendarForm& f) { Press(f, Qt::Key_Escape); });
     EXPECT_EQ(k.DejDatum("310125"), "");
 
     // The choosers, F1 from a chooser, a double click on a day.
     std::vector<std::string> help;
     k.napoveda = [&help](const std::vector<std::string>& lines) { help = lines; };
-    WhenShown([&k](CalendarForm& f) {
+    WhenOpen<CalendarForm>([&k](CalendarForm& f) {
         f.cbRok()->setCurrentIndex(f.cbRok()->findText("2038"));
         f.cbMesic()->setCurrentIndex(9);
         EXPECT_EQ(f.lMesic()->text(), QString::fromUtf8("říjen"));
@@ -104,16 +77,16 @@ TEST(CalendarForm, KeysMouseChoosersAndButtons) {
     EXPECT_EQ(help, TfKalendar::HelpLines());
 
     // A click and "OK"; "Zavři" and the window's closing choose nothing.
-    WhenShown([&k](CalendarForm& f) {
+    WhenOpen<CalendarForm>([&k](CalendarForm& f) {
         QTest::mouseClick(f.sgKalendar()->viewport(), Qt::LeftButton, {},
                           f.sgKalendar()->visualItemRect(Cell(f, k, 9)).center());
         EXPECT_EQ(f.cbDen()->currentText(), "9");
         f.bOK()->click();
     });
     EXPECT_EQ(k.DejDatum("150525"), "09.05.25");
-    WhenShown([](CalendarForm& f) { f.bZavri()->click(); });
+    WhenOpen<CalendarForm>([](CalendarForm& f) { f.bZavri()->click(); });
     EXPECT_EQ(k.DejDatum("150525"), "");
-    WhenShown([](CalendarForm& f) { f.close(); });
+    WhenOpen<CalendarForm>([](CalendarForm& f) { f.close(); });
     EXPECT_EQ(k.DejDatum("150525"), "");
     EXPECT_TRUE(s.ui.shown.empty());
 }

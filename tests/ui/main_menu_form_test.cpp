@@ -1,45 +1,50 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
-#include <QPushButton>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
 #include <csignal>
-#include <filesystem>
-#include <fstream>
 
-#include "host_files.h"
 #include "logbook/car_list.h"
 #include "print/print_spool.h"
 #include "print/qt/print_forms.h"
 #include "qt_app.h"
 #include "screens/qt/table_browser_form.h"
-#include "services/cp1250.h"
-#include "services/params.h"
-#include "services/picture.h"
-#include "services/scripted_dialogs.h"
 #include "shell/main_menu.h"
 #include "shell/qt/main_menu_form.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {
 
-namespace fs = std::filesystem;
+// Station 03 of an installation with `cars` cars; the print forms and the
+// station's help and spool as the program connects them, the help asked
+// for recorded.
+struct MenuStation : rectest::TempStation {
+    explicit MenuStation(int cars = 0) {
+        TestApp();
+        Install({{"UZIVATEL", "03"}});
+        InstallPrintForms(c, nullptr);
+        ConnectStationScreens(c);
+        c.showHelp = [this](std::string_view file, std::string_view topic) {
+            asked.emplace_back(file, topic);
+        };
+        if (cars == 0) return;
+        TfKJ_auta list(c);
+        list.showEditor = [n = 0](RecordEditor& e) mutable {
+            e.FormShow();
+            e.SetText(1, "1A" + std::to_string(++n) + " 0001");
+            e.KeyDown(key::kF2);
+        };
+        list.Otevri();
+        for (int i = 0; i < cars; ++i) list.KeyDown(key::kF4, key::Mod::None);
+        list.Zavri();
+    }
+    std::string Protocol() const { return ReadHost(Data("PROTOKOL.PRT")); }
+    std::vector<std::pair<std::string, std::string>> asked;  // help file, topic
+};
 
-TEST(MainMenuForm, LayoutCaptionsAndEscEndsWithProtocolLine) {
-    TestApp();
-    TestDir dir;
-    WriteHost(dir.path() / "work" / "data.adr", "\\data\\\r\n");
-    WriteHost(dir.path() / "work" / "prog.adr", "\\prog\\\r\n");
-    fs::create_directories(dir.path() / "data");
-    HostFileSystem files((dir.path() / "work").string(), dir.str());
-    ScriptedDialogs ui;
-    Common c(files, ui);
-    SetJobIn(c, "", "UZIVATEL", "03");
-    InitCommon(c);
-
-    MainMenuForm form(c);
+TEST(MainMenuForm, CaptionsAndEscEndsWithProtocolLine) {
+    MenuStation s;
+    MainMenuForm form(s.c);
     form.show();
     form.FormActivate();
     EXPECT_EQ(form.windowTitle(), QString("VELTOR 03"));
@@ -51,74 +56,33 @@ TEST(MainMenuForm, LayoutCaptionsAndEscEndsWithProtocolLine) {
                                      QString::fromUtf8("Cestovní příkaz"),
                                      QString::fromUtf8("Tabulka cílů"), "Tisky", "F1-help",
                                      QString::fromUtf8("Ctrl+F1-průvodce")}));
-    EXPECT_EQ(buttons[0]->geometry(), QRect(80, 56, 97, 25));
-    EXPECT_EQ(buttons[3]->geometry(), QRect(88, 162, 75, 25));
+    ExpectWhole(form);
 
     // Esc on a focused button reaches the form first and ends the program.
     buttons[1]->setFocus();
     QTest::keyClick(buttons[1], Qt::Key_Escape);
     EXPECT_FALSE(form.isVisible());
-    std::string prot = ReadHost(dir.path() / "data" / "PROTOKOL.PRT");
+    const std::string prot = s.Protocol();
     ASSERT_EQ(prot.size(), 160u);
-    std::string record = prot.substr(81, static_cast<unsigned char>(prot[80]));
-    EXPECT_NE(record.find("* KONEC Knihy jízd, n=   "_cz), std::string::npos);
+    EXPECT_NE(prot.substr(81, static_cast<unsigned char>(prot[80])).find("* KONEC Knihy jízd, n=   "_cz),
+              std::string::npos);
 }
 
 TEST(MainMenuForm, CtrlF1OpensTheGuideAndIsConsumed) {
-    TestApp();
-    TestDir dir;
-    HostFileSystem files(dir.str(), dir.str());
-    ScriptedDialogs ui;
-    Common c(files, ui);
-    MainMenuForm form(c);
+    MenuStation s;
+    MainMenuForm form(s.c);
     form.show();
-    auto* first = form.findChildren<QPushButton*>().front();
-    QTest::keyClick(first, Qt::Key_F1, Qt::ControlModifier);
-    ASSERT_EQ(ui.Count("guide"), 1);
-    EXPECT_EQ(ui.Last("guide"), "KJ");
-    EXPECT_EQ(ui.shown.back().items.front(), "NAVODY\\");
+    QTest::keyClick(form.findChildren<QPushButton*>().front(), Qt::Key_F1, Qt::ControlModifier);
+    ASSERT_EQ(s.ui.Count("guide"), 1);
+    EXPECT_EQ(s.ui.Last("guide"), "KJ");
+    EXPECT_EQ(s.ui.shown.back().items.front(), "C:\\PROG\\NAVODY\\");
     EXPECT_TRUE(form.isVisible());
 }
-
-// A station over an installation with two cars, for the menu's own loops.
-struct MenuStation {
-    MenuStation() : files((dir.path() / "work").string(), dir.str()), c(files, ui) {
-        TestApp();
-        WriteHost(dir.path() / "work" / "data.adr", "\\data\\\r\n");
-        WriteHost(dir.path() / "work" / "prog.adr", "\\prog\\\r\n");
-        fs::create_directories(dir.path() / "data");
-        SetJobIn(c, "", "UZIVATEL", "03");
-        InitCommon(c);
-        // The print forms and the station's help and spool as the program
-        // connects them; the help asked for is recorded.
-        InstallPrintForms(c, nullptr);
-        ConnectStationScreens(c);
-        c.showHelp = [this](std::string_view file, std::string_view topic) {
-            asked.emplace_back(file, topic);
-        };
-        TfKJ_auta cars(c);
-        cars.showEditor = [](RecordEditor& e) {
-            static int n = 0;
-            e.FormShow();
-            e.SetText(1, "1A" + std::to_string(++n) + " 0001");
-            e.KeyDown(key::kF2);
-        };
-        cars.Otevri();
-        for (int i = 0; i < 2; ++i) cars.KeyDown(key::kF4, key::Mod::None);
-        cars.Zavri();
-    }
-    std::string Protocol() const { return ReadHost(dir.path() / "data" / "PROTOKOL.PRT"); }
-    TestDir dir;
-    HostFileSystem files;
-    ScriptedDialogs ui;
-    Common c;
-    std::vector<std::pair<std::string, std::string>> asked;  // help file, topic
-};
 
 // Enter presses the focused button: the lists, the logbook of a car, the
 // help, and the travel order's launcher beside the menu.
 TEST(MainMenuForm, EnterPressesTheFocusedButton) {
-    MenuStation s;
+    MenuStation s(2);
     MainMenuForm form(s.c);
     form.show();
     form.activateWindow();
@@ -184,9 +148,9 @@ TEST(MainMenuForm, EnterPressesTheFocusedButton) {
 // F1 and a right click on the buttons ask for their topics; in a list F1
 // asks for its topic and Ctrl+F2 opens the print spool over the reports.
 TEST(MainMenuForm, ButtonsAndAListReachTheHelpAndTheSpool) {
-    MenuStation s;
-    WriteHost(s.dir.path() / "work" / "KNIHA.txt", "Kniha jizd   \r\nList : 1     \r\n");
-    WriteHost(s.dir.path() / "work" / "PARAGON.txt", "   100.00 =\r\n");
+    MenuStation s(2);
+    WriteHost(s.Work("KNIHA.txt"), "Kniha jizd   \r\nList : 1     \r\n");
+    WriteHost(s.Work("PARAGON.txt"), "   100.00 =\r\n");
     MainMenuForm form(s.c);
     form.show();
     form.activateWindow();
@@ -240,7 +204,7 @@ TEST(MainMenuForm, ButtonsAndAListReachTheHelpAndTheSpool) {
 TEST(MainMenuForm, TermAndHangUpSignalsEndLikeEsc) {
     for (int signal : {SIGTERM, SIGHUP}) {
         SCOPED_TRACE(signal);
-        MenuStation s;
+        MenuStation s(2);
         MainMenuForm form(s.c);
         form.EndOnSignals();
         form.show();

@@ -1,7 +1,7 @@
 // The Qt side of the picture services: conversions, the capture of a form
 // and PrintBitmap on a painter.
 
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <QImage>
 #include <QLabel>

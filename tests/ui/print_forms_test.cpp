@@ -1,53 +1,30 @@
-#include <gtest/gtest.h>
+#include "kj_test.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTableView>
 #include <QTest>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 
-#include "host_files.h"
+#include "core/print_station.h"
 #include "print/print_output.h"
 #include "print/qt/print_viewer_form.h"
 #include "print/qt/qt_print_canvas.h"
 #include "qt_app.h"
 #include "screens/qt/calculator_form.h"
-#include "services/cp1250.h"
-#include "services/file_system.h"
-#include "services/picture.h"
 #include "services/qt/qt_text.h"
-#include "services/scripted_dialogs.h"
-#include "test_dir.h"
 
 namespace kj {
 namespace {
 
-namespace fs = std::filesystem;
-
-struct Station {
-    explicit Station(const fs::path& root)
-        : files((root / "work").string(), root.string()), c(files, ui) {
-        TestApp();
-        fs::create_directories(root / "work");
-        c.dataDirCache = "C:\\WORK\\";
-        c.progDirCache = "C:\\PROG\\";
-        c.lock.lockingOff = true;
-        c.set.station = "03";
-    }
-    HostFileSystem files;
-    ScriptedDialogs ui;
-    Common c;
+struct Station : rectest::OwnDir, printtest::Station {
+    Station() : printtest::Station(dir.path()) { TestApp(); }
 };
 
 // Saves what a widget shows when KJ_PRINT_PNG_DIR names a directory.
-void Shot(QWidget& w, const char* name) {
-    if (const char* dir = std::getenv("KJ_PRINT_PNG_DIR"))
-        w.grab().save(QString::fromUtf8(dir) + QLatin1Char('/') + QLatin1String(name));
-}
-
 std::string Shell(const std::string& command) {
     std::string out;
     if (FILE* p = ::popen(command.c_str(), "r")) {
@@ -72,23 +49,30 @@ void WriteReport(Common& c) {
     ClosePrintFile(c);
 }
 
+// "Tisk do PDF" chosen from the viewer's menu (a right click on the report).
 TEST(PrintForms, ReportPrintedToPdfKeepsCzechLettersAndSwitchesFonts) {
     if (Shell("command -v pdftotext pdffonts").empty()) GTEST_SKIP() << "poppler-utils missing";
-    TestDir dir;
-    Station s(dir.path());
-    WriteHost(dir.path() / "work" / "norm.fnt", "Height : 42\r\nFaceName : Courier New\r\n");
-    WriteHost(dir.path() / "work" / "cond.fnt", "Height : 30\r\nFaceName : DejaVu Serif\r\n");
+    Station s;
+    WriteHost(s.Work("norm.fnt"), "Height : 42\r\nFaceName : Courier New\r\n");
+    WriteHost(s.Work("cond.fnt"), "Height : 30\r\nFaceName : DejaVu Serif\r\n");
     WriteReport(s.c);
     TfPozri v(s.c);
     ASSERT_TRUE(v.LoadPrintFile("kniha.TXT"));
     const char* keep = std::getenv("KJ_PDF");
-    const QString pdf = keep ? QString::fromUtf8(keep)
-                             : QString::fromStdString((dir.path() / "kniha.pdf").string());
+    const QString pdf = keep ? QString::fromUtf8(keep) : QString::fromStdString(s.Work("kniha.pdf"));
     v.openPrintJob = [&](PrintTarget target, const std::string&) {
         EXPECT_EQ(target, PrintTarget::Pdf);
         return StartPdfJob(pdf);
     };
-    v.PopupChosen(6);  // "Tisk do PDF"
+    PrintViewerForm form(v);
+    form.Sync();
+    form.show();
+    WhenOpen<QMenu>([](QMenu& menu) {
+        for (QAction* a : menu.actions())
+            if (a->text() == "Tisk do PDF") menu.setActiveAction(a);
+        QTest::keyClick(&menu, Qt::Key_Return);
+    });
+    QTest::mouseClick(form.sgRol()->viewport(), Qt::RightButton, {}, QPoint(20, 20));
     ASSERT_TRUE(fs::exists(pdf.toStdString()));
     const std::string text = Shell("pdftotext -layout '" + pdf.toStdString() + "' -");
     EXPECT_NE(text.find("Žluťoučký kůň úpěl ďábelské ódy"), std::string::npos) << text;
@@ -103,10 +87,9 @@ TEST(PrintForms, ReportPrintedToPdfKeepsCzechLettersAndSwitchesFonts) {
 }
 
 TEST(PrintForms, ViewerFormShowsTheReportAndItsHelpOnLightRed) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     WriteReport(s.c);
-    WriteHost(dir.path() / "PROG" / "2" / "spool.hlp",
+    WriteHost(s.Prog("2/spool.hlp"),
               Utf8ToCp1250("$Prohlížeč tiskových sestav\r\n[F4] najde list sestavy.\r\n"));
     TfPozri v(s.c);
     ASSERT_TRUE(v.LoadPrintFile("kniha.TXT"));
@@ -118,12 +101,12 @@ TEST(PrintForms, ViewerFormShowsTheReportAndItsHelpOnLightRed) {
     EXPECT_EQ(grid->model()->index(4, 0).data().toString().left(5), QStringLiteral("@Knih"));
     EXPECT_EQ(grid->model()->index(2, 0).data().toString().mid(32, 1), QStringLiteral("~"));
     EXPECT_FALSE(grid->showGrid());
-    Shot(form, "viewer.png");
+    Shot(form, "viewer");
     const QColor paper = grid->palette().color(QPalette::Base);
     QTest::keyClick(form.sgRol(), Qt::Key_F1);
     EXPECT_TRUE(v.helpView());
     EXPECT_EQ(grid->palette().color(QPalette::Base), QColor(255, 200, 200));
-    Shot(form, "viewer_help.png");
+    Shot(form, "viewer_help");
     EXPECT_TRUE(v.ReturnFromHelp());
     form.Sync();
     EXPECT_EQ(grid->palette().color(QPalette::Base), paper);
@@ -131,8 +114,7 @@ TEST(PrintForms, ViewerFormShowsTheReportAndItsHelpOnLightRed) {
 }
 
 TEST(PrintForms, CalculatorFormTypesIntoTheTape) {
-    TestDir dir;
-    Station s(dir.path());
+    Station s;
     TfKalk k(s.c);
     k.show = [](TfKalk& shown) {
         CalculatorForm form(shown);
@@ -141,7 +123,7 @@ TEST(PrintForms, CalculatorFormTypesIntoTheTape) {
         QTest::keyClicks(form.eOperand(), "25+4*");
         EXPECT_EQ(form.mPaska()->toPlainText().count(QLatin1Char('\n')), 5);
         EXPECT_EQ(form.eVysledek()->text().trimmed(), QStringLiteral("500.00"));
-        Shot(form, "calculator.png");
+        Shot(form, "calculator");
         QTest::keyClick(form.eOperand(), Qt::Key_F2);
     };
     const std::optional<double> r = k.Calculate(100);

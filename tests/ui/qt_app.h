@@ -5,8 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
+#include <cstdlib>
 #include <functional>
+#include <string>
 
 namespace kj {
 
@@ -34,6 +40,44 @@ void WhenOpen(std::function<void(W&)> act, int tries = 300) {
             ADD_FAILURE() << "no window appeared";
         }
     });
+}
+
+// With KJ_SHOTS set to a directory, the widget is saved there as a picture
+// `name`.png, for a look at what the tests show.
+inline void Shot(QWidget& w, const std::string& name) {
+    if (const char* dir = std::getenv("KJ_SHOTS"); dir && *dir)
+        w.grab().save(QString::fromStdString(std::string(dir) + "/" + name + ".png"));
+}
+
+// Every visible label, button and field of the window lies inside it and
+// shows its text whole.
+inline void ExpectWhole(QWidget& window) {
+    int checked = 0;
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(&window)) continue;
+        int need = 0;
+        QString text;
+        if (auto* l = qobject_cast<QLabel*>(w)) {
+            text = l->text();
+            need = l->sizeHint().width();
+        } else if (auto* r = qobject_cast<QRadioButton*>(w)) {
+            text = r->text();
+            need = r->sizeHint().width();
+        } else if (auto* b = qobject_cast<QPushButton*>(w)) {
+            text = b->text().remove('&');
+            need = b->fontMetrics().horizontalAdvance(text);
+        } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
+            text = e->text();
+            need = e->fontMetrics().horizontalAdvance(text) + 6;
+        } else {
+            continue;
+        }
+        ++checked;
+        EXPECT_TRUE(window.rect().contains(QRect(w->mapTo(&window, QPoint(0, 0)), w->size())))
+            << "outside the window: " << text.toStdString();
+        EXPECT_LE(need, w->width()) << "cut: " << text.toStdString();
+    }
+    EXPECT_GT(checked, 0);
 }
 
 }  // namespace kj

@@ -1,31 +1,23 @@
-#include <gtest/gtest.h>
+// The table browser on its Qt form: the buttons, counter and help lines,
+// the decoded picture of the current record, and the record editor form
+// opened from a button. With KJ_BROWSER_PNG_DIR set, both windows are saved
+// there as pictures.
 
-#include <QApplication>
+#include "kj_test.h"
+
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 
-#include "host_files.h"
 #include "qt_app.h"
 #include "screens/qt/record_editor_form.h"
 #include "screens/qt/table_browser_form.h"
-#include "services/cp1250.h"
 #include "services/jpeg_codec.h"
-#include "services/record_file.h"
-#include "services/file_system.h"
 #include "services/locks.h"
-#include "services/scripted_dialogs.h"
-#include "test_dir.h"
+#include "services/record_file.h"
 
 namespace kj {
 namespace {
-
-namespace fs = std::filesystem;
 
 Sloupce Columns() {
     Sloupce cols(2);
@@ -57,83 +49,19 @@ public:
     }
 };
 
-struct Station {
-    explicit Station(const fs::path& root)
-        : files((root / "work").string(), root.string()), c(files, ui) {
-        TestApp();
-        fs::create_directories(root / "work");
-        fs::create_directories(root / "DATA");
-        c.dataDirCache = "C:\\DATA\\";
-        c.set.station = "03";
-    }
-    HostFileSystem files;
-    ScriptedDialogs ui;
-    Common c;
-};
-
-// Types into the editor that opens modally once the button was clicked.
-void WhenEditorOpens(std::function<void(RecordEditorForm&)> act) {
-    QTimer::singleShot(0, [act] {
-        auto* form = qobject_cast<RecordEditorForm*>(QApplication::activeModalWidget());
-        ASSERT_NE(form, nullptr);
-        act(*form);
-    });
-}
-
-TEST(TableBrowserForm, ButtonAddsThroughTheEditorForm) {
-    TestDir dir;
-    Station s(dir.path());
-    ScreenMetrics metrics;
-    TfMista b(s.c, metrics);
-    b.buttonsVisible = true;
-    TableBrowserForm form(b);
-    ASSERT_EQ(b.OtevriTabulku("kjmista.dta", " Seznam míst "_cz, -1, 2, 47, 1,
-                              CellBox{4, 11, 93, 24}, CellBox{2, 2, 95, 25}, "", " Místo "_cz, ""),
-              0);
-    b.NastavPismo();
-    form.Sync();
-    EXPECT_FALSE(form.klF4()->isHidden());
-
-    WhenEditorOpens([](RecordEditorForm& e) {
-        ASSERT_NE(e.edit(1), nullptr);
-        EXPECT_EQ(e.edit(1)->geometry(), QRect(64, 26, 336, 20));
-        e.edit(1)->setText(QStringLiteral("Brno"));
-        e.edit(2)->setText(QStringLiteral("12.5"));
-        QTest::keyClick(e.edit(1), Qt::Key_F2);
-    });
-    form.klF4()->click();
-    EXPECT_EQ(b.count(), 1);
-    EXPECT_EQ(ReadHost(dir.path() / "DATA" / "kjmista.dta"), Record("Brno", "12.5"));
-
-    // Esc in the editor form writes nothing.
-    WhenEditorOpens([](RecordEditorForm& e) {
-        e.edit(1)->setText(QStringLiteral("Praha"));
-        QTest::keyClick(e.edit(1), Qt::Key_Escape);
-    });
-    form.klMez()->click();
-    EXPECT_EQ(ReadHost(dir.path() / "DATA" / "kjmista.dta"), Record("Brno", "12.5"));
-    Odemkni(s.c, b.dataPath());
-    b.Uvolni();
-}
-
-// A browser over places with a picture on its first record: the buttons,
-// the counter and help lines and the decoded picture are all on screen, and
-// the editor opens over it. With KJ_BROWSER_PNG_DIR set, both windows are
-// saved as pictures for a look.
-TEST(TableBrowserForm, ShowsButtonsLinesPictureAndEditor) {
-    TestDir dir;
-    Station s(dir.path());
+TEST(TableBrowserForm, ShowsButtonsLinesPictureAndEditsThroughTheEditorForm) {
+    TestApp();
+    rectest::TempStation s;
+    s.UseDataDir();
+    std::string places;
+    const char* names[] = {"Brno", "Olomouc", "Ostrava", "Plzeň", "České Budějovice",
+                           "Hradec Králové", "Jihlava", "Zlín"};
+    for (const char* name : names) places += Record(Utf8ToCp1250(name), "92");
+    WriteHost(s.Data("kjmista.dta"), places);
     ScreenMetrics metrics;
     TfMista b(s.c, metrics);
     b.buttonsVisible = true;
     b.options.picturesOn = true;
-    {
-        std::ofstream out(dir.path() / "DATA" / "kjmista.dta", std::ios::binary);
-        const char* places[] = {"Brno", "Olomouc", "Ostrava", "Plzeň", "České Budějovice",
-                                "Hradec Králové", "Jihlava", "Zlín"};
-        const char* km[] = {"205.5", "280", "370", "92", "150", "115", "125", "300"};
-        for (int i = 0; i < 8; ++i) out << Record(Utf8ToCp1250(places[i]), km[i]);
-    }
     TableBrowserForm form(b);
     ASSERT_EQ(b.OtevriTabulku("kjmista.dta", " Seznam míst "_cz, -1, 2, 47, 1,
                               CellBox{4, 11, 93, 24, kColourBlack, RgbColour(0, 208, 208)},
@@ -144,8 +72,7 @@ TEST(TableBrowserForm, ShowsButtonsLinesPictureAndEditor) {
     EXPECT_EQ(b.count(), 8);
     b.NastavPismo();
     b.JdiNa(1, 0);
-    const std::string picturePath = b.PictureOfCurrent();
-    ASSERT_FALSE(picturePath.empty());
+    // A picture of the first record, a gradient that only a decoder gives back.
     RgbImage image(160, 120);
     for (int y = 0; y < 120; ++y)
         for (int x = 0; x < 160; ++x) {
@@ -156,39 +83,44 @@ TEST(TableBrowserForm, ShowsButtonsLinesPictureAndEditor) {
         }
     std::string jpeg;
     ASSERT_EQ(EncodeJpeg(image, 90, &jpeg), "");
-    ForceDirs(s.c, picturePath);
-    {
-        std::unique_ptr<File> f;
-        ASSERT_EQ(s.c.fs.Open(picturePath, Access::Write, Disposition::CreateAlways, Share::Shared,
-                              &f), 0);
-        ASSERT_EQ(f->Write(jpeg.data(), jpeg.size()), 0);
-    }
+    const std::string picturePath = b.PictureOfCurrent();
+    ASSERT_FALSE(picturePath.empty());
+    WriteHost(s.fs.HostPath(picturePath), jpeg);
     b.Prekresli();
     form.Sync();
     form.resize(760, 480);
     form.show();
     QApplication::processEvents();
-    EXPECT_FALSE(form.klF4()->isHidden());
-    EXPECT_FALSE(form.klMez()->isHidden());
+    EXPECT_FALSE(form.klF4()->isHidden() || form.klMez()->isHidden());
     ASSERT_TRUE(b.picture().shown);
     EXPECT_TRUE(form.panel()->isVisible());
     auto* shown = form.panel()->findChild<QLabel*>();
     ASSERT_NE(shown, nullptr);
     ASSERT_FALSE(shown->pixmap().isNull());
     EXPECT_EQ(shown->pixmap().width(), 160);
+    Shot(form, "browser");
 
-    const char* pngDir = std::getenv("KJ_BROWSER_PNG_DIR");
-    if (pngDir) form.grab().save(QString(pngDir) + "/browser.png");
-    bool editorSeen = false;
-    WhenEditorOpens([&](RecordEditorForm& e) {
-        editorSeen = true;
+    // The editor opens over the current record; Esc in it writes nothing.
+    WhenOpen<RecordEditorForm>([&](RecordEditorForm& e) {
         QApplication::processEvents();
         EXPECT_EQ(e.edit(1)->text().trimmed(), QStringLiteral("Brno"));
-        if (pngDir) e.grab().save(QString(pngDir) + "/editor.png");
+        ExpectWhole(e);
+        Shot(e, "editor");
+        e.edit(1)->setText(QStringLiteral("Praha"));
         QTest::keyClick(e.edit(1), Qt::Key_Escape);
     });
     form.klMez()->click();
-    EXPECT_TRUE(editorSeen);
+    EXPECT_EQ(ReadHost(s.Data("kjmista.dta")), places);
+
+    // The F4 button adds through the editor form.
+    WhenOpen<RecordEditorForm>([](RecordEditorForm& e) {
+        e.edit(1)->setText(QStringLiteral("Kroměříž"));
+        e.edit(2)->setText(QStringLiteral("12.5"));
+        QTest::keyClick(e.edit(1), Qt::Key_F2);
+    });
+    form.klF4()->click();
+    EXPECT_EQ(b.count(), 9);
+    EXPECT_EQ(ReadHost(s.Data("kjmista.dta")), places + Record("Kroměříž"_cz, "12.5"));
     Odemkni(s.c, b.dataPath());
     b.Uvolni();
 }

@@ -85,7 +85,7 @@ void PrintViewerForm::ShowMenu(const QPoint& at) {
     }
     QAction* chosen = menu.exec(at);
     if (!chosen) return;
-    viewer_.PopupChosen(chosen->data().toInt());
+    viewer_.MenuChosen(chosen->data().toInt());
     Sync();
 }
 
