@@ -107,6 +107,7 @@ void Out(const std::string& utf8) {
 }
 
 void Err(const std::string& utf8) {
+    std::fflush(stdout);  // what was written so far comes first, also into one pipe
     std::string line = "kj_admin: " + utf8 + "\n";
     std::fwrite(line.data(), 1, line.size(), stderr);
 }
@@ -767,7 +768,15 @@ int CheckBook(Place& p, std::string_view name, const std::string& title, long* b
         const std::string date = t.Datum();
         const std::string hour = FormatPic("@@.@@", t.CasOdjezdu());
         const std::string shown = ", " + StoredDate(date);
-        if (DateInvalid(date)) report(number, shown + ": chybné datum");
+        // A generated trip's date holds an "O" for the year's 0 ("0105O5"),
+        // a typed one may hold an "l" for a 1; the program reads both as
+        // the digits, and so does the chain.
+        std::string digits = date;
+        for (std::size_t pos : {0u, 4u}) {
+            if (pos < digits.size() && digits[pos] == 'O') digits[pos] = '0';
+            if (pos < digits.size() && digits[pos] == 'l') digits[pos] = '1';
+        }
+        if (DateInvalid(digits)) report(number, shown + ": chybné datum");
         const std::string key = DateSortKey(date) + hour;
         if (prevNumber > 0 && key < prevKey)
             report(number, shown + " " + hour + ": datum a hodina odjezdu před předchozí jízdou (věta " +
