@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "logbook/car_list.h"
@@ -27,14 +28,18 @@
 #include "services/scripted_dialogs.h"
 #include "services/qt/lock_client_form.h"
 #include "shell/qt/main_menu_form.h"
+#include "shell/installation.h"
 #include "shell/qt/station_forms.h"
 
 namespace {
 
 void Usage() {
     std::fprintf(stderr,
-                 "Použití: knihy_jizd [--root ADRESÁŘ] [--grab SOUBOR.png] [--view SESTAVA]\n"
+                 "Použití: knihy_jizd [--station] [--root ADRESÁŘ] [--grab SOUBOR.png] [--view SESTAVA]\n"
                  "                    [--pdf SESTAVA SOUBOR.pdf]\n"
+                 "  --station  začne v pracovním adresáři stanice podle souboru\n"
+                 "          ~/.config/knihy-jizd/stanice (zapisuje ho kj_setup);\n"
+                 "          jinak začne v aktuálním adresáři\n"
                  "  --root  adresář, pod kterým leží cesty s diskem (\\X, C:\\X);\n"
                  "          jinak KJ_ROOT, jinak pracovní adresář\n"
                  "  --grab  uloží obrázek hlavní nabídky a skončí\n"
@@ -83,12 +88,16 @@ int main(int argc, char** argv) {
     std::string grab;
     std::string view;
     std::string pdfReport, pdfFile;
+    bool station = false, rootGiven = false;
     if (const char* env = std::getenv("KJ_ROOT")) root = env;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--root") == 0 && i + 1 < argc) {
             root = argv[++i];
+            rootGiven = true;
         } else if (std::strcmp(argv[i], "--grab") == 0 && i + 1 < argc) {
             grab = argv[++i];
+        } else if (std::strcmp(argv[i], "--station") == 0) {
+            station = true;
         } else if (std::strcmp(argv[i], "--view") == 0 && i + 1 < argc) {
             view = argv[++i];
         } else if (std::strcmp(argv[i], "--pdf") == 0 && i + 2 < argc) {
@@ -107,6 +116,22 @@ int main(int argc, char** argv) {
                      "Spusťte program v grafickém sezení, nebo bez obrazovky takto:\n"
                      "  xvfb-run -a knihy_jizd\n");
         return 1;
+    }
+    // Started from the menu: the station's working directory and drive root
+    // from the user's station file; what is missing is told once the
+    // dialogs can show it.
+    std::string stationProblem;
+    if (station) {
+        const kj::setup::StationStart s = kj::setup::FindStation(
+            kj::setup::StationLinkPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
+        stationProblem = s.problem;
+        if (stationProblem.empty() && ::chdir(s.link.workDir.c_str()) != 0)
+            stationProblem = kj::Utf8ToCp1250("Nelze přejít do pracovního adresáře stanice ") +
+                             kj::Utf8ToCp1250(s.link.workDir.string());
+        if (stationProblem.empty()) {
+            if (!rootGiven) root = s.link.root.string();
+            if (s.link.umask >= 0) ::umask(static_cast<mode_t>(s.link.umask));
+        }
     }
     char cwd[4096];
     if (::getcwd(cwd, sizeof cwd) == nullptr) return 1;
@@ -129,6 +154,10 @@ int main(int argc, char** argv) {
         QRect r = QGuiApplication::primaryScreen()->availableGeometry();
         return std::pair{r.width(), r.height()};
     };
+    if (!stationProblem.empty()) {
+        ui.BeepMessage(stationProblem);
+        return 1;
+    }
     kj::InitCommon(c);
     // The print viewer, its printing, the calculator and the print spool on
     // their forms; F1 help and Ctrl+F2 in every list and editor; F9 in the

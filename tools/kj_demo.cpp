@@ -42,31 +42,13 @@
 #include "services/file_system.h"
 #include "services/params.h"
 #include "services/scripted_dialogs.h"
+#include "shell/installation.h"
 
 namespace fs = std::filesystem;
 
 extern char** environ;
 
 namespace {
-
-// Copies a UTF-8 text file as Windows-1250 with CR LF line ends. The file's
-// name is converted too (names on disk are UTF-8 of the Windows-1250 name,
-// which for the template's names is the same text).
-bool CopyText(const fs::path& from, const fs::path& to) {
-    std::ifstream in(from, std::ios::binary);
-    std::string utf8((std::istreambuf_iterator<char>(in)), {});
-    std::string text = kj::Utf8ToCp1250(utf8);
-    std::string out;
-    for (char ch : text) {
-        if (ch == '\r') continue;
-        if (ch == '\n') out += "\r\n";
-        else out.push_back(ch);
-    }
-    fs::create_directories(to.parent_path());
-    std::ofstream o(to, std::ios::binary | std::ios::trunc);
-    o << out;
-    return static_cast<bool>(o);
-}
 
 // One record from its column texts (UTF-8 here), stored through the
 // list's own columns.
@@ -147,6 +129,16 @@ bool WriteDemoData(const fs::path& data) {
     return WriteFile(data / "kj_auta.dta", cars) && WriteFile(data / "kjmista.dta", placeFile) &&
            WriteFile(data / "kjucel.dta", purposeFile) && WriteFile(data / "kjcile.dta", destFile) &&
            WriteFile(data / "kjstra.dta", rates);
+}
+
+// The titles of the demo cars' logbook reports (named after the car) in the
+// print spool: "listw.tab" lines of a name pattern, "|" in column 18 and
+// the title.
+bool AddReportTitles(const fs::path& prog) {
+    std::ofstream o(prog / "listw.tab", std::ios::binary | std::ios::app);
+    for (const char* pattern : {"5Z******", "ZLT*****"})
+        o << kj::setup::InstalledText(std::string(pattern) + "         |Kniha jízd s vyhodnocením\n");
+    return static_cast<bool>(o);
 }
 
 // ---- the demo logbooks ----
@@ -394,14 +386,14 @@ int main(int argc, char** argv) {
     for (const auto& entry : fs::recursive_directory_iterator(tmpl)) {
         if (!entry.is_regular_file()) continue;
         fs::path rel = fs::relative(entry.path(), tmpl);
-        if (!CopyText(entry.path(), root / rel)) {
+        if (!kj::setup::CopyTextFile(entry.path(), root / rel)) {
             std::fprintf(stderr, "kj_demo: nelze zapsat %s\n", (root / rel).c_str());
             return 1;
         }
     }
     fs::create_directories(root / "data");
     fs::create_directories(root / "prog");
-    if (!WriteDemoData(root / "data")) {
+    if (!WriteDemoData(root / "data") || !AddReportTitles(root / "prog")) {
         std::fprintf(stderr, "kj_demo: nelze zapsat ukázková data do %s\n", (root / "data").c_str());
         return 1;
     }
@@ -409,15 +401,8 @@ int main(int argc, char** argv) {
     kj::HostFileSystem files((root / "work").string(), root.string());
     kj::StderrDialogs ui;
     kj::Common c(files, ui);
-    // The station's job table: station 01, home currency and print settings.
-    kj::SetJobIn(c, "", "UZIVATEL", "01");
-    kj::SetJobIn(c, "", "MENA", "CZK");
-    kj::SetJobIn(c, "", "DAN1", "21");
-    kj::SetJobIn(c, "", "DAN2", "12");
-    kj::SetJobIn(c, "", "LIMRAD", "64");
-    kj::SetJobIn(c, "", "POCITAC", "PC01");
-    // The main menu's background: silver.
-    kj::SetReg(c, "par\\sys.par", "Pozadi0", "12632256");
+    // The station's job table and parameters as every new station has them.
+    kj::setup::WriteStationSettings(c, 1, kj::setup::kTemplateComputer);
     kj::InitCommon(c);
     if (!WriteDemoLogbooks(c)) {
         std::fprintf(stderr, "kj_demo: nelze zapsat knihy jízd do %s\n", (root / "data").c_str());

@@ -367,7 +367,12 @@ ReportPrint TfPozri::PrintSettings() {
     ReportPrint how;
     how.topLines = std::clamp(StrToIntLoose(GetJob(c_, "TOPLIST")), 0, 200);
     how.stripDiacritics = UpperCz(RemoveSpaces(GetJob(c_, "DIAKTISK"))) == "N";
-    how.density = Density();
+    // The stored density, raised when the report's lines would not fit its
+    // characters per line (80, 100, 130): a wide report is never cut at the
+    // paper's edge because the density was left at 80.
+    const int stored = Density();
+    const int fits = width_ > 100 ? 3 : width_ > 80 ? 2 : 1;
+    how.density = std::max(stored == 2 || stored == 3 ? stored : 1, fits);
     how.semicolonsAsBlanks = SemicolonsAsBlanks();
     how.copies = std::clamp(RepeatCount(), 1, 99);
     return how;

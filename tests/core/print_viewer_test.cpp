@@ -256,6 +256,26 @@ TEST_F(ViewerTest, PrintTakesDensityTopMarginDiacriticsSemicolonsAndCopiesFromTh
                                               "font:Condensed", "Zlutoucky kun@80"}));
 }
 
+// A report wider than the stored density's line starts in the font that
+// holds it; a narrower one keeps the user's density.
+TEST_F(ViewerTest, WideReportRaisesTheStartDensityNarrowKeepsTheStoredOne) {
+    FontFile("norm", "Normal", 20);
+    FontFile("12zn", "Twelve", 20);
+    FontFile("cond", "Condensed", 20);
+    const struct { const char* stored; int width; const char* font; } cases[] = {
+        {" 1", 132, "font:Condensed"}, {"", 90, "font:Twelve"},
+        {" 2", 80, "font:Twelve"}, {"", 80, "font:Normal"}, {" 3", 40, "font:Condensed"}};
+    for (const auto& k : cases) {
+        SetReg(s.c, kRegistryFile, "Hustota", k.stored);
+        Open("siroka.txt", PrintFile({"x"}, k.width));
+        canvas.calls.clear();
+        PrintOnRecorder();
+        Key(key::kF10);
+        ASSERT_FALSE(canvas.calls.empty());
+        EXPECT_EQ(canvas.calls[0].op + ":" + canvas.calls[0].text, k.font) << k.width << k.stored;
+    }
+}
+
 TEST_F(ViewerTest, SemicolonSwitchToggledTwiceLeavesItEmpty) {
     Open("stredniky.txt", PrintFile({"a;b"}, 3));
     v.MenuChosen(7);
