@@ -18,11 +18,14 @@
 #include "logbook/purposes.h"
 #include "logbook/trip_record.h"
 #include "print/print_output.h"
+#include "print/print_viewer.h"
+#include "print/qt/qt_print_canvas.h"
 #include "screens/qt/qt_dialogs.h"
 #include "services/common.h"
 #include "services/cp1250.h"
 #include "services/file_system.h"
 #include "services/params.h"
+#include "services/scripted_dialogs.h"
 #include "services/qt/lock_client_form.h"
 #include "shell/qt/main_menu_form.h"
 #include "shell/installation.h"
@@ -33,6 +36,7 @@ namespace {
 void Usage() {
     std::fprintf(stderr,
                  "Použití: knihy_jizd [--station] [--root ADRESÁŘ] [--grab SOUBOR.png] [--view SESTAVA]\n"
+                 "                    [--pdf SESTAVA SOUBOR.pdf]\n"
                  "  --station  začne v pracovním adresáři stanice podle souboru\n"
                  "          ~/.config/knihy-jizd/stanice (zapisuje ho kj_setup);\n"
                  "          jinak začne v aktuálním adresáři\n"
@@ -40,7 +44,9 @@ void Usage() {
                  "          jinak KJ_ROOT, jinak pracovní adresář\n"
                  "  --grab  uloží obrázek hlavní nabídky a skončí\n"
                  "  --view  ukáže tiskovou sestavu (cesta od pracovního adresáře)\n"
-                 "          v prohlížeči tisků a skončí\n");
+                 "          v prohlížeči tisků a skončí\n"
+                 "  --pdf   vytiskne tiskovou sestavu do souboru PDF, jako to dělá\n"
+                 "          prohlížeč tisků, bez okna a bez obrazovky, a skončí\n");
 }
 
 bool HaveDisplay() {
@@ -51,12 +57,37 @@ bool HaveDisplay() {
     return (x && *x) || (w && *w);
 }
 
+// A print file (a path from the working directory, UTF-8) printed into a PDF
+// file through the viewer's own print (density, top lines, print fonts),
+// without a window; messages go to stderr. 0 when the PDF was written.
+int PrintToPdf(kj::Common& c, const std::string& report, const std::string& pdf) {
+    std::string path = kj::Utf8ToCp1250(report);
+    for (char& ch : path)
+        if (ch == '/') ch = '\\';
+    kj::TfPozri viewer(c);
+    bool started = false;
+    viewer.openPrintJob = [&](kj::PrintTarget, const std::string&) {
+        auto job = kj::StartPdfJob(QString::fromStdString(pdf));
+        started = job != nullptr;
+        return job;
+    };
+    if (!viewer.LoadPrintFile(path)) return 1;
+    viewer.PrintOnPrinter(kj::PrintTarget::Pdf);
+    viewer.Release();
+    if (!started) {
+        std::fprintf(stderr, "knihy_jizd: soubor %s nelze vytvořit\n", pdf.c_str());
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string root;
     std::string grab;
     std::string view;
+    std::string pdfReport, pdfFile;
     bool station = false, rootGiven = false;
     if (const char* env = std::getenv("KJ_ROOT")) root = env;
     for (int i = 1; i < argc; ++i) {
@@ -69,11 +100,16 @@ int main(int argc, char** argv) {
             station = true;
         } else if (std::strcmp(argv[i], "--view") == 0 && i + 1 < argc) {
             view = argv[++i];
+        } else if (std::strcmp(argv[i], "--pdf") == 0 && i + 2 < argc) {
+            pdfReport = argv[++i];
+            pdfFile = argv[++i];
         } else {
             Usage();
             return 2;
         }
     }
+    // Printing into a PDF needs no screen.
+    if (!pdfFile.empty() && !HaveDisplay()) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     if (!HaveDisplay()) {
         std::fprintf(stderr,
                      "Knihy jízd: není k dispozici grafická obrazovka (DISPLAY není nastaveno).\n"
@@ -105,6 +141,12 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     kj::HostFileSystem fs(cwd, root);
+    if (!pdfFile.empty()) {
+        kj::StderrDialogs messages;
+        kj::Common c(fs, messages);
+        kj::InitCommon(c);
+        return PrintToPdf(c, pdfReport, pdfFile);
+    }
     kj::QtDialogs ui(fs);
     kj::Common c(fs, ui);
     ui.SetCommon(&c);

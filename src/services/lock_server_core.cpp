@@ -15,11 +15,12 @@ struct KnownCommand {
     LockCommand command;
 };
 
-constexpr std::array<KnownCommand, 4> kCommands = {{
+constexpr std::array<KnownCommand, 5> kCommands = {{
     {"Zamkni", LockCommand::Lock},
     {"Odemkni", LockCommand::Unlock},
     {"IfVolny", LockCommand::IfFree},
     {"Client", LockCommand::KeepAlive},
+    {"Stav", LockCommand::Status},
 }};
 
 constexpr std::string_view kOk = "OK";
@@ -98,8 +99,9 @@ ParsedRequest ParseLockServerRequest(std::string_view b) {
     p.request.command = known->command;
     p.request.directory = std::string(b.substr(lt + 1, gt - lt - 1));
 
-    if (known->command == LockCommand::KeepAlive) {
-        // "Client<Vata>#$": the fields are not used; no station follows the "$".
+    if (known->command == LockCommand::KeepAlive || known->command == LockCommand::Status) {
+        // "Client<Vata>#$", "Stav<>#$": the fields are not used; no station
+        // follows the "$".
         std::size_t hash =
             FieldEnd(b, gt + 1, '#', kMaxLockDirectory, "chybný tvar požadavku"_cz, &error);
         if (!error.empty()) return Bad(error);
@@ -235,6 +237,9 @@ std::string LockServer::Handle(ConnectionId id, const LockServerRequest& r) {
             return IfFree(r);
         case LockCommand::KeepAlive:
             return std::string(kOk);
+        case LockCommand::Status:
+            Log(conn, "dotaz na stav serveru"_cz);
+            return Status(id);
     }
     return std::string(kOk);
 }
@@ -346,6 +351,33 @@ std::string LockServer::IfFree(const LockServerRequest& r) const {
         return UpperCz(std::string(1, e.mode) + " " + Holder(e));
     }
     return std::string(kOk);
+}
+
+std::string LockServer::Status(ConnectionId asking) const {
+    auto field = [](std::string text) {
+        // A TAB or a line end would break the reply into wrong fields.
+        for (char& ch : text)
+            if (IsControl(ch)) ch = '?';
+        return "\t" + text;
+    };
+    std::vector<ConnectionId> ids;
+    for (const auto& [id, conn] : connections_)
+        if (id != asking) ids.push_back(id);
+    std::sort(ids.begin(), ids.end());
+    std::string reply = std::string(kOk) + field(std::to_string(ids.size())) +
+                        field(std::to_string(lockCount_));
+    for (ConnectionId id : ids) {
+        const Connection& conn = connections_.at(id);
+        reply += field("S") + field(conn.peer) + field(std::to_string(conn.heldTotal));
+    }
+    for (const auto& [key, entries] : files_) {
+        for (const Entry& e : entries) {
+            auto owner = connections_.find(e.owner);
+            reply += field("Z") + field(key.first) + field(key.second) + field(std::string(1, e.mode)) +
+                     field(e.station) + field(owner == connections_.end() ? "?" : owner->second.peer);
+        }
+    }
+    return reply;
 }
 
 std::size_t LockServer::Disconnect(ConnectionId id) {

@@ -13,6 +13,17 @@
 // Everything before the "<" must be (a prefix of) one of these commands, so
 // stray bytes are recognised at once.
 //
+// The status request "Stav<>#$" is the administrator's (kj_admin); stations
+// never send it. Like the keep-alive it is complete at its "$", and it
+// changes nothing. Its reply is one line of fields separated by TAB (byte
+// 9, which no request may hold):
+//   "OK", the number of the other connections, the number of locks,
+//   then for each other connection   "S", its peer, the locks it holds,
+//   and for each lock                "Z", directory, name (12), mode
+//                                    ("R"/"W"), station (4), peer,
+// connections in the order they came, locks by directory and name, each
+// file's in the order granted. Readers skip records they do not know.
+//
 // Every reply ends with CR LF (kLockReplyEnd), so that a station reads it
 // whole however the network splits it; clients that take whatever has
 // arrived still see a reply that begins with "OK" when it grants.
@@ -38,7 +49,7 @@
 
 namespace kj {
 
-enum class LockCommand { Lock, Unlock, IfFree, KeepAlive };
+enum class LockCommand { Lock, Unlock, IfFree, KeepAlive, Status };
 
 struct LockServerRequest {
     LockCommand command = LockCommand::KeepAlive;
@@ -136,6 +147,7 @@ class LockServer {
     std::string Lock(ConnectionId id, Connection& conn, const LockServerRequest& r);
     std::string Unlock(ConnectionId id, Connection& conn, const LockServerRequest& r);
     std::string IfFree(const LockServerRequest& r) const;
+    std::string Status(ConnectionId asking) const;
     std::string Malformed(ConnectionId id, Connection& conn, std::string_view why);
     std::string Holder(const Entry& e) const;
     void Log(const Connection& conn, std::string_view text) const;

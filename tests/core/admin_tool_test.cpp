@@ -5,9 +5,11 @@
 
 #include <sstream>
 
+#include "logbook/logbook_reports.h"
 #include "services/lock_table.h"
 #include "services/protocol.h"
 #include "station_procs.h"
+#include "trip_fixture.h"
 
 namespace kj {
 namespace {
@@ -40,7 +42,7 @@ struct AdminTool : ::testing::Test {
         WriteHost(inst.Data() / "FOT.tab", locktab::EncodeTable(t));
     }
 
-    Installation inst{0};
+    Installation inst{2};  // stations 1 and 2 have working directories
 };
 
 TEST_F(AdminTool, ListsAndRemovesTheLocksOfOneStation) {
@@ -212,11 +214,129 @@ TEST_F(AdminTool, ShowsTheUserTable) {
     EXPECT_FALSE(fs::exists(inst.Data() / "UZIVATEL.tab"));  // not made by looking
 }
 
+using triptest::Join, triptest::Trip;
+
+std::string Car(const std::string& spz, const std::string& kind) {
+    return triptest::ListRecord(auta::kColumns, auta::kLength,
+                                {spz, "Jan Novák", "Dlouhá 5, Zlín", "", "", "", "", "", "6.5", "",
+                                 kind});
+}
+std::string Deleted(std::string r) { return r.replace(kDeletedOffset, 1, 1, kDeletedMark); }
+
+// A file written into the data directory ("@"), a command, its exit code and
+// its output (of a dump the records).
+TEST_F(AdminTool, DumpsTablesAsCsvAndNamesTheBreaksOfTheOdometerChain) {
+    struct Case {
+        std::string file, bytes, command;
+        int code;
+        std::vector<std::string> lines;
+    };
+    const std::vector<Case> cases = {
+        {"kj_auta.dta", Join({Car("1ab 23", "SOUKROMÉ"), Deleted(Car("", "")), Car("5Z9", "")}),
+         "dump", 0,
+         {"1,,1ab 23,Jan Novák,\"Dlouhá 5, Zlín\",,,,,,6.5,,SOUKROMÉ",
+          "2,ano,.,Jan Novák,\"Dlouhá 5, Zlín\",,,,,,6.5,,",
+          "3,,5Z9,Jan Novák,\"Dlouhá 5, Zlín\",,,,,,6.5,,"}},
+        // A logbook by another name: reals as stored, quotes doubled, a torn end told.
+        {"1ab23.DTA",
+         Trip("0101O6", "B", 4.2, 104.2, 7.3, 4.2, 1.5, "\"A\"", 0.25, " p") + "12345", "dump", 1,
+         {"1,,0101O6,B,\"\"\"A\"\"\",4.2,0.25,104.2,4.2,1.5,7.3,0,0,\" p\",,",
+          "kj_admin: @/1ab23.DTA: délka není násobkem délky věty 261 bajtů (kniha jízd), neúplná "
+          "poslední věta (5 bajtů) vynechána"}},
+        {"torn.dta",
+         Join({Trip("010124", "", 0, 10000), Trip("020124", "Brno", 50, 10050),
+               Deleted(Trip("", "", 0, 0)), Trip("030124", "Zlín", 30, 10100),
+               Trip("040124", "Zlín", 20, 10120), Trip("030124", "Brno", 10, 10130, 8),
+               Trip("050124", "Brno", 15, 0), Trip("060124", "Brno", 20, 10165.05)}) + "1234567",
+         "chain", 1,
+         {"Kniha jízd @/torn.dta: 8 vět", "  věta 3: zrušená, zmizí při příštím seřazení knihy",
+          "  věta 4, 03.01.24: stav tachometru 10100 nenavazuje, čekáno 10080 (předchozí 10050 + "
+          "30 km), rozdíl +20",
+          "  věta 6, 03.01.24 08.00: datum a hodina odjezdu před předchozí jízdou (věta 5, "
+          "04.01.24 00.00)",
+          "  věta 7, 05.01.24: bez stavu tachometru, čekáno 10145 (předchozí 10130 + 15 km)",
+          "  věta 8, 06.01.24: stav tachometru 10165.05 nenavazuje, čekáno 10165 (předchozí 10145 "
+          "+ 20 km), rozdíl +0.05",
+          "  konec souboru: neúplná věta (7 bajtů)", "  Řetěz začíná větou 1 se stavem 10000.",
+          "Zlomů: 6"}},
+        // The books of the car list, whatever the case of their names.
+        {"", "", "chain", 1,
+         {"Vozidlo 1ab 23, kniha @/1ab23.DTA: 1 vět", "  konec souboru: neúplná věta (5 bajtů)",
+          "  Řetěz začíná větou 1 se stavem 104.20.",
+          "Vozidlo 5Z9, kniha @/5Z9.dta: neexistuje, vozidlo nemá jízdy",
+          "Knih: 2, zlomů celkem: 1"}},
+    };
+    for (const Case& k : cases) {
+        if (!k.file.empty()) WriteHost(inst.Data() / k.file, k.bytes);
+        RunResult r = Admin({k.command, Data() + "/" + k.file}, false);
+        EXPECT_EQ(r.code, k.code) << r.output;
+        std::string want;
+        for (const std::string& line : k.lines) want += line + "\n";
+        for (std::size_t i; (i = want.find('@')) != std::string::npos;) want.replace(i, 1, Data());
+        if (k.command == "dump") r.output.erase(0, r.output.find('\n') + 1);  // the titles
+        EXPECT_EQ(r.output, want);
+    }
+}
+
+// kj_admin as station 1, the reports in this process as station 2, same answers: same files.
+TEST_F(AdminTool, RunsTheReportsAsTheProgramWithTheSameAnswers) {
+    const std::string car = Car("5Z1 234", "SLUŽEBNÍ");
+    WriteHost(inst.Data() / "kj_auta.dta", Join({Car("1AB 234", "SOUKROMÉ"), car}));
+    WriteHost(inst.Data() / "5Z1234.dta",
+              Join({Trip("010124", "", 0, 5), Trip("020124", "Brno", 9, 14, 6, 30, 9, "a", 0, "AB"),
+                    Trip("030224", "Zlín", 64, 78, 8, 4.2, 1.5, "b", 0, "ab")}));
+    for (const int which : {1, 2}) {
+        RunResult r = Admin({"report", "--root", inst.root().string(), "--from", "020124",
+                             "--no-notes", "--tolerance", "25", "--price", "31,5",
+                             inst.Station(1).string(), "5z1234", std::to_string(which)}, false);
+        ASSERT_EQ(r.code, 0) << r.output;
+        HostFileSystem host(inst.Station(2).string(), inst.root().string());
+        ScriptedDialogs ui;
+        ui.fields = {{true, {"020124"}}, {true, {"25", "31,5"}}};
+        ui.choices = {2};
+        Common c(host, ui);
+        InitCommon(c);
+        VetaAuta veta;
+        std::copy_n(car.data(), auta::kLength, veta.bytes.begin());
+        ObdobiJizd period;
+        ASSERT_EQ(which == 1 ? KnihaJizdSVyhodnocenim(c, veta, "5Z1234.dta", period)
+                               : OpisSMezisoucty(c, veta, "5Z1234.dta", period),
+                  ReportOutcome::Shown);
+        const std::string print = which == 1 ? "5Z1234" : "CESTAKY";
+        for (const std::string& file : {print + ".TXT", "XLS/" + print + ".CSV"})
+            EXPECT_EQ(ReadText(inst.Station(1) / file), ReadText(inst.Station(2) / file)) << file;
+        for (const locktab::Entry& e : locktab::DecodeTable(ReadText(inst.Data() / "FOT.tab")))
+            EXPECT_TRUE(e.IsFree()) << e.name << e.station;  // every lock given back
+    }
+}
+
+TEST_F(AdminTool, AsksTheLockServerAndListsTheStations) {
+    KJ_REQUIRE_PROGRAMS("kj_station", "kj_lockserver");
+    LockServerProc server(inst.root());
+    ASSERT_TRUE(server.Start(inst.Prog().string()));
+    inst.SetServer(server.address());
+    Proc station;
+    ASSERT_TRUE(inst.StartStation(station, 1));
+    ASSERT_TRUE(station.Ask("lock KJCILE.DTA W", "LOCKED KJCILE.DTA")) << station.output();
+    RunResult r = Admin({"server", Data()});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NE(r.output.find(" běží: spojení stanic 1, zámků 1\n"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("KJCILE.DTA" + std::string(24, ' ') + "W      01       Jan Novák"),
+              std::string::npos);
+    r = Admin({"stations", Data()});
+    EXPECT_NE(r.output.find("      01  Jan Novák                 "), std::string::npos) << r.output;
+    r = Admin({"server", "127.0.0.1:1"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.output, "Server zámků 127.0.0.1:1 neodpovídá: spojení odmítnuto, server neběží\n");
+}
+
 TEST_F(AdminTool, RefusesWrongUse) {
     for (std::vector<std::string> args : {std::vector<std::string>{}, {"locks"}, {"nic", Data()},
                                           {"protocol", "--last", "x", Data()},
                                           {"locks", "--last", "2", Data()},
-                                          {"unlock", Data()}, {"--bogus", "locks", Data()}}) {
+                                          {"unlock", Data()}, {"--bogus", "locks", Data()},
+                                          {"dump", "--layout", "x", "a"}, {"report", "a", "b", "3"},
+                                          {"report", "--from", "320124", "a", "b", "1"}}) {
         RunResult r = Admin(args, false);
         EXPECT_EQ(r.code, 2) << testing::PrintToString(args);
         EXPECT_NE(r.output.find("použití: kj_admin"), std::string::npos) << r.output;

@@ -258,6 +258,34 @@ TEST_F(LockServerTest, IfVolnyNamesTheFirstOtherStationAndTakesNothing) {
     EXPECT_EQ(server.LockCount(), 2u);
 }
 
+TEST_F(LockServerTest, StatusListsTheOtherConnectionsAndTheirLocksAndChangesNothing) {
+    const std::string status = "Stav<>#$";
+    for (std::size_t n = 0; n < status.size(); ++n)
+        EXPECT_EQ(ParseLockServerRequest(status.substr(0, n)).status, ParseStatus::Incomplete) << n;
+    server.Connect(1, "10.0.0.1:4001");
+    server.Connect(2, "10.0.0.2:4002");
+    server.Connect(9, "10.0.0.9:4009");  // the asking administrator
+    EXPECT_EQ(Bare(server.Receive(2, LockR("02  "))), "OK");
+    EXPECT_EQ(Bare(server.Receive(1, LockR("01  "))), "OK");
+    EXPECT_EQ(Bare(server.Receive(1, LockW("01  ", kCile))), "OK");
+    const std::string before = server.Receive(9, status);
+    ASSERT_EQ(before.find("\r\n"), before.size() - 2) << "one line: " << before;
+    EXPECT_EQ(Bare(before),
+              "OK\t2\t3"
+              "\tS\t10.0.0.1:4001\t2\tS\t10.0.0.2:4002\t1"
+              "\tZ\t" + kDir + "\t" + kCile + "\tW\t01  \t10.0.0.1:4001"
+              "\tZ\t" + kDir + "\t" + kAuta + "\tR\t02  \t10.0.0.2:4002"
+              "\tZ\t" + kDir + "\t" + kAuta + "\tR\t01  \t10.0.0.1:4001");
+    // Nothing was taken or given back by asking.
+    EXPECT_EQ(server.LockCount(), 3u);
+    EXPECT_EQ(Bare(server.Receive(2, LockW("02  ", kCile))), "Soubor "_cz + kCile + " W užívá 01  "_cz);
+    server.Disconnect(1);
+    EXPECT_EQ(Bare(server.Receive(9, status + status)),
+              "OK\t1\t1\tS\t10.0.0.2:4002\t1\tZ\t" + kDir + "\t" + kAuta + "\tR\t02  \t10.0.0.2:4002" +
+                  "OK\t1\t1\tS\t10.0.0.2:4002\t1\tZ\t" + kDir + "\t" + kAuta + "\tR\t02  \t10.0.0.2:4002");
+    EXPECT_TRUE(LogHas("[10.0.0.9:4009] dotaz na stav serveru"_cz));
+}
+
 TEST(LockServerNames, HolderCarriesTheUserNameWhenKnown) {
     std::string novak = "Novák Jan"_cz + std::string(15, ' ');
     LockServer server(LockServer::Options{}, {}, [&](int st) {
