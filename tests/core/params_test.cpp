@@ -111,6 +111,30 @@ TEST(SetReg, OddFilesLimitsAndUnsafeValues) {
     EXPECT_TRUE(s.ui.shown.empty());
 }
 
+TEST(SetReg, AKeyOnSeveralLinesReadsWhatWasStored) {
+    TestDir dir;
+    Station s(dir.path());
+    // Two stations adding a key at once leave it on two lines; GetReg reads
+    // the first. Once that one moves or goes, the later one must not
+    // surface in its place.
+    const std::string twice = "K : 1\r\nX : 2\r\nK : 3\r\n";
+    struct Case {
+        std::string value, file, read;
+    };
+    const Case cases[] = {
+        {"22", "     \r\nX : 2\r\n     \r\nK : 22\r\n", "22"},
+        {"", "     \r\nX : 2\r\n     \r\n", ""},
+        {"9", "K : 9\r\nX : 2\r\nK : 3\r\n", "9"},  // in place: the copy stays unread
+    };
+    for (const Case& k : cases) {
+        WriteHost(s.work / "dup.par", twice);
+        SetReg(s.c, "dup.par", "K", k.value);
+        EXPECT_EQ(ReadHost(s.work / "dup.par"), k.file) << k.value;
+        EXPECT_EQ(GetReg(s.c, "dup.par", "K"), k.read);
+        EXPECT_EQ(GetReg(s.c, "dup.par", "X"), "2");
+    }
+}
+
 TEST(ParamFiles, FailuresAreShownWithTheirTexts) {
     TestDir dir;
     Station s(dir.path());
