@@ -14,14 +14,16 @@
 #include "logbook/purposes.h"
 #include "logbook/trip_record.h"
 #include "screens/column.h"
+#include "services/picture.h"
 
 using namespace kj;
 
 namespace {
 
+// The texts without the blanks that pad them to their width.
 std::vector<std::string> Values(const Sloupce& cols) {
     std::vector<std::string> v;
-    for (const SloupecPopis& col : cols) v.push_back(col.value);
+    for (const SloupecPopis& col : cols) v.push_back(StripRight(col.value));
     return v;
 }
 

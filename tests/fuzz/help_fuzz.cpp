@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const int heading = RenderHelp(s.c, "kj", topic, "napoveda");
     FUZZ_CHECK(heading >= 0 && heading <= static_cast<int>(lines.size()));
-    FUZZ_CHECK(ReadHost(s.Work("napoveda.txt")).size() == lines.size() * (kHelpWidth + 2));
+    FUZZ_CHECK(ReadHost(s.Work("napoveda.TXT")).size() == lines.size() * (kHelpWidth + 2));
     if (heading > 0) {
         FUZZ_CHECK(HeadingMatches(lines[static_cast<std::size_t>(heading - 1)], HelpTopicKey(topic)));
         for (int i = 0; i + 1 < heading; ++i)
