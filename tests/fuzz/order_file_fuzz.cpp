@@ -4,6 +4,7 @@
 // saved.
 
 #include "fuzz_station.h"
+#include "services/picture.h"
 #include "travel/sheet_print.h"
 #include "travel_station.h"
 
@@ -14,7 +15,7 @@ namespace {
 std::vector<std::string> Texts(const SheetTexts& t) {
     std::vector<std::string> out;
     for (std::size_t i = 0; i < t.layout().fields.size(); ++i)
-        out.push_back(t.at(static_cast<int>(i)).substr(0, 200));
+        out.push_back(StripRight(t.at(static_cast<int>(i)).substr(0, 200)));  // a blank is no key
     return out;
 }
 
