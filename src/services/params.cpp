@@ -215,7 +215,12 @@ std::string GetReg(Common& c, std::string_view file, std::string_view keyText) {
         auto lineKey = KeyOfLine(text, &colon);
         if (!lineKey || *lineKey != key) continue;
         if (colon + 2 >= text.size()) return {};
-        return std::string(text.substr(colon + 2, kRegValueMax));
+        // A lone CR inside the line (a damaged or hand-edited file) reads as
+        // the blank SetReg would store, so a value read and written back
+        // reads the same.
+        std::string value(text.substr(colon + 2, kRegValueMax));
+        std::replace(value.begin(), value.end(), '\r', ' ');
+        return value;
     }
     return {};
 }

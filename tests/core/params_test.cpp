@@ -82,6 +82,9 @@ TEST(SetReg, OddFilesLimitsAndUnsafeValues) {
     SetReg(s.c, "x.par", "K", "a\r\nZ : b");
     EXPECT_EQ(ReadHost(s.work / "x.par"), "K : a  Z : b\r\n");
     EXPECT_EQ(GetReg(s.c, "x.par", "Z"), "");
+    // A lone CR inside a line reads as that blank too.
+    WriteHost(s.work / "cr.par", "W : 5\r2\r\n");
+    EXPECT_EQ(GetReg(s.c, "cr.par", "W"), "5 2");
     // A line holds at most 255 characters; a value reads back as at most 250.
     SetReg(s.c, "long.par", "K", std::string(300, 'v'));
     EXPECT_EQ(ReadHost(s.work / "long.par"), "K : " + std::string(251, 'v') + "\r\n");
