@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)UserName(s.c, std::string(1, parts[0].empty() ? '0' : parts[0][0]) + "1");
     FUZZ_CHECK(Zamkni(s.c, kPath, "W"));
     FUZZ_CHECK(Entries(fot) == std::make_pair(1, 1));
-    FUZZ_CHECK(ReadHost(fot).size() == locktab::kTableSize);
+    FUZZ_CHECK(ReadHost(fot).size() >= locktab::kTableSize);  // a longer file keeps its tail
     Odemkni(s.c, kPath);
     FUZZ_CHECK(Entries(fot) == std::make_pair(0, 0));
     FUZZ_CHECK(Zamkni(s.c, kPath, "") && Zamkni(s.c, kPath, ""));
