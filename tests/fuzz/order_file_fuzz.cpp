@@ -3,6 +3,8 @@
 // fill, recalculate, print and save; loaded again they hold what was
 // saved.
 
+#include <algorithm>
+
 #include "fuzz_station.h"
 #include "services/picture.h"
 #include "travel/sheet_print.h"
@@ -12,10 +14,16 @@ using namespace kj;
 
 namespace {
 
+// The texts as the file keeps them: line breaks as blanks, blank ones as
+// no key at all.
 std::vector<std::string> Texts(const SheetTexts& t) {
     std::vector<std::string> out;
-    for (std::size_t i = 0; i < t.layout().fields.size(); ++i)
-        out.push_back(StripRight(t.at(static_cast<int>(i)).substr(0, 200)));  // a blank is no key
+    for (std::size_t i = 0; i < t.layout().fields.size(); ++i) {
+        std::string text = t.at(static_cast<int>(i)).substr(0, 200);
+        std::replace(text.begin(), text.end(), '\r', ' ');
+        std::replace(text.begin(), text.end(), '\n', ' ');
+        out.push_back(StripRight(text));
+    }
     return out;
 }
 
