@@ -1,5 +1,6 @@
 #include "logbook/car_list.h"
 
+#include <array>
 #include <cstring>
 
 #include "services/cp1250.h"
@@ -159,9 +160,11 @@ void TfKJ_auta::OpustPole(int field, std::string& text) {
 }
 
 void TfKJ_auta::VyberPaliva(int field) {
-    static const std::vector<std::string> stored = {"B.Natural 95", "B.Super plus 98",
-                                                    "B.Natural 91", "Motorová nafta"_cz,
-                                                    "Bionafta"};
+    // An array, not a vector: clang 14 crashes on a Czech literal inside a
+    // vector's initializer list.
+    static const std::array<std::string, 5> stored = {"B.Natural 95", "B.Super plus 98",
+                                                      "B.Natural 91", "Motorová nafta"_cz,
+                                                      "Bionafta"};
     const int chosen = c_.ui.ChooseItem(
         kChoiceColumn, kChoiceRow, {},
         {"B.Natural 95", "B.Super plus 98", "B.Natural 91", "Motorová nafta "_cz, "Bionafta"},

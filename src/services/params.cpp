@@ -215,7 +215,12 @@ std::string GetReg(Common& c, std::string_view file, std::string_view keyText) {
         auto lineKey = KeyOfLine(text, &colon);
         if (!lineKey || *lineKey != key) continue;
         if (colon + 2 >= text.size()) return {};
-        return std::string(text.substr(colon + 2, kRegValueMax));
+        // A lone CR inside the line (a damaged or hand-edited file) reads as
+        // the blank SetReg would store, so a value read and written back
+        // reads the same.
+        std::string value(text.substr(colon + 2, kRegValueMax));
+        std::replace(value.begin(), value.end(), '\r', ' ');
+        return value;
     }
     return {};
 }
@@ -243,6 +248,16 @@ void SetReg(Common& c, std::string_view file, std::string_view keyText, std::str
         return;
     }
 
+    // Later lines of the same key (two stations adding it at once, a hand
+    // edit) are never read while the first one stands; once it is blanked
+    // they would be, so they go with it.
+    auto blankWithLaterCopies = [&](std::size_t first) {
+        for (std::size_t j = first; j < lines.size(); ++j) {
+            auto lineKey = KeyOfLine(text(j), nullptr);
+            if (j == first || (lineKey && *lineKey == key))
+                pieces.push_back({lines[j].offset, std::string(lines[j].length, ' ')});
+        }
+    };
     std::optional<std::size_t> target;   // line that receives the entry
     std::optional<std::size_t> blanked;  // old line of the key, to be blanked
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -250,7 +265,8 @@ void SetReg(Common& c, std::string_view file, std::string_view keyText, std::str
         auto lineKey = KeyOfLine(text(i), nullptr);
         if (!lineKey || *lineKey != key) continue;
         if (remove) {
-            WriteAt(c, file, key, {{lines[i].offset, std::string(lines[i].length, ' ')}});
+            blankWithLaterCopies(i);
+            WriteAt(c, file, key, pieces);
             return;
         }
         if (lines[i].length == entry.size()) {
@@ -276,7 +292,7 @@ void SetReg(Common& c, std::string_view file, std::string_view keyText, std::str
     } else {
         return;  // full: the old line stays rather than the value being lost
     }
-    if (blanked) pieces.push_back({lines[*blanked].offset, std::string(lines[*blanked].length, ' ')});
+    if (blanked) blankWithLaterCopies(*blanked);
     WriteAt(c, file, key, pieces);
 }
 

@@ -141,7 +141,11 @@ void Tfvpc::FillSettlementSheet(const std::vector<VetaJizdy>& marked) {
     // departure places: a row with an arrival place only is still the user's.
     pending_ = true;
     if (!RowsEmpty()) {
-        if (!c_.ui.AskYesNo(10, 10, "Přepsat seznam cest ?"_cz)) return;
+        if (!c_.ui.AskYesNo(10, 10, "Přepsat seznam cest ?"_cz)) {
+            // The totals are not stored: the kept rows get theirs here.
+            Totals();
+            return;
+        }
         ClearRows();
     }
     SettlementRows(marked);
@@ -177,19 +181,24 @@ void Tfvpc::SettlementRows(const std::vector<VetaJizdy>& marked) {
 }
 
 void Tfvpc::Recalculate() {
+    for (int n = 1; n <= kSettlementRows; ++n) {
+        auto cell = [&](const char* col) { return StrToFloatLoose(texts_[RowName(col, n)]); };
+        const double sum =
+            (cell("c") + cell("d")) * cell("b") + cell("f") + cell("g") + cell("h") + cell("i");
+        texts_.Row("su", n) = FormatAmount("#####.##", sum);
+    }
+    Totals();
+}
+
+void Tfvpc::Totals() {
     auto num = [&](const std::string& name) { return StrToFloatLoose(texts_[name]); };
     double columns[4] = {0, 0, 0, 0};
     double total = 0;
     for (int n = 1; n <= kSettlementRows; ++n) {
-        auto cell = [&](const char* col) { return num(RowName(col, n)); };
-        const double amounts[4] = {cell("f"), cell("g"), cell("h"), cell("i")};
-        for (int k = 0; k < 4; ++k) columns[k] += amounts[k];
-        const double sum =
-            (cell("c") + cell("d")) * cell("b") + amounts[0] + amounts[1] + amounts[2] + amounts[3];
-        std::string& su = texts_.Row("su", n);
-        su = FormatAmount("#####.##", sum);
+        const char* cols[4] = {"f", "g", "h", "i"};
+        for (int k = 0; k < 4; ++k) columns[k] += num(RowName(cols[k], n));
         // The total adds the row totals as they are shown, to the cent.
-        total += StrToFloatLoose(su);
+        total += num(RowName("su", n));
     }
     const char* totals[4] = {"cf", "cg", "ch", "ci"};
     for (int k = 0; k < 4; ++k) texts_[totals[k]] = FormatAmount("#####.##", columns[k]);

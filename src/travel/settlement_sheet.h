@@ -69,6 +69,9 @@ public:
 private:
     bool RowsEmpty() const;
     void ClearRows();
+    // The column totals, the total and the amount to settle from the rows as
+    // they are shown; these are not stored in the file.
+    void Totals();
 
     Common& c_;
     const std::string& orderFile_;

@@ -71,6 +71,9 @@ TEST(SetReg, OddFilesLimitsAndUnsafeValues) {
     SetReg(s.c, "x.par", "K", "a\r\nZ : b");
     EXPECT_EQ(ReadHost(s.work / "x.par"), "K : a  Z : b\r\n");
     EXPECT_EQ(GetReg(s.c, "x.par", "Z"), "");
+    // A lone CR inside a line reads as that blank too.
+    WriteHost(s.work / "cr.par", "W : 5\r2\r\n");
+    EXPECT_EQ(GetReg(s.c, "cr.par", "W"), "5 2");
     // A line holds at most 255 characters; a value reads back as at most 250.
     SetReg(s.c, "long.par", "K", std::string(300, 'v'));
     EXPECT_EQ(ReadHost(s.work / "long.par"), "K : " + std::string(251, 'v') + "\r\n");
@@ -98,6 +101,30 @@ TEST(SetReg, OddFilesLimitsAndUnsafeValues) {
     SetReg(s.c, "full.par", "", "");
     EXPECT_EQ(ReadHost(s.work / "full.par"), full + "late : 1\r\n");
     EXPECT_TRUE(s.ui.shown.empty());
+}
+
+TEST(SetReg, AKeyOnSeveralLinesReadsWhatWasStored) {
+    TestDir dir;
+    Station s(dir.path());
+    // Two stations adding a key at once leave it on two lines; GetReg reads
+    // the first. Once that one moves or goes, the later one must not
+    // surface in its place.
+    const std::string twice = "K : 1\r\nX : 2\r\nK : 3\r\n";
+    struct Case {
+        std::string value, file, read;
+    };
+    const Case cases[] = {
+        {"22", "     \r\nX : 2\r\n     \r\nK : 22\r\n", "22"},
+        {"", "     \r\nX : 2\r\n     \r\n", ""},
+        {"9", "K : 9\r\nX : 2\r\nK : 3\r\n", "9"},  // in place: the copy stays unread
+    };
+    for (const Case& k : cases) {
+        WriteHost(s.work / "dup.par", twice);
+        SetReg(s.c, "dup.par", "K", k.value);
+        EXPECT_EQ(ReadHost(s.work / "dup.par"), k.file) << k.value;
+        EXPECT_EQ(GetReg(s.c, "dup.par", "K"), k.read);
+        EXPECT_EQ(GetReg(s.c, "dup.par", "X"), "2");
+    }
 }
 
 TEST(ParamFiles, FailuresAreShownWithTheirTexts) {

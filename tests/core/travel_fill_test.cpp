@@ -118,6 +118,7 @@ TEST(TravelFill, LoadedRowsAreReplacedOnlyWhenTheUserSaysSo) {
         {true, "o1 : Zlín\r\np1 : Hulín\r\n", false, "p1", "Hulín"},
         {true, "o1 : Zlín\r\np1 : Hulín\r\n", true, "p1", "*Brno"},
         {true, "p1 : Hulín\r\nph1 : 10.00\r\n", false, "p1", "Hulín"},  // arrivals only
+        {true, "o1 : Zlín\r\ng1 : 80\r\nsu1 : 80.00\r\n", false, "csu", "    80.00"},  // totals of kept rows
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
