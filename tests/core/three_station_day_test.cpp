@@ -1,28 +1,26 @@
-// A day of work at three stations on one data directory, locking through
-// the lock server and then through "FOT.tab": trips added to one car from
-// all three stations and to other cars from one or two, a trip deleted, the
-// generator run on two cars at once, places and purposes added, changed and
-// deleted, the close sorts, the logbook report; station 3 killed (SIGKILL)
-// with a trip in its editor and started again. Needs KJ_BUILD_DIR.
+// A day at three stations on one data directory, locking through the lock
+// server and through "FOT.tab": trips added to one car from all three and to
+// other cars from one or two, a trip deleted, the generator on two cars at
+// once, places and purposes added, changed and deleted, close sorts, the
+// logbook report; station 3 killed (SIGKILL) with a trip in its editor and
+// started again. Needs KJ_BUILD_DIR.
 //
-// The stations are this test binary started again with KJ_DAY_WORK set
-// (the test ThreeStationDay.Station). Work comes to them on standard input,
-// one item a line; every finished item is answered "DONE item". The same
-// items then run in this process at one station, one station's items after
-// the other's. At the end of the day a station sorts every book with the
-// odometer recomputed, closes the lists and prints the report of every
-// book; then, against that single-station run:
-//   - every book byte for byte: every trip has its own date and hour (the
-//     generated ones, all at hour 0, come in one piece per car), so the
-//     sort puts them in one order whoever wrote them, and the recomputed
-//     chain and the rates copied from the previous trip are the same;
-//   - the report's print file and side file of every book byte for byte;
-//   - places and purposes as the set of records not deleted: their close
-//     sort is skipped while another station has the list open, so the order
-//     and the deletion marks left in the file depend on who closed last.
-// Besides: every trip tag is in its book once (the killed station's trip
-// once, after it was typed again), the chain holds record by record, no
-// station saw an error, and no lock is left in "FOT.tab".
+// The stations are this binary run again with KJ_DAY_WORK set (the test
+// ThreeStationDay.Station): work items come on standard input, one a line,
+// each answered "DONE item" when finished. The same items then run in this
+// process at one station, station after station. The evening (every book
+// sorted with the odometer recomputed, the lists closed, the report of
+// every book) ends both; then, against that single-station run:
+//   - every book byte for byte: each trip has its own date and hour (the
+//     generated ones, at hour 0, come in one piece per car), so the sort
+//     orders them alike whoever wrote them, and the chain is recomputed;
+//   - the report's print and side files byte for byte;
+//   - places and purposes as the set of records not deleted: a close sort
+//     is skipped while another station has the list open, so the order and
+//     the deletion marks still in the file depend on who closed last;
+//   - the names of the files in the data directory ("FOT.tab" aside).
+// Besides: every tag once in its book, the chain record by record, no
+// station saw an error, no lock left in "FOT.tab".
 
 #include "kj_test.h"
 
@@ -47,9 +45,7 @@ using triptest::ListRecord;
 using triptest::Join;
 constexpr std::time_t kToday = 1767612600;  // 5 January 2026
 
-void Say(const std::string& utf8) {
-    std::cout << utf8 << std::endl;
-}
+void Say(const std::string& utf8) { std::cout << utf8 << std::endl; }
 
 // A station's user: answers by the question, notes once per text, waits
 // for a line on standard input where the day asks it to.
@@ -67,21 +63,23 @@ public:
         return NoteResult::Expired;
     }
     bool AskYesNo(int, int, const std::string& q) override {
-        if (q == "Přidat ke knize jízd"_cz && waitBeforeAppend) {
-            say("ASKING");
-            std::string go;
-            std::getline(std::cin, go);
-        }
-        if (q == "Zrušit záznam?"_cz || q == "Přidat ke knize jízd"_cz) return true;
+        const bool append = q == "Přidat ke knize jízd"_cz;
+        if (append && waitBeforeAppend) Hold("ASKING");
+        if (append || q == "Zrušit záznam?"_cz) return true;
         say("ASK " + Cp1250ToUtf8(q));
         return false;
+    }
+    // Tells the test, then waits for its line.
+    void Hold(const std::string& what) {
+        say(what);
+        std::string go;
+        std::getline(std::cin, go);
     }
     bool AskFields(int, int, const F1Handler&, const std::vector<std::string>& items,
                    const std::string&) override {
         std::vector<std::string> texts;
         for (std::size_t k = 1; k < items.size(); k += 2) texts.push_back(items[k]);
-        if (!fields.empty()) texts = fields.front();
-        if (!fields.empty()) fields.pop_front();
+        if (!fields.empty()) texts = fields.front(), fields.pop_front();
         BeginFields(state_);
         FinishFields(state_, texts, true);
         return true;
@@ -98,8 +96,6 @@ public:
     void CloseBusy() override {}
     void HelpBox(int, int, const std::string&, const std::vector<std::string>&) override {}
     void ShowGuide(const std::string&, const std::string&) override {}
-
-private:
     std::string lastNote_;
 };
 
@@ -145,8 +141,7 @@ void RunItem(Common& c, DayDialogs& ui, const std::string& line) {
     std::string what, a, b, d, e, f, g, h;
     in >> what >> a >> b >> d >> e >> f >> g >> h;
     auto fail = [&](const std::string& why) { ui.say("ERROR " + why + ": " + line); };
-    const VetaAuta car = Car(a);
-    AktualniVozidlo() = car;
+    const VetaAuta car = AktualniVozidlo() = Car(a);
     TfKJ_jizdy book(c);
     TfKalendar calendar(c);
     if (what == "trip" || what == "gen" || what == "deltrip" || what == "sort") {
@@ -157,12 +152,7 @@ void RunItem(Common& c, DayDialogs& ui, const std::string& line) {
             book.showEditor = Typing({{kFieldDatum, b}, {kFieldMisto, "Brno"}, {kFieldUcel, "porada"},
                                       {kFieldKmSluzebni, e}, {kFieldCasOdjezdu, d.substr(0, d.find('-'))},
                                       {kFieldCasPrijezdu, d.substr(d.find('-') + 1)}, {kFieldPoznamka2, f}},
-                                     [&] {
-                                         if (g != "hold") return;
-                                         ui.say("EDITING " + f);
-                                         std::string never;
-                                         std::getline(std::cin, never);
-                                     });
+                                     [&] { if (g == "hold") ui.Hold("EDITING " + f); });
             book.KeyDown(key::kF4, key::Mod::None);
             if (book.count() <= before) fail("not added");
         } else if (what == "gen") {
@@ -184,31 +174,26 @@ void RunItem(Common& c, DayDialogs& ui, const std::string& line) {
         } else if (what == "deltrip") {
             const int row = RowOf(book, jizdy::kPoznamka2, b);
             if (row == 0) return fail("no trip");
-            book.JdiNa(row, 0);
-            book.KeyDown(key::kF8, key::Mod::None);
+            book.JdiNa(row, 0), book.KeyDown(key::kF8, key::Mod::None);
         } else {
             book.SeradZapisy();
             if (book.lastSortResult() != 0) fail("not sorted");
         }
         book.Zavri();
-    } else if (what == "place" || what == "placekm" || what == "delplace" || what == "lists") {
+    } else if (what == "place" || what == "placekm" || what == "delplace" || what == "lists" ||
+               what == "purpose") {
         TfKJlMista places(c);
         places.showEditor = Typing({{1, Utf8ToCp1250(a)}, {2, b}});
-        if (places.Otevri() != io::kOk) return fail("places");
+        TfKJUcel purposes(c);
+        purposes.showEditor = Typing({{1, Utf8ToCp1250(line.substr(std::min<std::size_t>(line.size(), 8)))}});
+        if (places.Otevri() != io::kOk || purposes.Otevri() != io::kOk) return fail("lists");
         const int row = RowOf(places, mista::kMisto, Utf8ToCp1250(a));
-        if (what != "place" && what != "lists" && row == 0) return fail("no place");
+        if ((what == "placekm" || what == "delplace") && row == 0) return fail("no place");
         if (row > 0) places.JdiNa(row, 0);
-        if (what != "lists")
+        if (what != "lists" && what != "purpose")
             places.KeyDown(what == "place" ? key::kF4 : what == "placekm" ? key::kSpace : key::kF8, key::Mod::None);
+        if (what == "purpose") purposes.KeyDown(key::kF4, key::Mod::None);
         places.Zavri();
-        TfKJUcel purposes(c);
-        if (purposes.Otevri() != io::kOk) return fail("purposes");
-        purposes.Zavri();
-    } else if (what == "purpose") {
-        TfKJUcel purposes(c);
-        purposes.showEditor = Typing({{1, Utf8ToCp1250(line.substr(8))}});
-        if (purposes.Otevri() != io::kOk) return fail("purposes");
-        purposes.KeyDown(key::kF4, key::Mod::None);
         purposes.Zavri();
     } else if (what == "report") {
         ui.fields = {{"010126", "311226"}};
@@ -285,6 +270,7 @@ bool Until(Proc& p, const std::function<bool(const std::string&)>& ready, int ms
 bool Shows(Proc& p, const std::string& text, int ms = 30000) {
     return Until(p, [&](const std::string& out) { return out.find(text) != std::string::npos; }, ms);
 }
+std::string Book(const fs::path& data, const char* spz) { return ReadHost(data / (std::string(spz) + ".dta")); }
 bool Did(Proc& p, const std::vector<std::string>& items) {
     return Until(p, [&](const std::string& out) {
         return std::all_of(items.begin(), items.end(),
@@ -350,17 +336,21 @@ TEST_P(ThreeStationDayTest, EndsAsOneStationDoingTheSameWork) {
     };
     for (int n = 1; n <= 3; ++n) ASSERT_TRUE(start(n)) << st[n]->output();
 
-    // Morning: station 3's last trip is held in its editor, station 1's
-    // generator waits before appending to its book.
-    const char* lastAs[] = {" wait", "", " hold"};
-    for (int n = 1; n <= 3; ++n) {
-        send(n, {kMorning[n - 1].begin(), kMorning[n - 1].end() - 1});
-        st[n]->Send(kMorning[n - 1].back() + lastAs[n - 1]);
-    }
-    ASSERT_TRUE(Shows(*st[3], "EDITING S3-3")) << st[3]->output();
+    // Morning: station 1's generator waits before appending to its book;
+    // when the others are through, station 3's last trip is held in its editor.
+    send(1, {kMorning[0].begin(), kMorning[0].end() - 1});
+    st[1]->Send(kMorning[0].back() + " wait");
+    send(2, kMorning[1]);
+    send(3, {kMorning[2].begin(), kMorning[2].end() - 1});
     ASSERT_TRUE(Shows(*st[1], "ASKING")) << st[1]->output();
     ASSERT_TRUE(Did(*st[2], kMorning[1])) << st[2]->output();
+    ASSERT_TRUE(Did(*st[3], {kMorning[2].begin(), kMorning[2].end() - 1})) << st[3]->output();
+    st[3]->Send(kMorning[2].back() + " hold");
+    ASSERT_TRUE(Shows(*st[3], "EDITING S3-3")) << st[3]->output();
     EXPECT_EQ(Complaints(st[3]->output()), "");
+    // Killed while station 2 deletes a place and adds a trip to the car
+    // whose book station 1 has open.
+    send(2, {kAfternoon[1][0], kAfternoon[1][1]});
     st[3]->Kill();
 
     // Station 2's generator on another car, while station 1's has not
@@ -379,7 +369,7 @@ TEST_P(ThreeStationDayTest, EndsAsOneStationDoingTheSameWork) {
     // Afternoon. With the register, station 3's locks stay behind it until
     // the administrator removes them; station 1 waits for the car meanwhile.
     send(1, kAfternoon[0]);
-    send(2, kAfternoon[1]);
+    send(2, {kAfternoon[1][2]});
     if (!server) {
         ASSERT_TRUE(Shows(*st[1], "užívá 03")) << st[1]->output();
         const RunResult admin = RunProgram({Program("kj_admin"), "unlock", day.Data().string(), "03"});
@@ -389,12 +379,8 @@ TEST_P(ThreeStationDayTest, EndsAsOneStationDoingTheSameWork) {
     send(3, {kMorning[2].back()});
     send(3, kAfternoon[2]);
     ASSERT_TRUE(Did(*st[3], {kMorning[2].back()})) << st[3]->output();
-    for (int n = 1; n <= 3; ++n) {
-        ASSERT_TRUE(Did(*st[n], kAfternoon[n - 1])) << st[n]->output();
-        if (n > 1) {
-            EXPECT_EQ(st[n]->Quit(), 0);
-        }
-    }
+    for (int n = 1; n <= 3; ++n) ASSERT_TRUE(Did(*st[n], kAfternoon[n - 1])) << st[n]->output();
+    for (int n : {2, 3}) EXPECT_EQ(st[n]->Quit(), 0);
     send(1, kEvening);
     ASSERT_TRUE(Did(*st[1], kEvening)) << st[1]->output();
     EXPECT_EQ(st[1]->Quit(), 0);
@@ -421,31 +407,35 @@ TEST_P(ThreeStationDayTest, EndsAsOneStationDoingTheSameWork) {
 
     for (const char* spz : kBooks) {
         SCOPED_TRACE(spz);
-        const std::string book = ReadHost(day.Data() / (std::string(spz) + ".dta"));
-        EXPECT_EQ(Listing(book), Listing(ReadHost(one.Data() / (std::string(spz) + ".dta"))));
-        EXPECT_EQ(book, ReadHost(one.Data() / (std::string(spz) + ".dta")));
+        const std::string book = Book(day.Data(), spz);
+        EXPECT_EQ(Listing(book), Listing(Book(one.Data(), spz)));
+        EXPECT_EQ(book, Book(one.Data(), spz));
         for (const std::string& name : {std::string(spz) + ".TXT", "XLS/" + std::string(spz) + ".CSV"})
             EXPECT_EQ(ReadHost(day.Station(1) / name), ReadHost(one.Station(1) / name)) << name;
         double odometer = 0;
         std::map<std::string, int> tags;
         for (const std::string& r : Records(book, jizdy::kLength)) {
             const VetaJizdy t = VetaJizdy::From(r.data());
-            if (odometer != 0) {
-                EXPECT_EQ(t.StavTachometru(), odometer + t.KmSluzebni() + t.KmSoukrome());
-            }
+            EXPECT_TRUE(odometer == 0 || t.StavTachometru() == odometer + t.KmSluzebni() + t.KmSoukrome())
+                << "chain broken at " << t.Datum();
             odometer = t.StavTachometru();
             ++tags[StripRight(t.Poznamka2())];
         }
-        for (const auto& [tag, times] : tags) EXPECT_TRUE(tag.empty() || times == 1) << tag;
+        for (const auto& [tag, times] : tags) EXPECT_TRUE(tag.empty() || times == 1) << tag << " twice";
     }
     EXPECT_EQ(LiveRecords(day.Data() / "kjmista.dta", mista::kLength),
               LiveRecords(one.Data() / "kjmista.dta", mista::kLength));
     EXPECT_EQ(LiveRecords(day.Data() / "kjucel.dta", ucel::kLength),
               LiveRecords(one.Data() / "kjucel.dta", ucel::kLength));
-    if (!server) {
-        for (const std::string& entry : Records(ReadHost(day.Data() / "FOT.tab"), 20))
-            EXPECT_EQ(entry[1], ' ') << "lock left: " << entry;
-    }
+    auto names = [](const fs::path& dir) {
+        std::set<std::string> all;
+        for (const auto& f : fs::directory_iterator(dir))
+            if (f.path().filename() != "FOT.tab") all.insert(f.path().filename().string());
+        return all;
+    };
+    EXPECT_EQ(names(day.Data()), names(one.Data()));
+    for (const std::string& entry : Records(ReadHost(day.Data() / "FOT.tab"), 20))
+        EXPECT_EQ(entry[1], ' ') << "lock left: " << entry;
 }
 
 INSTANTIATE_TEST_SUITE_P(Locks, ThreeStationDayTest, ::testing::Values(true, false),
