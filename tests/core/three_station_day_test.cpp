@@ -1,26 +1,23 @@
 // A day at three stations on one data directory, locking through the lock
 // server and through "FOT.tab": trips added to one car from all three and to
-// other cars from one or two, a trip deleted, the generator on two cars at
-// once, places and purposes added, changed and deleted, close sorts, the
-// logbook report; station 3 killed (SIGKILL) with a trip in its editor and
-// started again. Needs KJ_BUILD_DIR.
-//
-// The stations are this binary run again with KJ_DAY_WORK set (the test
-// ThreeStationDay.Station): work items come on standard input, one a line,
-// each answered "DONE item" when finished. The same items then run in this
-// process at one station, station after station. The evening (every book
-// sorted with the odometer recomputed, the lists closed, the report of
-// every book) ends both; then, against that single-station run:
-//   - every book byte for byte: each trip has its own date and hour (the
-//     generated ones, at hour 0, come in one piece per car), so the sort
+// other cars, a trip deleted, the generator on two cars at once, places and
+// purposes added, changed and deleted, close sorts, the logbook report;
+// station 3 killed (SIGKILL) with a trip in its editor and started again.
+// The stations are this binary run again as ThreeStationDay.Station; work
+// items come on standard input and are answered "DONE item". The same items
+// then run in this process at one station, station after station. Both end
+// with the evening: every book sorted with the odometer recomputed, the
+// lists closed, the report of every book. Compared with that run:
+//   - every book byte for byte: each trip has its own date and hour (a
+//     generator run's trips, all at hour 0, are one piece), so the sort
 //     orders them alike whoever wrote them, and the chain is recomputed;
 //   - the report's print and side files byte for byte;
 //   - places and purposes as the set of records not deleted: a close sort
 //     is skipped while another station has the list open, so the order and
-//     the deletion marks still in the file depend on who closed last;
+//     deletion marks left in the file depend on who closed last;
 //   - the names of the files in the data directory ("FOT.tab" aside).
 // Besides: every tag once in its book, the chain record by record, no
-// station saw an error, no lock left in "FOT.tab".
+// station saw an error, no lock left in "FOT.tab". Needs KJ_BUILD_DIR.
 
 #include "kj_test.h"
 
