@@ -23,6 +23,8 @@ using namespace jizdy;
 
 constexpr const char* kVybraneCile = "cile_vyb.wrk";
 constexpr const char* kGenerovane = "kj_j_g.wrk";
+// The lock a generator run holds over both work files.
+constexpr const char* kBehGeneratoru = "kj_j_g";
 
 bool Blank(std::string_view text) { return RemoveSpaces(text).empty(); }
 
@@ -258,6 +260,18 @@ void TfKJ_jizdy::Generator() {
         }
     }
     z.sablona = sablona();
+
+    // The two work files are the same for every station of the data
+    // directory. From writing them to appending the trips to this book, no
+    // other station's run may write them anew (it would have this book take
+    // its trips); a second run waits here until this one is over.
+    const std::string runLock = DataPath(c_, kBehGeneratoru);
+    Zamkni(c_, runLock, "W");
+    struct Uvolneni {
+        Common& c;
+        const std::string& lock;
+        ~Uvolneni() { Odemkni(c, lock); }
+    } uvolneni{c_, runLock};
 
     // 8. "cile_vyb.wrk".
     z.cile = OznaceneCile(cile);

@@ -7,6 +7,10 @@
 //
 // The run itself (dialogs, work files, appending) is TfKJ_jizdy::Generator,
 // in trip_generator.cpp; GenerujJizdy is its arithmetic, without files.
+// Its work files "cile_vyb.wrk" and "kj_j_g.wrk" lie in the data directory,
+// one pair for all stations: a run holds the write lock "kj_j_g" from
+// writing them until its trips are appended (or the run ends), so that a
+// second station's run waits instead of giving this book its trips.
 //
 // The walk over the days (day share S = T / N):
 //   - a trip goes on the current day while the km placed there stay within

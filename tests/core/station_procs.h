@@ -62,7 +62,8 @@ public:
     Proc(const Proc&) = delete;
     Proc& operator=(const Proc&) = delete;
 
-    bool Start(std::vector<std::string> args) {
+    // `env`: "NAME=value" entries added to this process's environment.
+    bool Start(std::vector<std::string> args, std::vector<std::string> env = {}) {
         int in[2], out[2];
         if (::pipe2(in, O_CLOEXEC) != 0) return false;
         if (::pipe2(out, O_CLOEXEC) != 0) {
@@ -73,12 +74,16 @@ public:
         std::vector<char*> argv;
         for (auto& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
+        std::vector<char*> envp;
+        for (char** e = environ; *e != nullptr; ++e) envp.push_back(*e);
+        for (auto& e : env) envp.push_back(e.data());
+        envp.push_back(nullptr);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, in[0], 0);
         posix_spawn_file_actions_adddup2(&actions, out[1], 1);
         posix_spawn_file_actions_adddup2(&actions, out[1], 2);
-        int rc = ::posix_spawn(&pid_, args[0].c_str(), &actions, nullptr, argv.data(), environ);
+        int rc = ::posix_spawn(&pid_, args[0].c_str(), &actions, nullptr, argv.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
         ::close(in[0]);
         ::close(out[1]);
