@@ -178,6 +178,7 @@ int SortEngine::SortGetPtr(const char** record) {
         return rc;
     }
     ++outPos_;
+    if (outPos_ == total_) CloseWorkFile();
     return io::kOk;
 }
 
@@ -240,8 +241,12 @@ int SortEngine::CreateWorkFile() {
         // sort that picks the same name from truncating this one's file.
         DirEntry existing;
         if (attempt < kWorkNameAttempts && c_.fs.Stat(name, &existing) == io::kOk) continue;
-        rc = c_.fs.Open(name, Access::ReadWrite, Disposition::CreateAlways, Share::Exclusive, &work_);
+        rc = c_.fs.Open(name, Access::ReadWrite, Disposition::OpenOrCreate, Share::Exclusive, &work_);
         if (rc == io::kOk) {
+            std::int64_t size = 0;
+            rc = work_->Size(&size);
+            if (rc == io::kOk && size > 0) rc = work_->Truncate(0);
+            if (rc != io::kOk) { work_.reset(); return rc; }
             workName_ = name;
             return io::kOk;
         }
