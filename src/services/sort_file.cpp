@@ -15,6 +15,10 @@ namespace {
 
 // Bytes gathered before one write of a run to the work file.
 constexpr std::size_t kStageBytes = 1 << 20;
+// Records of a run sorted together while they stay in the cache.
+constexpr std::size_t kCacheBlockBytes = 1 << 20;
+// How far ahead the wide merges of a run ask for records.
+constexpr std::size_t kPrefetchAhead = 16;
 // Smallest read block worth giving one run during a disk merge pass.
 constexpr std::size_t kMinMergeBlock = 64 * 1024;
 // Names tried for the work file before giving up.
@@ -182,9 +186,6 @@ int SortEngine::SortGetPtr(const char** record) {
     return io::kOk;
 }
 
-// Bottom-up merge sort of the current run's index: the pair pass, then merges
-// of width 2, 4, 8 ... into the other array; the left record is taken only
-// when it is Less than the right one.
 void SortEngine::Prefetch(const char* record, bool whole) const {
     // A key may lie anywhere in the record (a table's own record number
     // at its end, texts past the first cache line): its first and last
@@ -199,32 +200,64 @@ void SortEngine::Prefetch(const char* record, bool whole) const {
     }
 }
 
+// One pass of the bottom-up merge over the records from..to-1 of the index:
+// groups of 2w from `from` on, the left record taken only when it is Less
+// than the right one. `ahead` > 0 asks for the records that many places
+// ahead on either side, for groups spread over more memory than the cache.
+void SortEngine::MergePass(const std::uint32_t* src, std::uint32_t* dst, std::size_t from, std::size_t to,
+                           std::size_t w, std::size_t ahead) {
+    SortTable& t = *table_;
+    for (std::size_t s = from; s < to; s += 2 * w) {
+        const std::size_t mid = std::min(s + w, to);
+        const std::size_t end = std::min(s + 2 * w, to);
+        std::size_t i = s, j = mid, o = s;
+        if (ahead > 0) {
+            for (std::size_t k = 0; k < ahead && i + k < mid; ++k) Prefetch(Rec(src[i + k]), false);
+            for (std::size_t k = 0; k < ahead && j + k < end; ++k) Prefetch(Rec(src[j + k]), false);
+        }
+        while (i < mid && j < end) {
+            if (t.Less(Rec(src[i]), Rec(src[j]))) {
+                if (ahead > 0 && i + ahead < mid) Prefetch(Rec(src[i + ahead]), false);
+                dst[o++] = src[i++];
+            } else {
+                if (ahead > 0 && j + ahead < end) Prefetch(Rec(src[j + ahead]), false);
+                dst[o++] = src[j++];
+            }
+        }
+        while (i < mid) dst[o++] = src[i++];
+        while (j < end) dst[o++] = src[j++];
+    }
+}
+
+// Bottom-up merge sort of the current run's index: the pair pass, then merges
+// of width 2, 4, 8 ... into the other array. The narrow passes go block by
+// block, each block of records through all of them while it is in the cache:
+// a block is a power of two records, so no group of those passes crosses a
+// block's edge and the result is that of whole passes.
 void SortEngine::SortRun() {
     SortTable& t = *table_;
     const auto n = static_cast<std::size_t>(inRun_);
     std::uint32_t* a = idxA_.get();
     std::uint32_t* b = idxB_.get();
+    std::size_t block = 2;
+    while (block * 2 * static_cast<std::size_t>(recLen_) <= kCacheBlockBytes) block *= 2;
     for (std::size_t i = 0; i < n; ++i) a[i] = static_cast<std::uint32_t>(i);
-    for (std::size_t i = 0; i + 1 < n; i += 2)
-        if (!t.Less(Rec(a[i]), Rec(a[i + 1]))) std::swap(a[i], a[i + 1]);
-    for (std::size_t w = 2; w < n; w *= 2) {
-        for (std::size_t s = 0; s < n; s += 2 * w) {
-            std::size_t mid = std::min(s + w, n);
-            std::size_t end = std::min(s + 2 * w, n);
-            std::size_t i = s, j = mid, o = s;
-            while (i < mid && j < end) {
-                // The records after the two heads are far apart in the buffer;
-                // asking for them early hides most of the memory latency.
-                if (i + 1 < mid) Prefetch(Rec(a[i + 1]), false);
-                if (j + 1 < end) Prefetch(Rec(a[j + 1]), false);
-                if (t.Less(Rec(a[i]), Rec(a[j])))
-                    b[o++] = a[i++];
-                else
-                    b[o++] = a[j++];
-            }
-            while (i < mid) b[o++] = a[i++];
-            while (j < end) b[o++] = a[j++];
+    int narrow = 0;
+    for (std::size_t from = 0; from < n; from += block) {
+        const std::size_t to = std::min(from + block, n);
+        for (std::size_t i = from; i + 1 < to; i += 2)
+            if (!t.Less(Rec(a[i]), Rec(a[i + 1]))) std::swap(a[i], a[i + 1]);
+        std::uint32_t* src = a;
+        std::uint32_t* dst = b;
+        narrow = 0;
+        for (std::size_t w = 2; w < block && w < n; w *= 2, ++narrow) {
+            MergePass(src, dst, from, to, w, 0);
+            std::swap(src, dst);
         }
+    }
+    if (narrow % 2 != 0) std::swap(a, b);
+    for (std::size_t w = block; w < n; w *= 2) {
+        MergePass(a, b, 0, n, w, kPrefetchAhead);
         std::swap(a, b);
     }
     sorted_ = a;

@@ -110,6 +110,8 @@ private:
     // cache lines, or all of them.
     void Prefetch(const char* record, bool whole) const;
     void SortRun();
+    void MergePass(const std::uint32_t* src, std::uint32_t* dst, std::size_t from, std::size_t to,
+                   std::size_t w, std::size_t ahead);
     int AppendRun();
     int CreateWorkFile();
     int MergeOnDisk();

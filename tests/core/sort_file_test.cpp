@@ -62,7 +62,7 @@ public:
             workFilesDuringOutput.push_back(f.name);
             workFileSize = f.size;
         }
-        std::string rec(kLen, '\0');
+        std::string rec(in_.empty() ? kLen : in_[0].size(), '\0');
         while (!s.SortEnd()) {
             int rc = s.SortGet(rec.data());
             if (rc != 0) return rc;
@@ -224,6 +224,21 @@ TEST(SortFile, DiskMergeGivesTheOrderOfTheStepByStepSort) {
                 }
             }
         }
+    }
+}
+
+// Long records: a run is sorted in blocks of few records first (128 of 4000
+// bytes), the tail block a short one; the order is still the whole passes'.
+TEST(SortFile, LongRecordsSortedBlockByBlockKeepTheOrder) {
+    Station st;
+    std::mt19937 rng(11);
+    for (std::size_t n : {129, 300, 1537}) {
+        auto in = RandomRecords(rng, n, 3);
+        for (auto& r : in) r.resize(4000, '#');
+        VectorTable t(st.c, in);
+        SortEngine e(st.c);
+        ASSERT_EQ(e.SortFile(4000, t), 0);
+        EXPECT_TRUE(t.out == ReferenceSort(in, n)) << "n=" << n;
     }
 }
 
