@@ -47,6 +47,7 @@ struct MergeLeaf {
     char* block = nullptr;
     std::size_t have = 0;    // records in the block
     std::size_t pos = 0;     // current record in the block
+    std::uint64_t released = 0;  // byte offset up to which the run is read and dropped
 };
 
 class CallbackTable final : public SortTable {
@@ -387,6 +388,13 @@ int SortEngine::MergeFill(std::size_t j) {
     int rc = work_->Seek(m.readBase + leaf.next * len);
     if (rc == 0) rc = work_->Read(leaf.block, k * len, &got);
     if (rc == 0 && got != k * len) rc = io::kReadPastEnd;
+    if (rc == 0) {
+        // What is read of a run is not read again: the file system may free
+        // it now, and the pages serve the writes still to come.
+        const std::uint64_t end = m.readBase + (leaf.next + k) * len;
+        (void)work_->Discard(leaf.released, end - leaf.released);
+        leaf.released = end;
+    }
     leaf.next += k;
     leaf.left -= k;
     leaf.have = rc == 0 ? k : 0;
@@ -402,6 +410,7 @@ int SortEngine::MergeGroup() {
         MergeLeaf& leaf = m.leaves[j];
         std::uint64_t start = m.nextGroup + j * m.width;
         leaf.next = start;
+        leaf.released = m.readBase + start * static_cast<std::uint64_t>(recLen_);
         leaf.left = start < n ? std::min(m.width, n - start) : 0;
         leaf.have = leaf.pos = 0;
         if (leaf.left > 0) {
