@@ -21,8 +21,9 @@
 // read of the work file is dropped at once (File::Discard), so its pages
 // serve the writes still to come and never go to the disk. The narrow passes
 // of a run's sort go block by block while the records are in the cache.
-// None of this changes the order. One pass suffices up to some hundreds of runs, and the work file
-// then holds only area A; more runs need area B as well.
+// None of this changes the order. One pass suffices up to some hundreds of
+// runs, and the work file then holds only area A; more runs need area B as
+// well.
 //
 // One engine object serves one sort at a time; it is not re-entrant.
 
