@@ -1,20 +1,37 @@
-// Timing of the sort engine against GNU sort.
+// The sort engine against GNU sort on tables too large for memory.
 //
-//   sort_bench [records] [reps]
+//   sort_bench [--sizes 1000000,4000000] [--shapes random,presorted,equal]
+//              [--reps 5] [--dir DIRECTORY] [--only ours|gnu]
 //
-// Writes `records` (default 1,000,000) random trip records of 265 bytes that
-// begin with the logbook's 17-character key (date RRMMDD, hour "@@.@@",
-// record number "@@@@@@") as a record file, and the same records as text
-// lines. Then times, side by side:
-//   - SortTableFile over the record file (more than fits in memory, so the
-//     work file is used; the result replaces the table);
-//   - LC_ALL=C sort -S 32M over the text file into an output file;
-// and prints both times and their ratio, plus the in-memory sort of 250,000
-// records. With reps > 1 each time is the best of that many runs.
+// For every size and shape the same 265-byte trip records are written twice:
+// as a record file and as text lines. Their first 17 characters are the
+// logbook's key (date RRMMDD, hour "@@.@@", record number "@@@@@@"), the next
+// ten the record's place in the input, the rest printable filler. Shapes:
+//   random     keys drawn at random;
+//   presorted  keys ascending in input order;
+//   equal      100 distinct keys, each record drawing one.
+// Each repetition times both sides, one after the other, the order swapped
+// every time:
+//   ours  SortTableFile over the table: feed, runs on the work file, merge,
+//         crash-safe write-back (the new file synced to the disk, renamed);
+//   gnu   LC_ALL=C sort -S 32M -s -k1.1,1.17 -T . lines -o sorted (the same
+//         key; ties keep their input order; the output file does not exist
+//         beforehand).
+// Before each side its last output goes (the table is restored from its
+// copy) and everything is synced, so neither side pays for the other's writes. The report gives the
+// medians of wall and CPU time (user + system) and the ratio of the medians,
+// plus the load average around each shape: the machine may be shared.
+//
+// The first repetition checks the results: the table must hold GNU sort's
+// records in GNU sort's order, except that every group of equal keys comes
+// out reversed (the engine's fixed order of equal keys).
 
+#include <fcntl.h>
+#include <spawn.h>
 #include <stdlib.h>
 #include <sys/resource.h>
-#include <time.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,6 +41,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -33,54 +51,152 @@
 #include "services/sort_file.h"
 #include "services/table_writeback.h"
 
+extern char** environ;
+
 namespace {
 
+namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+constexpr std::size_t kLen = 265;
 constexpr std::size_t kKey = 17;
+constexpr std::size_t kSeq = 10;  // input place after the key
+constexpr int kEqualKeys = 100;
 
 double Since(Clock::time_point t0) { return std::chrono::duration<double>(Clock::now() - t0).count(); }
 
-// CPU seconds (user + system) of this process, and of its waited-for children.
-double CpuSelf() {
-    timespec ts{};
-    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
-double CpuChildren() {
+double Seconds(const timeval& tv) { return double(tv.tv_sec) + double(tv.tv_usec) / 1e6; }
+double CpuOf(int who) {
     rusage ru{};
-    ::getrusage(RUSAGE_CHILDREN, &ru);
-    return double(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) + double(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
+    ::getrusage(who, &ru);
+    return Seconds(ru.ru_utime) + Seconds(ru.ru_stime);
+}
+
+std::string LoadAverage() {
+    std::ifstream in("/proc/loadavg");
+    std::string a, b, c;
+    in >> a >> b >> c;
+    return a + " " + b + " " + c;
 }
 
 bool KeyLess(const char* a, const char* b) { return std::memcmp(a, b, kKey) < 0; }
 
-// n records of len bytes, key first, printable payload (no line breaks).
-std::string MakeRecords(std::size_t n, std::size_t len, unsigned seed) {
-    std::mt19937_64 rng(seed);
-    std::string all(n * len, ' ');
-    for (std::size_t i = 0; i < n; ++i) {
-        char* r = all.data() + i * len;
-        std::uint64_t x = rng();
-        char key[32];
-        std::snprintf(key, sizeof key, "%02u%02u%02u%02u.%02u%06zu", unsigned(x % 30),
-                      unsigned(x / 30 % 12 + 1), unsigned(x / 360 % 28 + 1), unsigned(x / 10080 % 24),
-                      unsigned(x / 241920 % 60), (i + 1) % 1000000);
-        std::memcpy(r, key, kKey);
-        for (std::size_t k = kKey; k < len; k += 8) {
-            std::uint64_t y = rng();
-            for (std::size_t b = 0; b < 8 && k + b < len; ++b, y >>= 8)
-                r[k + b] = static_cast<char>('A' + (y & 0xFF) % 58);
-        }
+void Fail(const std::string& what) {
+    std::fprintf(stderr, "sort_bench: %s\n", what.c_str());
+    std::exit(1);
+}
+
+// Record i of a shape; `rng` advances for the random parts.
+void MakeRecord(const std::string& shape, std::size_t i, std::mt19937_64& rng, char* r) {
+    char key[40];
+    if (shape == "presorted") {
+        const std::size_t day = i / 1440, minute = i % 1440;
+        std::snprintf(key, sizeof key, "%02zu%02zu%02zu%02zu.%02zu%06zu", day / 336 % 100, day / 28 % 12 + 1,
+                      day % 28 + 1, minute / 60, minute % 60, i % 1000000);
+    } else if (shape == "equal") {
+        const unsigned k = static_cast<unsigned>(rng() % kEqualKeys);
+        std::snprintf(key, sizeof key, "%02u%02u%02u08.00000001", 20 + k / 50, k / 4 % 12 + 1, k % 28 + 1);
+    } else {
+        const std::uint64_t x = rng();
+        std::snprintf(key, sizeof key, "%02u%02u%02u%02u.%02u%06u", unsigned(x % 30), unsigned(x / 30 % 12 + 1),
+                      unsigned(x / 360 % 28 + 1), unsigned(x / 10080 % 24), unsigned(x / 241920 % 60),
+                      unsigned(x / 14515200 % 1000000));
     }
-    return all;
+    std::memcpy(r, key, kKey);
+    char seq[16];
+    std::snprintf(seq, sizeof seq, "%010zu", i);
+    std::memcpy(r + kKey, seq, kSeq);
+    for (std::size_t k = kKey + kSeq; k < kLen; k += 8) {
+        std::uint64_t y = rng();
+        for (std::size_t b = 0; b < 8 && k + b < kLen; ++b, y >>= 8)
+            r[k + b] = static_cast<char>('A' + (y & 0xFF) % 58);
+    }
 }
 
-void WriteFile(const std::filesystem::path& p, const std::string& bytes) {
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+// Writes the table's copy and the text lines, in chunks.
+void WriteInputs(const fs::path& dir, const std::string& shape, std::size_t n) {
+    std::ofstream table(dir / "source.dta", std::ios::binary | std::ios::trunc);
+    std::ofstream lines(dir / "lines.txt", std::ios::binary | std::ios::trunc);
+    std::mt19937_64 rng(n * 7 + shape.size());
+    constexpr std::size_t kChunk = 16384;
+    std::string recs(kChunk * kLen, '\0'), text;
+    for (std::size_t at = 0; at < n; at += kChunk) {
+        const std::size_t k = std::min(kChunk, n - at);
+        text.clear();
+        for (std::size_t j = 0; j < k; ++j) {
+            char* r = recs.data() + j * kLen;
+            MakeRecord(shape, at + j, rng, r);
+            text.append(r, kLen);
+            text.push_back('\n');
+        }
+        table.write(recs.data(), static_cast<std::streamsize>(k * kLen));
+        lines.write(text.data(), static_cast<std::streamsize>(text.size()));
+    }
+    if (!table || !lines) Fail("cannot write the input files in " + dir.string());
 }
 
-std::string ReadFile(const std::filesystem::path& p) {
+// The table back as it was before a sort: an in-kernel copy of the source
+// put in place of the last sorted table. That table goes only now, as GNU
+// sort's last output goes right before its run: on a virtual machine pages
+// just freed are cheaper to write into than those the host took back.
+void RestoreTable(const fs::path& dir) {
+    const fs::path src = dir / "source.dta", dst = dir / "kj_jizdy.tmp";
+    fs::remove(dst);
+    int in = ::open(src.c_str(), O_RDONLY | O_CLOEXEC);
+    int out = ::open(dst.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (in < 0 || out < 0) Fail("cannot copy the table");
+    struct stat st{};
+    ::fstat(in, &st);
+    off_t left = st.st_size;
+    while (left > 0) {
+        ssize_t k = ::copy_file_range(in, nullptr, out, nullptr, static_cast<std::size_t>(left), 0);
+        if (k <= 0) Fail("cannot copy the table");
+        left -= k;
+    }
+    ::close(in);
+    ::close(out);
+    fs::rename(dst, dir / "kj_jizdy.dta");
+}
+
+struct Timing {
+    double wall = 0, cpu = 0;
+};
+
+Timing RunOurs(kj::Common& c, const fs::path& dir) {
+    RestoreTable(dir);
+    ::sync();
+    const double c0 = CpuOf(RUSAGE_SELF);
+    const auto t0 = Clock::now();
+    int rc = kj::SortTableFile(c, "kj_jizdy.dta", static_cast<std::int32_t>(kLen), KeyLess);
+    Timing t{Since(t0), CpuOf(RUSAGE_SELF) - c0};
+    if (rc != 0) Fail("SortTableFile failed with code " + std::to_string(rc));
+    return t;
+}
+
+Timing RunGnu(const fs::path& dir) {
+    fs::remove(dir / "sorted.txt");
+    ::sync();
+    const std::string t = "-T" + dir.string(), in = (dir / "lines.txt").string(),
+                      out = "-o" + (dir / "sorted.txt").string();
+    const char* argv[] = {"sort", "-S", "32M", "-s", "-k1.1,1.17", t.c_str(), in.c_str(), out.c_str(), nullptr};
+    std::vector<std::string> envs = {"LC_ALL=C"};
+    for (char** e = environ; *e; ++e)
+        if (std::strncmp(*e, "LC_", 3) != 0 && std::strncmp(*e, "LANG", 4) != 0) envs.emplace_back(*e);
+    std::vector<char*> envp;
+    for (auto& e : envs) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    const double c0 = CpuOf(RUSAGE_CHILDREN);
+    const auto t0 = Clock::now();
+    pid_t pid = 0;
+    if (::posix_spawnp(&pid, "sort", nullptr, nullptr, const_cast<char**>(argv), envp.data()) != 0)
+        Fail("cannot start sort");
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    Timing r{Since(t0), CpuOf(RUSAGE_CHILDREN) - c0};
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) Fail("GNU sort failed");
+    return r;
+}
+
+std::string ReadAll(const fs::path& p) {
     std::ifstream in(p, std::ios::binary | std::ios::ate);
     std::string s(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)), '\0');
     in.seekg(0);
@@ -88,156 +204,108 @@ std::string ReadFile(const std::filesystem::path& p) {
     return s;
 }
 
-// Feeds records from memory and keeps the sorted keys' order for a check.
-class MemoryTable final : public kj::SortTable {
-public:
-    MemoryTable(const std::string& recs, std::size_t len) : recs_(recs), len_(len) {}
-    std::size_t outCount = 0;
-    bool ordered = true;
-    int Feed(kj::SortEngine& s) override {
-        for (std::size_t off = 0; off < recs_.size(); off += len_) s.SortPut(recs_.data() + off);
-        return 0;
+// GNU sort's stable order with every group of equal keys reversed must be
+// the table's order, record for record.
+bool SameOrder(const fs::path& dir, std::size_t n) {
+    const std::string table = ReadAll(dir / "kj_jizdy.dta");
+    const std::string lines = ReadAll(dir / "sorted.txt");
+    if (table.size() != n * kLen || lines.size() != n * (kLen + 1)) return false;
+    auto line = [&](std::size_t i) { return lines.data() + i * (kLen + 1); };
+    for (std::size_t g = 0; g < n;) {
+        std::size_t e = g + 1;
+        while (e < n && std::memcmp(line(e), line(g), kKey) == 0) ++e;
+        for (std::size_t i = g; i < e; ++i)
+            if (std::memcmp(table.data() + i * kLen, line(g + e - 1 - i), kLen) != 0) return false;
+        g = e;
     }
-    bool Less(const char* a, const char* b) override { return KeyLess(a, b); }
-    int Output(kj::SortEngine& s) override {
-        std::string prev, rec(len_, '\0');
-        while (!s.SortEnd()) {
-            if (int rc = s.SortGet(rec.data())) return rc;
-            if (outCount++ > 0 && KeyLess(rec.data(), prev.data())) ordered = false;
-            prev.swap(rec);
-            rec.resize(len_);
-        }
-        return 0;
-    }
+    return true;
+}
 
-private:
-    const std::string& recs_;
-    std::size_t len_;
-};
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const std::size_t m = v.size() / 2;
+    return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
+}
 
-double TimeInMemory(kj::Common& c, std::size_t n, std::size_t len, kj::SortLimits limits, int reps,
-                    double* cpu) {
-    std::string recs = MakeRecords(n, len, 11);
-    double best = 1e9;
-    *cpu = 1e9;
-    for (int r = 0; r < reps; ++r) {
-        kj::SortEngine e(c, limits);
-        MemoryTable t(recs, len);
-        auto t0 = Clock::now();
-        double c0 = CpuSelf();
-        int rc = e.SortFile(static_cast<std::int32_t>(len), t);
-        double s = Since(t0);
-        *cpu = std::min(*cpu, CpuSelf() - c0);
-        if (rc != 0 || !t.ordered || t.outCount != n || !e.WorkFileName().empty()) {
-            std::fprintf(stderr, "in-memory sort failed: code %d, %zu records, work file '%s'\n", rc,
-                         t.outCount, e.WorkFileName().c_str());
-            std::exit(1);
-        }
-        best = std::min(best, s);
-    }
-    return best;
+std::vector<std::string> Split(const std::string& s) {
+    std::vector<std::string> out;
+    std::stringstream in(s);
+    for (std::string part; std::getline(in, part, ',');)
+        if (!part.empty()) out.push_back(part);
+    return out;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::size_t n = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1'000'000;
-    const int reps = argc > 2 ? std::max(1, std::atoi(argv[2])) : 1;
-    constexpr std::size_t kLen = 265;
-
-    std::string tmpl = (std::filesystem::temp_directory_path() / "kjsortbench-XXXXXX").string();
-    if (::mkdtemp(tmpl.data()) == nullptr) {
-        std::perror("mkdtemp");
-        return 1;
+    std::vector<std::size_t> sizes = {1'000'000, 4'000'000};
+    std::vector<std::string> shapes = {"random", "presorted", "equal"};
+    int reps = 5;
+    std::string only, base = fs::temp_directory_path().string();
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string opt = argv[i], val = argv[i + 1];
+        if (opt == "--sizes") {
+            sizes.clear();
+            for (const auto& s : Split(val)) sizes.push_back(std::stoull(s));
+        } else if (opt == "--shapes") {
+            shapes = Split(val);
+        } else if (opt == "--reps") {
+            reps = std::max(1, std::stoi(val));
+        } else if (opt == "--dir") {
+            base = val;
+        } else if (opt == "--only") {
+            only = val;
+        } else {
+            Fail("unknown option " + opt);
+        }
     }
-    const std::filesystem::path dir = tmpl;
-    kj::HostFileSystem fs(dir.string(), dir.string());
+
+    std::string tmpl = (fs::path(base) / "kjsortbench-XXXXXX").string();
+    if (::mkdtemp(tmpl.data()) == nullptr) Fail("cannot create a directory under " + base);
+    const fs::path dir = tmpl;
+    kj::HostFileSystem files(dir.string(), dir.string());
     kj::StderrDialogs ui;
-    kj::Common c(fs, ui);
+    kj::Common c(files, ui);
 
-    std::printf("%zu records of %zu bytes, key of %zu characters, %d run(s) each\n", n, kLen, kKey, reps);
-    const std::string recs = MakeRecords(n, kLen, 1);
-    std::string lines;
-    lines.reserve(n * (kLen + 1));
-    for (std::size_t i = 0; i < n; ++i) {
-        lines.append(recs, i * kLen, kLen);
-        lines.push_back('\n');
-    }
-    WriteFile(dir / "lines.txt", lines);
-    lines.clear();
-    lines.shrink_to_fit();
-
-    // The engine over a record file, through the work file.
-    double ours = 1e9, oursCpu = 1e9;
-    int runs = 0;
-    for (int r = 0; r < reps; ++r) {
-        WriteFile(dir / "kj_jizdy.dta", recs);
-        auto t0 = Clock::now();
-        double c0 = CpuSelf();
-        int rc = kj::SortTableFile(c, "kj_jizdy.dta", static_cast<std::int32_t>(kLen), KeyLess);
-        ours = std::min(ours, Since(t0));
-        oursCpu = std::min(oursCpu, CpuSelf() - c0);
-        if (rc != 0) {
-            std::fprintf(stderr, "SortTableFile failed with code %d\n", rc);
-            return 1;
-        }
-    }
-    {
-        kj::SortEngine probe(c);
-        std::string empty;
-        MemoryTable t(empty, kLen);
-        probe.SortFile(static_cast<std::int32_t>(kLen), t);
-        runs = static_cast<int>((n + static_cast<std::size_t>(probe.RunCapacity()) - 1) /
-                                static_cast<std::size_t>(probe.RunCapacity()));
-        std::printf("run capacity R = %d records, %d runs on disk\n", probe.RunCapacity(), runs);
-    }
-    const std::string sortedTable = ReadFile(dir / "kj_jizdy.dta");
-
-    // GNU sort over the same records as text lines.
-    auto gnu = [&](const char* extra, double* cpu) {
-        std::string cmd = "cd '" + dir.string() + "' && LC_ALL=C sort -S 32M " + extra + " -T . lines.txt -o sorted.txt";
-        double best = 1e9;
-        *cpu = 1e9;
-        for (int r = 0; r < reps; ++r) {
-            auto t0 = Clock::now();
-            double c0 = CpuChildren();
-            int rc = std::system(cmd.c_str());
-            best = std::min(best, Since(t0));
-            *cpu = std::min(*cpu, CpuChildren() - c0);
-            if (rc != 0) {
-                std::fprintf(stderr, "'%s' failed\n", cmd.c_str());
-                std::exit(1);
+    std::printf("%zu-byte records, key of %zu characters, %d repetitions, sides alternating; %ld cores\n", kLen,
+                kKey, reps, ::sysconf(_SC_NPROCESSORS_ONLN));
+    std::printf("%-10s %-10s %9s %9s %9s %9s %7s %7s  %s\n", "records", "shape", "ours s", "gnu s", "ours cpu",
+                "gnu cpu", "ratio", "cpu", "load before / after");
+    std::fflush(stdout);
+    bool allSame = true;
+    for (std::size_t n : sizes) {
+        for (const std::string& shape : shapes) {
+            WriteInputs(dir, shape, n);
+            const std::string loadBefore = LoadAverage();
+            std::vector<double> oursWall, oursCpu, gnuWall, gnuCpu;
+            for (int r = 0; r < reps; ++r) {
+                for (int side = 0; side < 2; ++side) {
+                    const bool ours = (side == 0) == (r % 2 == 0);
+                    if (ours && only != "gnu") {
+                        Timing t = RunOurs(c, dir);
+                        oursWall.push_back(t.wall);
+                        oursCpu.push_back(t.cpu);
+                    } else if (!ours && only != "ours") {
+                        Timing t = RunGnu(dir);
+                        gnuWall.push_back(t.wall);
+                        gnuCpu.push_back(t.cpu);
+                    }
+                }
+                if (r == 0 && only.empty() && !SameOrder(dir, n)) {
+                    std::printf("%zu %s: the table's order differs from GNU sort's\n", n, shape.c_str());
+                    allSame = false;
+                }
             }
+            auto med = [](const std::vector<double>& v) { return v.empty() ? 0.0 : Median(v); };
+            const double ow = med(oursWall), gw = med(gnuWall), oc = med(oursCpu), gc = med(gnuCpu);
+            std::printf("%-10zu %-10s %9.3f %9.3f %9.3f %9.3f %7.3f %7.3f  %s / %s\n", n, shape.c_str(), ow, gw, oc,
+                        gc, gw > 0 ? ow / gw : 0.0, gc > 0 ? oc / gc : 0.0, loadBefore.c_str(),
+                        LoadAverage().c_str());
+            std::fflush(stdout);
+            for (const char* f : {"source.dta", "lines.txt", "kj_jizdy.dta", "sorted.txt"}) fs::remove(dir / f);
         }
-        return best;
-    };
-    double theirsCpu = 0;
-    double theirs = gnu("", &theirsCpu);
-
-    // Both must give the same order (the keys are unique).
-    const std::string sortedLines = ReadFile(dir / "sorted.txt");
-    bool same = sortedTable.size() == n * kLen && sortedLines.size() == n * (kLen + 1);
-    for (std::size_t i = 0; same && i < n; ++i)
-        same = std::memcmp(sortedTable.data() + i * kLen, sortedLines.data() + i * (kLen + 1), kLen) == 0;
-    std::printf("results identical: %s\n", same ? "yes" : "NO");
-
-    std::printf("                                  wall        cpu\n");
-    std::printf("SortTableFile (work file):     %8.3f s  %8.3f s\n", ours, oursCpu);
-    std::printf("LC_ALL=C sort -S 32M:          %8.3f s  %8.3f s\n", theirs, theirsCpu);
-    std::printf("ratio engine / GNU sort:       %8.3f    %8.3f\n", ours / theirs, oursCpu / theirsCpu);
-    double singleCpu = 0;
-    double single = gnu("--parallel=1", &singleCpu);
-    std::printf("(GNU sort --parallel=1:        %8.3f s  %8.3f s, ratio %.3f)\n", single, singleCpu,
-                ours / single);
-
-    std::filesystem::remove_all(dir);
-
-    // In memory: 250,000 records is the largest run, reached with L <= 128.
-    double cpu128 = 0, cpu265 = 0;
-    double mem128 = TimeInMemory(c, 250'000, 128, {}, reps, &cpu128);
-    std::printf("in memory, 250,000 x 128 bytes: %7.3f s  %8.3f s\n", mem128, cpu128);
-    double mem265 = TimeInMemory(c, 250'000, kLen, kj::SortLimits{250'000}, reps, &cpu265);
-    std::printf("in memory, 250,000 x 265 bytes: %7.3f s  %8.3f s (run capacity raised to 250,000)\n", mem265,
-                cpu265);
-    return same ? 0 : 1;
+    }
+    fs::remove_all(dir);
+    std::printf("results in the engine's order: %s\n", only.empty() ? (allSame ? "yes" : "NO") : "not checked");
+    return allSame ? 0 : 1;
 }

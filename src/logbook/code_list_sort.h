@@ -126,7 +126,8 @@ protected:
     void KlF1() override;
     // The lookup value of a record in the record buffer.
     virtual std::string KlicZVety(const char* record) = 0;
-    // The search key of a displayed record.
+    // The search key of a displayed record, folded as the search folds
+    // (FoldedKey; a key of digits needs none): the search does not fold it.
     virtual std::string HledaciKlic(const char* record) = 0;
     // Sort order of the closing sort.
     virtual bool Mensi(const char* a, const char* b) = 0;

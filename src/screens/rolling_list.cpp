@@ -798,9 +798,10 @@ int RollingList::NajdiText(std::string_view text) {
             if (options.noSearchWrap) break;
             row = 1;
         }
+        // KlicHledani gives the text folded already; folding is idempotent
+        // and leaves the punctuation alone, so one fold per row is enough.
         KlicHledani(row, key);
         if (options.searchIgnoresPunctuation) key = WithoutPunctuation(key);
-        if (!options.exactSearch) key = Fold(key);
         if (key.find(text) != std::string::npos) {
             found = row;
             break;

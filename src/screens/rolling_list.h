@@ -318,7 +318,8 @@ protected:
     // Searches for the search box's text in two passes: as typed, then
     // without blanks, ",", "-" and "."; the found row becomes current.
     virtual void Hledej();
-    // The text a row is searched in: TextRadku, folded unless exact.
+    // The text a row is searched in: TextRadku, folded unless exact. An
+    // override folds it too (NajdiText does not fold again).
     virtual void KlicHledani(int row, std::string& text);
     // The row holding `text` after current (wrapping unless no-search-wrap
     // is set), or -1.

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 
@@ -115,6 +116,23 @@ public:
     int Truncate(std::uint64_t length) override {
         if (fd_ < 0) return io::kFileNotOpen;
         if (::ftruncate(fd_, static_cast<off_t>(length)) != 0) return io::DosCodeFromErrno(errno);
+        return io::kOk;
+    }
+
+    int Discard(std::uint64_t offset, std::uint64_t length) override {
+        if (fd_ < 0) return io::kFileNotOpen;
+        struct stat st;
+        if (::fstat(fd_, &st) != 0) return io::DosCodeFromErrno(errno);
+        // Only whole blocks: a hole punched in part of a block zeroes the
+        // rest of it, which may still be wanted.
+        const auto unit = static_cast<std::uint64_t>(std::max<long>(st.st_blksize, ::sysconf(_SC_PAGESIZE)));
+        const std::uint64_t from = (offset + unit - 1) / unit * unit;
+        const std::uint64_t to = (offset + length) / unit * unit;
+        if (to <= from) return io::kOk;
+        if (::fallocate(fd_, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, static_cast<off_t>(from),
+                        static_cast<off_t>(to - from)) != 0 &&
+            errno != EOPNOTSUPP && errno != ENOSYS)
+            return io::DosCodeFromErrno(errno);
         return io::kOk;
     }
 

@@ -40,6 +40,15 @@ public:
     virtual int Seek(std::uint64_t offset) = 0;
     virtual int Size(std::int64_t* size) = 0;
     virtual int Truncate(std::uint64_t length) = 0;
+    // Says that bytes offset..offset+length-1 will not be read again: whole
+    // blocks of the file inside that range may be freed (read back as
+    // zeros) and are then never written to the disk. Only a hint; a file
+    // that cannot do it keeps the bytes.
+    virtual int Discard(std::uint64_t offset, std::uint64_t length) {
+        (void)offset;
+        (void)length;
+        return 0;
+    }
     // Hands every byte written so far to the disk itself (fsync), so that
     // a power loss cannot take them back.
     virtual int Sync() = 0;

@@ -15,6 +15,10 @@ namespace {
 
 // Bytes gathered before one write of a run to the work file.
 constexpr std::size_t kStageBytes = 1 << 20;
+// Records of a run sorted together while they stay in the cache.
+constexpr std::size_t kCacheBlockBytes = 1 << 20;
+// How far ahead the wide merges of a run ask for records.
+constexpr std::size_t kPrefetchAhead = 16;
 // Smallest read block worth giving one run during a disk merge pass.
 constexpr std::size_t kMinMergeBlock = 64 * 1024;
 // Names tried for the work file before giving up.
@@ -43,6 +47,7 @@ struct MergeLeaf {
     char* block = nullptr;
     std::size_t have = 0;    // records in the block
     std::size_t pos = 0;     // current record in the block
+    std::uint64_t released = 0;  // byte offset up to which the run is read and dropped
 };
 
 class CallbackTable final : public SortTable {
@@ -178,12 +183,10 @@ int SortEngine::SortGetPtr(const char** record) {
         return rc;
     }
     ++outPos_;
+    if (outPos_ == total_) CloseWorkFile();
     return io::kOk;
 }
 
-// Bottom-up merge sort of the current run's index: the pair pass, then merges
-// of width 2, 4, 8 ... into the other array; the left record is taken only
-// when it is Less than the right one.
 void SortEngine::Prefetch(const char* record, bool whole) const {
     // A key may lie anywhere in the record (a table's own record number
     // at its end, texts past the first cache line): its first and last
@@ -198,32 +201,64 @@ void SortEngine::Prefetch(const char* record, bool whole) const {
     }
 }
 
+// One pass of the bottom-up merge over the records from..to-1 of the index:
+// groups of 2w from `from` on, the left record taken only when it is Less
+// than the right one. `ahead` > 0 asks for the records that many places
+// ahead on either side, for groups spread over more memory than the cache.
+void SortEngine::MergePass(const std::uint32_t* src, std::uint32_t* dst, std::size_t from, std::size_t to,
+                           std::size_t w, std::size_t ahead) {
+    SortTable& t = *table_;
+    for (std::size_t s = from; s < to; s += 2 * w) {
+        const std::size_t mid = std::min(s + w, to);
+        const std::size_t end = std::min(s + 2 * w, to);
+        std::size_t i = s, j = mid, o = s;
+        if (ahead > 0) {
+            for (std::size_t k = 0; k < ahead && i + k < mid; ++k) Prefetch(Rec(src[i + k]), false);
+            for (std::size_t k = 0; k < ahead && j + k < end; ++k) Prefetch(Rec(src[j + k]), false);
+        }
+        while (i < mid && j < end) {
+            if (t.Less(Rec(src[i]), Rec(src[j]))) {
+                if (ahead > 0 && i + ahead < mid) Prefetch(Rec(src[i + ahead]), false);
+                dst[o++] = src[i++];
+            } else {
+                if (ahead > 0 && j + ahead < end) Prefetch(Rec(src[j + ahead]), false);
+                dst[o++] = src[j++];
+            }
+        }
+        while (i < mid) dst[o++] = src[i++];
+        while (j < end) dst[o++] = src[j++];
+    }
+}
+
+// Bottom-up merge sort of the current run's index: the pair pass, then merges
+// of width 2, 4, 8 ... into the other array. The narrow passes go block by
+// block, each block of records through all of them while it is in the cache:
+// a block is a power of two records, so no group of those passes crosses a
+// block's edge and the result is that of whole passes.
 void SortEngine::SortRun() {
     SortTable& t = *table_;
     const auto n = static_cast<std::size_t>(inRun_);
     std::uint32_t* a = idxA_.get();
     std::uint32_t* b = idxB_.get();
+    std::size_t block = 2;
+    while (block * 2 * static_cast<std::size_t>(recLen_) <= kCacheBlockBytes) block *= 2;
     for (std::size_t i = 0; i < n; ++i) a[i] = static_cast<std::uint32_t>(i);
-    for (std::size_t i = 0; i + 1 < n; i += 2)
-        if (!t.Less(Rec(a[i]), Rec(a[i + 1]))) std::swap(a[i], a[i + 1]);
-    for (std::size_t w = 2; w < n; w *= 2) {
-        for (std::size_t s = 0; s < n; s += 2 * w) {
-            std::size_t mid = std::min(s + w, n);
-            std::size_t end = std::min(s + 2 * w, n);
-            std::size_t i = s, j = mid, o = s;
-            while (i < mid && j < end) {
-                // The records after the two heads are far apart in the buffer;
-                // asking for them early hides most of the memory latency.
-                if (i + 1 < mid) Prefetch(Rec(a[i + 1]), false);
-                if (j + 1 < end) Prefetch(Rec(a[j + 1]), false);
-                if (t.Less(Rec(a[i]), Rec(a[j])))
-                    b[o++] = a[i++];
-                else
-                    b[o++] = a[j++];
-            }
-            while (i < mid) b[o++] = a[i++];
-            while (j < end) b[o++] = a[j++];
+    int narrow = 0;
+    for (std::size_t from = 0; from < n; from += block) {
+        const std::size_t to = std::min(from + block, n);
+        for (std::size_t i = from; i + 1 < to; i += 2)
+            if (!t.Less(Rec(a[i]), Rec(a[i + 1]))) std::swap(a[i], a[i + 1]);
+        std::uint32_t* src = a;
+        std::uint32_t* dst = b;
+        narrow = 0;
+        for (std::size_t w = 2; w < block && w < n; w *= 2, ++narrow) {
+            MergePass(src, dst, from, to, w, 0);
+            std::swap(src, dst);
         }
+    }
+    if (narrow % 2 != 0) std::swap(a, b);
+    for (std::size_t w = block; w < n; w *= 2) {
+        MergePass(a, b, 0, n, w, kPrefetchAhead);
         std::swap(a, b);
     }
     sorted_ = a;
@@ -240,8 +275,12 @@ int SortEngine::CreateWorkFile() {
         // sort that picks the same name from truncating this one's file.
         DirEntry existing;
         if (attempt < kWorkNameAttempts && c_.fs.Stat(name, &existing) == io::kOk) continue;
-        rc = c_.fs.Open(name, Access::ReadWrite, Disposition::CreateAlways, Share::Exclusive, &work_);
+        rc = c_.fs.Open(name, Access::ReadWrite, Disposition::OpenOrCreate, Share::Exclusive, &work_);
         if (rc == io::kOk) {
+            std::int64_t size = 0;
+            rc = work_->Size(&size);
+            if (rc == io::kOk && size > 0) rc = work_->Truncate(0);
+            if (rc != io::kOk) { work_.reset(); return rc; }
             workName_ = name;
             return io::kOk;
         }
@@ -349,6 +388,13 @@ int SortEngine::MergeFill(std::size_t j) {
     int rc = work_->Seek(m.readBase + leaf.next * len);
     if (rc == 0) rc = work_->Read(leaf.block, k * len, &got);
     if (rc == 0 && got != k * len) rc = io::kReadPastEnd;
+    if (rc == 0) {
+        // What is read of a run is not read again: the file system may free
+        // it now, and the pages serve the writes still to come.
+        const std::uint64_t end = m.readBase + (leaf.next + k) * len;
+        (void)work_->Discard(leaf.released, end - leaf.released);
+        leaf.released = end;
+    }
     leaf.next += k;
     leaf.left -= k;
     leaf.have = rc == 0 ? k : 0;
@@ -364,6 +410,7 @@ int SortEngine::MergeGroup() {
         MergeLeaf& leaf = m.leaves[j];
         std::uint64_t start = m.nextGroup + j * m.width;
         leaf.next = start;
+        leaf.released = m.readBase + start * static_cast<std::uint64_t>(recLen_);
         leaf.left = start < n ? std::min(m.width, n - start) : 0;
         leaf.have = leaf.pos = 0;
         if (leaf.left > 0) {

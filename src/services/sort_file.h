@@ -17,9 +17,13 @@
 //
 // The disk merge reads and writes in blocks and does several pairwise passes
 // at once (the merge tree in sort_file.cpp); its last pass feeds the output
-// directly instead of going through the work file once more. Neither changes
-// the order. One pass suffices up to some hundreds of runs, and the work file
-// then holds only area A; more runs need area B as well.
+// directly instead of going through the work file once more; what a pass has
+// read of the work file is dropped at once (File::Discard), so its pages
+// serve the writes still to come and never go to the disk. The narrow passes
+// of a run's sort go block by block while the records are in the cache.
+// None of this changes the order. One pass suffices up to some hundreds of
+// runs, and the work file then holds only area A; more runs need area B as
+// well.
 //
 // One engine object serves one sort at a time; it is not re-entrant.
 
@@ -110,6 +114,8 @@ private:
     // cache lines, or all of them.
     void Prefetch(const char* record, bool whole) const;
     void SortRun();
+    void MergePass(const std::uint32_t* src, std::uint32_t* dst, std::size_t from, std::size_t to,
+                   std::size_t w, std::size_t ahead);
     int AppendRun();
     int CreateWorkFile();
     int MergeOnDisk();

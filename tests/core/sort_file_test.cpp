@@ -53,7 +53,7 @@ public:
             workFilesDuringOutput.push_back(f.name);
             workFileSize = f.size;
         }
-        std::string rec(kLen, '\0');
+        std::string rec(in_.empty() ? kLen : in_[0].size(), '\0');
         while (!s.SortEnd()) {
             int rc = s.SortGet(rec.data());
             if (rc != 0) return rc;
@@ -210,6 +210,31 @@ TEST(SortFile, DiskMergeGivesTheOrderOfTheStepByStepSort) {
                 }
             }
         }
+    }
+}
+
+// Long records: a run is sorted in blocks of few records first (128 of 4000
+// bytes), the tail block a short one; the order is still the whole passes'.
+TEST(SortFile, BlockwiseRunsAndDroppedWorkFileKeepTheOrder) {
+    Station st;
+    std::mt19937 rng(11);
+    for (std::size_t n : {129, 300, 1537}) {
+        auto in = RandomRecords(rng, n, 3);
+        for (auto& r : in) r.resize(4000, '#');
+        VectorTable t(st.c, in);
+        SortEngine e(st.c);
+        ASSERT_EQ(e.SortFile(4000, t), 0);
+        EXPECT_TRUE(t.out == ReferenceSort(in, n)) << "n=" << n;
+    }
+    // Runs of 120 KB: the merge drops what it has read of the work file
+    // block by block, never a byte of a run it has not read yet.
+    auto in = RandomRecords(rng, 100'000, 5);
+    const auto want = ReferenceSort(in, 20'000);
+    for (int fan : {2, 8}) {
+        VectorTable t(st.c, in);
+        SortEngine e(st.c, SortLimits{20'000, kSortMaxRecords, fan});
+        ASSERT_EQ(e.SortFile(kLen, t), 0);
+        EXPECT_TRUE(t.out == want) << "fan=" << fan;
     }
 }
 
