@@ -264,7 +264,6 @@ TEST(ChoiceMemory, IndexInVyberIdx) {
     EXPECT_EQ(ReadHost(s.Work("par/VYBER.IDX")), " STAV TACHOMETR VyberIndex :    3\r\n");
     EXPECT_EQ(ReadChoiceIndex(s.c, title), 3);
     EXPECT_EQ(ReadChoiceIndex(s.c, " STAV TACHOMETRU jinak"), 3);
-
 }
 
 // ---- help box ----

@@ -224,9 +224,12 @@ TEST(JpegCodec, DamagedDataGivesAnErrorNotACrash) {
     zeroWidth[sof + 8] = 0;
     EXPECT_NE(DecodeJpeg(zeroWidth, &out), "");
 
-    // The codec still works after the failures (no state left behind).
+    // The codec still works after the failures (no state left behind),
+    // and the colours come back in their order.
     EXPECT_EQ(DecodeJpeg(good, &out), "");
-    EXPECT_EQ(out.width, 64);
+    ASSERT_EQ(std::pair(out.width, out.height), std::pair(64, 48));
+    EXPECT_NEAR(out.Pixel(5, 5)[0], 90, 4);
+    EXPECT_NEAR(out.Pixel(5, 5)[2], 200, 4);
 
     // Nothing to encode.
     std::string data = "x";

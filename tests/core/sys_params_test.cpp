@@ -60,16 +60,6 @@ TEST_F(SysParamsTest, OpensWithTheValuesInEffect) {
     EXPECT_EQ(StripRight(w.Descriptor(SysParams::kDevice1).value), "/dev/lp0");
     EXPECT_EQ(StripRight(w.Descriptor(SysParams::kDevice2).value), "/dev/usb/lp0");
 
-    // Every field is editable and above the status line (the texts are
-    // looked at on screen).
-    EXPECT_EQ(w.windowName(), "fParSys");
-    EXPECT_EQ(w.caption(), " Parametry systému "_cz);
-    const WindowLayout& l = w.layout();
-    for (int i = 1; i <= SysParams::kFieldCount; ++i) {
-        const FieldLayout& f = l.fields[static_cast<std::size_t>(i - 1)];
-        EXPECT_TRUE(w.Editable(i)) << i;
-        EXPECT_LE(f.edit.top + f.edit.height, l.statusLine.top) << i;
-    }
 }
 
 TEST_F(SysParamsTest, AcceptingWritesOnlyTheChangedValues) {
