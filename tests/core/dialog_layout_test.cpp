@@ -256,6 +256,19 @@ TEST(ChoiceLayoutTest, MaskDisablesItemsAndTheirMarksAreShown) {
     }
 }
 
+TEST(ChoiceWalk, StartsOnTheRememberedEnabledItemAndSkipsDisabled) {
+    ScreenMetrics m;
+    const std::vector<std::string> items = {" a", "-b", " c", "-d"};
+    const ChoiceLayout ch = LayoutChoice(m, 1, 1, items, "");
+    // From the disabled last item, or beyond the items, round to the first.
+    const std::pair<int, int> first[] = {{0, 1}, {1, 1}, {2, 3}, {4, 1}, {9, 1}};
+    for (auto [remembered, start] : first) EXPECT_EQ(FirstChoice(items, remembered), start);
+    EXPECT_EQ(std::vector<int>({NextChoice(ch, 1), NextChoice(ch, 3), PreviousChoice(ch, 1), PreviousChoice(ch, 3)}),
+              std::vector<int>({3, 1, 3, 1}));
+    EXPECT_EQ(FirstChoice({"-x", "-y"}, 1), 0);
+    EXPECT_EQ(NextChoice(LayoutChoice(m, 1, 1, {"-x", "-y"}, ""), 0), 0);
+}
+
 TEST(ChoiceMemory, IndexInVyberIdx) {
     TempStation s;
     const std::string title = " STAV TACHOMETRU (F1=help)";
@@ -266,9 +279,12 @@ TEST(ChoiceMemory, IndexInVyberIdx) {
     EXPECT_EQ(ReadChoiceIndex(s.c, " STAV TACHOMETRU jinak"), 3);
 }
 
-// ---- help box ----
+// ---- busy notice and help box ----
 
-TEST(HelpBox, LinesKeepTheirRowsAndAreNotCut) {
+TEST(BusyAndHelp, TheBarRunsRoundAndHelpLinesAreNotCut) {
+    std::vector<int> seen;
+    for (int p : {1, 9, 10, 37, 0}) seen.push_back(NextBusyStep(p));
+    EXPECT_EQ(seen, (std::vector<int>{2, 10, 1, 1, 1}));
     ScreenMetrics m;
     // Lines keep their rows (an empty one stays free), at most 20 are
     // shown, and the box is high enough for its last line.

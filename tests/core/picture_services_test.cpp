@@ -118,6 +118,16 @@ TEST(ScreenShot, TallWindowIsTwoCapturesComposed) {
     EXPECT_NEAR(shot.Pixel(400, 1100)[1], 255, 3);
 }
 
+// The second capture lies over the first; beside and below them: white.
+TEST(ScreenShot, ComposeLaysTheSecondOverTheFirst) {
+    const RgbImage out = ComposeScreenShot(RgbImage(900, 700, 10, 10, 10), RgbImage(300, 600, 90, 90, 90), 500);
+    ASSERT_EQ(std::pair(out.width, out.height), std::pair(800, 1150));
+    EXPECT_EQ(out.Pixel(799, 499)[0], 10);
+    EXPECT_EQ(out.Pixel(0, 500)[0], 90);
+    EXPECT_EQ(out.Pixel(300, 600)[0], 10);
+    EXPECT_EQ(out.Pixel(300, 800)[0], 255);
+}
+
 TEST(ScreenShot, PersonalDataScramblesAndFaultsAreShown) {
     Station s;
     s.c.set.personalData = true;

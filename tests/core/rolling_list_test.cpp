@@ -535,6 +535,19 @@ TEST_F(RollingListTest, SearchTwoPassesAndWrap) {
     EXPECT_TRUE(list.options.searchIgnoresPunctuation);
 }
 
+// A long search shows its progress every 1,000 rows.
+TEST_F(RollingListTest, SearchReportsProgressEveryThousandRows) {
+    list.name = [](int n) { return n == 2500 ? std::string("hledany") : "Row " + std::to_string(n); };
+    Open(list, 3000);
+    std::vector<std::string> counters;
+    list.searchProgress = [&] { counters.push_back(list.counterText() + list.helpText()); };
+    list.PrepniHledani("");
+    list.PrepniHledani("Hledany");
+    EXPECT_EQ(list.current(), 2500);
+    EXPECT_EQ(counters, (std::vector<std::string>{"   3000/   1001  Vybráno:      Hledám: HLEDANY"_cz,
+                                                  "   3000/   2001  Vybráno:      Hledám: HLEDANY"_cz}));
+}
+
 // ---- layout and stored settings ----
 
 // Whether okna2.par holds each line, in the order given.

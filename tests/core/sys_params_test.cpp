@@ -220,5 +220,13 @@ TEST_F(SysParamsTest, AFullJobTableIsReported) {
     EXPECT_EQ(s.c.set.homeCurrency, "CZK");
 }
 
+TEST_F(SysParamsTest, HelpForTheCurrentField) {
+    Open();
+    for (int i = 1; i < SysParams::kLimrad; ++i) w.KeyDown(key::kDown);
+    w.KeyDown(key::kF1);
+    EXPECT_EQ(s.ui.shown.back().items.back(), "Uloženo v master.job pod klíčem LIMRAD."_cz);
+    EXPECT_EQ(w.Current(), SysParams::kLimrad);
+}
+
 }  // namespace
 }  // namespace kj

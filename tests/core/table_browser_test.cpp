@@ -140,25 +140,12 @@ TEST(TableBrowser, EmptyFileAddEditEscAndDelete) {
     b.Close();
 }
 
-TEST(TableBrowser, EditorLastFieldAcceptsWithoutWrapAndShiftF4WritesInPlace) {
+TEST(TableBrowser, EditorWrapsOnRequestAndShiftF4WritesInPlace) {
     TempStation s;
     WriteHost(s.Data("kjmista.dta"), Records({Misto("Brno", "12.5"), Misto("Zlín", "99")}));
     TfMista b(s.c);
     ASSERT_EQ(b.Open(), 0);
     ASSERT_EQ(b.count(), 2);
-
-    // Down past the last field accepts (no wrap by default).
-    b.JdiNa(2, 0);
-    b.scripts.push_back([](RecordEditor& e) {
-        e.FormShow();
-        e.SetText(1, "Kroměříž"_cz);
-        e.KeyDown(key::kDown);
-        e.SetText(2, "60");
-        e.KeyDown(key::kDown);
-    });
-    b.KeyDown(key::kSpace, Mod::None);
-    EXPECT_FALSE(b.cancelled());
-    EXPECT_EQ(s.File(), Records({Misto("Brno", "12.5"), Misto("Kroměříž"_cz, "60")}));
 
     // With the wrap flag Down from the last field goes to field 1 again.
     b.wrapEditor = true;
@@ -176,7 +163,7 @@ TEST(TableBrowser, EditorLastFieldAcceptsWithoutWrapAndShiftF4WritesInPlace) {
     b.JdiNa(1, 0);
     b.CtiVetu(2);
     Edit(b, Typing("Vsetín"_cz, "70"), key::kF4, key::Mod::Shift);
-    EXPECT_EQ(s.File(), Records({Misto("Vsetín"_cz, "70"), Misto("Kroměříž"_cz, "60")}));
+    EXPECT_EQ(s.File(), Records({Misto("Vsetín"_cz, "70"), Misto("Zlín", "99")}));
     EXPECT_EQ(b.count(), 2);
     b.Close();
 }
@@ -543,6 +530,15 @@ TEST(RecordEditor, F11OffersTheEnterTabSwapAndStoresIt) {
     EXPECT_EQ(GetReg(r.s.c, "registry.dta", "TabEnter"), "0913");
     EXPECT_EQ(r.b.entered, std::vector<int>{1});
     EXPECT_EQ(r.b.count(), 0);  // Esc wrote nothing
+    // Asked again, the item turns the swap back.
+    r.s.ui.choices = {2};
+    r.b.script = [](RecordEditor& e) {
+        e.FormShow();
+        e.KeyDown(key::kF11);
+        e.KeyDown(key::kEscape);
+    };
+    r.b.KeyDown(key::kF4, key::Mod::None);
+    EXPECT_EQ(GetReg(r.s.c, "registry.dta", "TabEnter"), "1309");
 }
 
 }  // namespace
