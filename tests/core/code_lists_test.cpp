@@ -294,6 +294,9 @@ TEST(CodeLists, MealRatesSortedOnCloseAndTheCounterResetAfterAFailedSort) {
                                       0x83, 0, 0, 0, 0, 0x20, 0x87, 0, 0, 0, 0, 0x04});
     EXPECT_EQ(s.File("kjstra.dta"), before);
     EXPECT_EQ(StrToIntLoose(GetJobIn(s.c, "C:\\DATA\\", "KJSTRA")), 2);
+    std::string picked;
+    b.KlicVety(1, picked);
+    EXPECT_EQ(picked, " 100.00");
 
     // A failed sort keeps the file and the counter, and says so.
     FaultPlan& sorted = s.fs.Plan(TableWriteBack::NewPathFor(b.dataPath()));

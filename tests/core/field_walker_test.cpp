@@ -1,5 +1,6 @@
 #include "kj_test.h"
 
+#include <tuple>
 
 #include "screens/field_walker.h"
 #include "screens/pen_code.h"
@@ -54,6 +55,14 @@ WalkField F(int state, FieldType type = FieldType::Text, int width = 4, std::str
     WalkField f;
     f.state = state, f.type = type, f.width = width, f.text = std::move(text);
     return f;
+}
+
+TEST(KeyCodes, CompositeCodePrecedence) {
+    // A modifier alone is not offset.
+    const std::tuple<int, Mod, int> cases[] = {
+        {kF5, Mod::None, 116}, {kF5, Mod::Ctrl, 1116}, {kF5, Mod::Ctrl | Mod::Shift, 2116},
+        {kF5, Mod::Ctrl | Mod::Shift | Mod::Alt, 3116}, {kShift, Mod::Shift, 16}, {kB, Mod::Ctrl, 1066}};
+    for (auto [vk, mods, code] : cases) EXPECT_EQ(Composite(vk, mods), code) << vk;
 }
 
 TEST(FieldWalker, DownAndUpSkipHiddenAndReadOnlyFieldsAndWrap) {

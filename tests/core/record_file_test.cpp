@@ -241,6 +241,17 @@ TEST(RecordFile, FailedTransfersAreReturnedAndKeepCur) {
     CloseRecFile(s.c, f);
 }
 
+// A file in use is waited for (a 100 ms note at each attempt); a missing
+// file or directory gives its code negated.
+TEST(FileUtils, FileSizeOfWaitsForABusyFile) {
+    TempStation s;
+    WriteHost(s.work / "five.dta", "12345");
+    s.fs.Plan("five.dta").openCodes = {32, 32};
+    EXPECT_EQ(FileSizeOf(s.c, "five.dta"), 5);
+    EXPECT_EQ(s.ui.Texts("note"), (std::vector<std::string>(2, "Err   32 five.dta")));
+    EXPECT_EQ(FileSizeOf(s.c, "missing.dta") + FileSizeOf(s.c, "nodir\\missing.dta"), -5);
+}
+
 TEST(FileUtils, RenameOver) {
     TempStation s;
     WriteHost(s.work / "new.wrk", "new");

@@ -513,6 +513,16 @@ TEST(RecordEditor, KeysHooksAndStates) {
     // PoPoli upper-cased the place when the field was left.
     EXPECT_EQ(r.b.columns()[0].value.substr(0, 4), "BRNO");
 
+    // A click on another box leaves the current field first.
+    r.b.SetEditorState(2, 1);
+    r.b.script = [](RecordEditor& e) {
+        e.FormShow();
+        e.SetText(1, "zlín"_cz);
+        e.BoxClicked(2);
+        EXPECT_EQ(e.Text(1).substr(0, 4), "ZLÍN"_cz);
+        e.KeyDown(key::kEscape);
+    };
+    r.b.KeyDown(key::kF4, key::Mod::None);
 }
 
 TEST(RecordEditor, F11OffersTheEnterTabSwapAndStoresIt) {
