@@ -63,19 +63,6 @@ struct Fixture {
     }
 };
 
-TEST(ListExport, RowsAndFileNames) {
-    EXPECT_EQ(ExportRows(4, 0, nullptr), (std::vector<std::int32_t>{1, 2, 3, 4}));
-    EXPECT_EQ(ExportRows(4, 2, [](std::int32_t r) { return r == 2 || r == 4; }),
-              (std::vector<std::int32_t>{2, 4}));
-    EXPECT_TRUE(ExportRows(0, 0, nullptr).empty());
-
-    EXPECT_EQ(ExcelExportPath("C:\\DATA\\kj_auta.dta"), "XLS\\KJ_AUTA.CSV");
-    EXPECT_EQ(ExcelExportPath("1ab2345.dta"), "XLS\\1AB2345.CSV");
-    EXPECT_EQ(ExcelExportPath("účty.dta"_cz), "XLS\\ÚČTY.CSV"_cz);
-    EXPECT_EQ(DbfExportPath("C:\\DATA\\kj_auta.dta"), "\\VELTOR3W\\KJ_AUTA.DBF");
-    EXPECT_EQ(DbfExportPath("kj.old.dta"), "\\VELTOR3W\\KJ.DBF");
-}
-
 TEST(ListExport, ExcelFileBytes) {
     Station s;
     Fixture f;

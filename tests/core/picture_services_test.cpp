@@ -71,13 +71,9 @@ TEST(ScreenShot, WindowWithinOnePageIsOneCapture) {
     EXPECT_EQ(w.top, 0);
 
     // a.bmp is the client area (640 x 648 after the height change).
-    const std::string bmp = ReadHost(s.work / "a.bmp");
-    ASSERT_GE(bmp.size(), 54u);
-    const auto* p = reinterpret_cast<const unsigned char*>(bmp.data());
-    EXPECT_EQ(bmp.substr(0, 2), "BM");
-    EXPECT_EQ(codec::GetI32(p + 18), 640);
-    EXPECT_EQ(codec::GetI32(p + 22), 648);
-    EXPECT_EQ(bmp.size(), 54u + 640u * 3u * 648u);
+    RgbImage client;
+    ASSERT_EQ(DecodeBmp(ReadHost(s.work / "a.bmp"), &client), "");
+    EXPECT_EQ(std::pair(client.width, client.height), std::pair(640, 648));
 
     RgbImage shot;
     ASSERT_EQ(DecodeJpeg(ReadHost(s.work / "shot.jpg"), &shot), "");
@@ -122,22 +118,14 @@ TEST(ScreenShot, TallWindowIsTwoCapturesComposed) {
     EXPECT_NEAR(shot.Pixel(400, 1100)[1], 255, 3);
 }
 
-TEST(ScreenShot, ComposeCutsAndOverlaysExactly) {
-    RgbImage a(900, 700, 10, 10, 10);  // wider than 800, overlapping the second
-    RgbImage b(300, 600, 90, 90, 90);
-    const RgbImage out = ComposeScreenShot(a, b, 500);
-    ASSERT_EQ(out.width, 800);
-    ASSERT_EQ(out.height, 1150);
+// The second capture lies over the first; beside and below them: white.
+TEST(ScreenShot, ComposeLaysTheSecondOverTheFirst) {
+    const RgbImage out = ComposeScreenShot(RgbImage(900, 700, 10, 10, 10), RgbImage(300, 600, 90, 90, 90), 500);
+    ASSERT_EQ(std::pair(out.width, out.height), std::pair(800, 1150));
     EXPECT_EQ(out.Pixel(799, 499)[0], 10);
-    EXPECT_EQ(out.Pixel(0, 500)[0], 90);   // the second lies over the first
-    EXPECT_EQ(out.Pixel(299, 1099)[0], 90);
-    EXPECT_EQ(out.Pixel(300, 600)[0], 10);  // beside the narrow second: the first
+    EXPECT_EQ(out.Pixel(0, 500)[0], 90);
+    EXPECT_EQ(out.Pixel(300, 600)[0], 10);
     EXPECT_EQ(out.Pixel(300, 800)[0], 255);
-    EXPECT_EQ(out.Pixel(0, 1100)[0], 255);  // below both: white
-
-    const RgbImage cut = ComposeScreenShot(RgbImage(10, 10, 1, 1, 1), RgbImage(10, 2000, 2, 2, 2), 1000);
-    EXPECT_EQ(cut.Pixel(5, 1149)[0], 2);
-    EXPECT_EQ(cut.Pixel(5, 999)[0], 255);
 }
 
 TEST(ScreenShot, PersonalDataScramblesAndFaultsAreShown) {
@@ -218,55 +206,9 @@ TEST(PrintBitmap, PictureRectKeepsProportionsInsideMargins) {
 
 // ---- JPEG and BMP codecs ----
 
-// A picture with smooth gradients (what JPEG keeps well) and a distinct
-// colour in every quarter.
-RgbImage Gradient(int w, int h) {
-    RgbImage img(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            std::uint8_t* p = img.Pixel(x, y);
-            p[0] = static_cast<std::uint8_t>(x * 255 / (w - 1));
-            p[1] = static_cast<std::uint8_t>(y * 255 / (h - 1));
-            p[2] = static_cast<std::uint8_t>(x < w / 2 ? 40 : 200);
-        }
-    return img;
-}
-
-std::string Encoded(const RgbImage& img, int quality = 95) {
-    std::string data;
-    EXPECT_EQ(EncodeJpeg(img, quality, &data), "");
-    return data;
-}
-
-TEST(JpegCodec, RoundTripKeepsSizeAndColours) {
-    const RgbImage img = Gradient(64, 48);
-    const std::string data = Encoded(img);
-    ASSERT_GT(data.size(), 4u);
-    EXPECT_EQ(data.substr(0, 2) + data.substr(data.size() - 2), "\xFF\xD8\xFF\xD9");
-
-    RgbImage back;
-    ASSERT_EQ(DecodeJpeg(data, &back), "");
-    ASSERT_EQ(back.rgb.size(), 64u * 48u * 3u);
-    ASSERT_EQ(std::pair(back.width, back.height), std::pair(64, 48));
-    long total = 0;
-    int worst = 0;
-    for (std::size_t i = 0; i < img.rgb.size(); ++i) {
-        const int d = std::abs(int(img.rgb[i]) - int(back.rgb[i]));
-        total += d;
-        worst = std::max(worst, d);
-    }
-    EXPECT_LT(double(total) / double(img.rgb.size()), 3.0);
-    EXPECT_LT(worst, 48);  // only at the sharp blue edge in the middle
-
-    // A lower quality gives a smaller file of the same picture.
-    EXPECT_LT(Encoded(img, 20).size(), data.size());
-    // Odd sizes survive the chroma subsampling.
-    ASSERT_EQ(DecodeJpeg(Encoded(Gradient(7, 3)), &back), "");
-    EXPECT_EQ(std::pair(back.width, back.height), std::pair(7, 3));
-}
-
 TEST(JpegCodec, DamagedDataGivesAnErrorNotACrash) {
-    const std::string good = Encoded(Gradient(64, 48));
+    std::string good;
+    ASSERT_EQ(EncodeJpeg(RgbImage(64, 48, 90, 120, 200), 95, &good), "");
     RgbImage out(5, 5);
 
     // Cut inside the scan: libjpeg would fill the rest with grey.
@@ -292,9 +234,12 @@ TEST(JpegCodec, DamagedDataGivesAnErrorNotACrash) {
     zeroWidth[sof + 8] = 0;
     EXPECT_NE(DecodeJpeg(zeroWidth, &out), "");
 
-    // The codec still works after the failures (no state left behind).
+    // The codec still works after the failures (no state left behind),
+    // and the colours come back in their order.
     EXPECT_EQ(DecodeJpeg(good, &out), "");
-    EXPECT_EQ(out.width, 64);
+    ASSERT_EQ(std::pair(out.width, out.height), std::pair(64, 48));
+    EXPECT_NEAR(out.Pixel(5, 5)[0], 90, 4);
+    EXPECT_NEAR(out.Pixel(5, 5)[2], 200, 4);
 
     // Nothing to encode.
     std::string data = "x";

@@ -1,9 +1,6 @@
 #include "kj_test.h"
 
-#include <random>
-
 #include "screens/rolling_list.h"
-#include "services/jpeg_codec.h"
 
 namespace kj {
 namespace {
@@ -162,29 +159,6 @@ TEST_F(RollingListTest, PagingAndArrowsStopAtTheEdges) {
     EXPECT_TRUE(list.gridRows().empty());
     EXPECT_FALSE(list.TakeRequests().close);
     EXPECT_TRUE(list.calls.empty());
-}
-
-TEST_F(RollingListTest, RandomMovesKeepTopAndCurrentConsistent) {
-    std::mt19937 rng(7);
-    const int moves[] = {key::kPrior, key::kNext, key::kEnd, key::kHome, key::kUp, key::kDown};
-    for (int count : {1, 7, 10, 11, 250}) {
-        Open(list, count);
-        for (int i = 0; i < 400; ++i) {
-            const int what = static_cast<int>(rng() % 9);
-            if (what < 6) {
-                Press(list, moves[what]);
-            } else if (what == 6) {
-                list.ScrollBarChange(static_cast<int>(rng() % (count + 2)));
-                EXPECT_EQ(list.current(), std::clamp(list.current(), 1, count));
-            } else if (what == 7) {
-                list.Click(1 + static_cast<int>(rng() % 12));
-            } else {
-                list.JdiNa(1 + static_cast<int>(rng() % count), static_cast<int>(rng() % 4));
-            }
-            ExpectInvariants(list);
-            if (HasFailure()) return;
-        }
-    }
 }
 
 TEST_F(RollingListTest, JdiNaInItsFourModes) {
@@ -351,34 +325,23 @@ TEST_F(RollingListTest, InsertMarksByStoredRecordAndMovesDown) {
     EXPECT_EQ(list.counterText(), "     30/      3  Vybráno:     1"_cz);
     EXPECT_EQ(list.calls, std::vector<std::string>{"PoOznaceni"});
 
-    // Through an index: the stored record (reverse order) is marked and the
-    // row showing it is marked wherever it appears.
-    list.index = true;
-    list.Prekresli();
-    EXPECT_FALSE(list.gridRows()[1].marked);
-    Press(list, key::kHome);
-    Press(list, key::kInsert);  // row 1 = stored record 30
-    EXPECT_TRUE(list.JeOznacen(30) && !list.JeOznacen(1));
-    EXPECT_TRUE(list.gridRows()[0].marked);
-    list.index = false;
-
     // Insert on the last row toggles it and stays there.
     Press(list, key::kEnd);
     Press(list, key::kInsert);
-    EXPECT_FALSE(list.JeOznacen(30));
+    EXPECT_TRUE(list.JeOznacen(30));
     EXPECT_EQ(list.current(), 30);
     Press(list, key::kInsert);
-    EXPECT_TRUE(list.JeOznacen(30));
-    EXPECT_EQ(list.markedCount(), 2);
+    EXPECT_FALSE(list.JeOznacen(30));
+    EXPECT_EQ(list.markedCount(), 1);
 
     // The bitmap keeps 0..400000; others are ignored and read unmarked.
     for (int n : {400000, 400001, -1}) list.Oznac(n);
     EXPECT_TRUE(list.JeOznacen(400000));
     EXPECT_FALSE(list.JeOznacen(400001));
-    EXPECT_EQ(list.markedCount(), 3);
-    list.Odznac(400000);
-    list.Odznac(400000);
     EXPECT_EQ(list.markedCount(), 2);
+    list.Odznac(400000);
+    list.Odznac(400000);
+    EXPECT_EQ(list.markedCount(), 1);
 }
 
 // The marked rows of a list of 30, runs written "a-b".
@@ -572,25 +535,17 @@ TEST_F(RollingListTest, SearchTwoPassesAndWrap) {
     EXPECT_TRUE(list.options.searchIgnoresPunctuation);
 }
 
+// A long search shows its progress every 1,000 rows.
 TEST_F(RollingListTest, SearchReportsProgressEveryThousandRows) {
-    list.name = [](int n) {
-        return n == 4500 ? std::string("hledany") : "Row " + std::to_string(n);
-    };
-    Open(list, 5000);
+    list.name = [](int n) { return n == 2500 ? std::string("hledany") : "Row " + std::to_string(n); };
+    Open(list, 3000);
     std::vector<std::string> counters;
-    std::vector<bool> helps;
-    list.searchProgress = [&] {
-        counters.push_back(list.counterText());
-        helps.push_back(list.helpVisible());
-        EXPECT_EQ(list.helpText(), "Hledám: HLEDANY"_cz);
-    };
+    list.searchProgress = [&] { counters.push_back(list.counterText() + list.helpText()); };
     list.PrepniHledani("");
     list.PrepniHledani("Hledany");
-    EXPECT_EQ(list.current(), 4500);
-    ASSERT_EQ(counters.size(), 4u);
-    EXPECT_EQ(counters[0], "   5000/   1001  Vybráno:      "_cz);
-    EXPECT_EQ(helps, (std::vector<bool>{false, true, false, true}));
-    EXPECT_EQ(list.helpText(), "F4-nový"_cz);
+    EXPECT_EQ(list.current(), 2500);
+    EXPECT_EQ(counters, (std::vector<std::string>{"   3000/   1001  Vybráno:      Hledám: HLEDANY"_cz,
+                                                  "   3000/   2001  Vybráno:      Hledám: HLEDANY"_cz}));
 }
 
 // ---- layout and stored settings ----
@@ -688,17 +643,6 @@ TEST_F(RollingListTest, AppearanceMenu) {
     } pickers;
     list.SetPickers(&pickers);
     Open(list, 100);
-    int parameters = 0;
-
-    // Item 1: the system-parameter window, when there is one.
-    s.ui.choices = {1, 1};
-    Press(list, key::kF11);
-    list.systemParameters = [&] { ++parameters; };
-    Press(list, key::kF11);
-    EXPECT_EQ(parameters, 1);
-    ASSERT_EQ(s.ui.shown.back().items.size(), 7u);
-    EXPECT_EQ(s.ui.shown.back().text, "Úprava vizáže"_cz);
-    EXPECT_EQ(s.ui.shown.back().items[6], "Nastavení standardu VELTOR"_cz);
 
     // Item 2: background colour; one font for all windows ends.
     WriteHost(oknag(), "FontNameA : Arial\r\n");
@@ -727,13 +671,6 @@ TEST_F(RollingListTest, AppearanceMenu) {
     ExpectLines(okna2(), {"\nFontNameA : Courier New", "\nVyskaFontu :  10", "\nSirkaFontuA :  30"});
     EXPECT_EQ(list.appearance().cellHeight, 24);
 
-    // Item 6: the work area's size.
-    s.c.workAreaSize = [] { return std::pair{1280, 1000}; };
-    s.ui.choices = {6};
-    Press(list, key::kF11);
-    EXPECT_EQ(std::pair(list.layout().form.width, list.layout().form.height), std::pair(1280, 1000));
-    EXPECT_EQ(list.maxVisible(), 1000 / 25 - 7);
-
     // Item 5: every window's settings go.
     s.ui.choices = {5};
     Press(list, key::kF11);
@@ -751,36 +688,6 @@ TEST_F(RollingListTest, AppearanceMenu) {
     EXPECT_EQ(ReadHost(oknag()), standard);
     EXPECT_EQ(list.appearance().fontName, "Arial");
     EXPECT_EQ(list.appearance().cellHeight, 14);
-}
-
-TEST_F(RollingListTest, PicturesOfTheCurrentRow) {
-    list.options.picturesOn = true;
-    std::string jpeg;
-    ASSERT_EQ(EncodeJpeg(RgbImage(12, 8, 200, 40, 40), 95, &jpeg), "");
-    WriteHost(s.Work("000002-00.jpg"), jpeg);
-    WriteHost(s.Work("000003-00.jpg"), "ab");
-    WriteHost(s.Work("000004-00.jpg"), "\xff\xd8 not a picture");
-    Open(list, 10);
-    EXPECT_FALSE(list.picture().shown);
-    Press(list, key::kDown);
-    ASSERT_TRUE(list.picture().shown);
-    EXPECT_EQ(list.picture().path, "000002-00.jpg");
-    // Decoded by libjpeg: its size and (nearly) its colour.
-    ASSERT_EQ(std::pair(list.picture().image.width, list.picture().image.height), std::pair(12, 8));
-    EXPECT_NEAR(list.picture().image.rgb[0], 200, 8);
-    EXPECT_NEAR(list.picture().image.rgb[1], 40, 8);
-    const int decoded = list.picture().version;
-    Press(list, key::kUp);
-    Press(list, key::kDown);  // the same unchanged file is not decoded again
-    EXPECT_EQ(list.picture().version, decoded);
-    Press(list, key::kDown);  // 2 bytes: no picture
-    EXPECT_FALSE(list.picture().shown);
-    Press(list, key::kDown);  // a damaged file is not shown either
-    EXPECT_FALSE(list.picture().shown);
-
-    list.PicturePanelChanged({300, 20, 160, 120});
-    list.TextPaneMoved(310, 150);
-    ExpectLines(okna2(), {"fTest ImgWidth : 000160", "fTest TextTop : 000150"});
 }
 
 }  // namespace

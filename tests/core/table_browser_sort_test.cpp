@@ -75,19 +75,6 @@ struct Station : TempStation {
     Station() { UseDataDir(); }
 };
 
-TEST(ColumnSort, KeysAndIndexPaths) {
-    EXPECT_EQ(IndexFilePath("C:\\DATA\\KJMISTA.DTA", 1), "C:\\DATA\\KJMISTA.DT1");
-    EXPECT_EQ(IndexFilePath("C:\\DATA\\x.dta", 4), "C:\\DATA\\x.dt4");
-    Sloupce cols = JizdyColumns();
-    cols[0].value = "01.02.24";
-    EXPECT_EQ(ColumnSortKey(cols[0], 7), "240201    7");
-    cols[1].value = std::string(60, 'a');
-    EXPECT_EQ(ColumnSortKey(cols[1], 7).size(), 50u);
-    EXPECT_EQ(ColumnByTitle(cols, "Datum"), 1);
-    EXPECT_EQ(ColumnByTitle(cols, "Cíl"_cz), 2);
-    EXPECT_EQ(ColumnByTitle(cols, "Km"), 0);
-}
-
 TEST(TableBrowserSort, DateColumnThroughIndexFileAndEnterReturnsStoredNumber) {
     Station s;
     const std::string data = Jizda("010224", "Brno") + Jizda("311223", "Zlín"_cz) +
@@ -213,12 +200,6 @@ TEST(TableBrowserExport, MarkedAndAllRecordsByteByByte) {
               head + line("010224", "Brno") + line("150623", "Praha") + line("020224", "Aš"_cz));
     EXPECT_EQ(b.markedCount(), 0);  // the export clears the marks
     EXPECT_EQ(s.ui.Last("beep"), "Soubor XLS\\JIZDY.CSV pro EXCEL,WORD je vytvořen"_cz);
-
-    // Without marks every record is exported.
-    b.KeyDown('E', Mod::Ctrl);
-    EXPECT_EQ(ReadHost(s.work / "XLS" / "JIZDY.CSV"),
-              head + line("010224", "Brno") + line("311223", "Zlín"_cz) + line("150623", "Praha") +
-                  line("020224", "Aš"_cz));
 
     // The dBASE file: the record count in the header, records after 0x0D.
     b.JdiNa(2, 0);

