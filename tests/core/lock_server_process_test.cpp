@@ -16,28 +16,7 @@ namespace {
 
 using namespace procs;
 
-const std::string kDir = "C:\\VELTOR\\DATA\\";
-const std::string kAuta = "KJ_AUTA.DTA ";
-const std::string kCile = "KJCILE.DTA  ";
-
-std::string Msg(std::string_view command, std::string_view name, std::string_view mode,
-                std::string_view station) {
-    return std::string(command) + "<" + kDir + ">" + std::string(name) + "#" + std::string(mode) +
-           "$" + std::string(station);
-}
-std::string LockW(std::string_view st, std::string_view name = kAuta) {
-    return Msg("Zamkni", name, "W", st);
-}
-std::string LockR(std::string_view st, std::string_view name = kAuta) {
-    return Msg("Zamkni", name, "", st);
-}
-std::string Unlock(std::string_view st, std::string_view name = kAuta) {
-    return Msg("Odemkni", name, "p", st);
-}
-std::string IfFree(std::string_view st, std::string_view name = kAuta) {
-    return Msg("IfVolny", name, "p", st);
-}
-const std::string kKeepAlive = "Client<Vata>#$";
+using namespace lockmsg;
 
 // One station's connection.
 class Station {

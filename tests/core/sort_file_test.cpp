@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <random>
-#include <regex>
-#include <tuple>
 
 #include "services/sort_file.h"
 
@@ -155,29 +153,6 @@ TEST(SortFile, SmallTablesAndEqualKeys) {
     SortEngine e(st.c);
     EXPECT_EQ(e.SortFile(1, t), kSortBadLength);
     EXPECT_EQ(t.feeds + t.outputs, 0);
-
-    // The callback form and the run capacity of the production limits.
-    std::vector<std::string> got;
-    std::vector<std::string> in = {Rec('c', 1), Rec('a', 2), Rec('b', 3)};
-    int rc = SortFile(
-        st.c, kLen,
-        [&](SortEngine& s) { for (auto& r : in) s.SortPut(r.data()); return 0; }, KeyLess,
-        [&](SortEngine& s) {
-            std::string r(kLen, '\0');
-            while (!s.SortEnd()) {
-                if (int code = s.SortGet(r.data())) return code;
-                got.push_back(r);
-            }
-            return 0;
-        });
-    EXPECT_EQ(rc, 0);
-    EXPECT_EQ(got, (std::vector{Rec('a', 2), Rec('b', 3), Rec('c', 1)}));
-    SortEngine big(st.c);
-    VectorTable none(st.c, {});
-    big.SortFile(265, none);
-    EXPECT_EQ(big.RunCapacity(), 32'000'000 / 265);
-    big.SortFile(100, none);
-    EXPECT_EQ(big.RunCapacity(), 250'000);
 }
 
 TEST(SortFile, DiskMergeGivesTheOrderOfTheStepByStepSort) {
@@ -210,27 +185,6 @@ TEST(SortFile, DiskMergeGivesTheOrderOfTheStepByStepSort) {
                 }
             }
         }
-    }
-}
-
-TEST(SortFile, WorkFileNamedInCurrentDirectoryAndRemoved) {
-    Station st;
-    std::mt19937 rng(3);
-    auto in = RandomRecords(rng, 50, 4);
-    // 7 runs merged two at a time: areas A and B both used. 4 runs merged in
-    // one pass: the output takes them straight from area A.
-    for (auto [r, fan, size] : {std::tuple{8, 2, 2 * 50 * kLen}, std::tuple{16, 64, 50 * kLen}}) {
-        SortEngine e(st.c, SortLimits{r, kSortMaxRecords, fan});
-        VectorTable t(st.c, in);
-        ASSERT_EQ(e.SortFile(kLen, t), 0);
-        ASSERT_EQ(t.workFilesDuringOutput.size(), 1u);
-        EXPECT_TRUE(std::regex_match(t.workFilesDuringOutput[0], std::regex("SORT[0-9]{4}\\.WRK")));
-        EXPECT_EQ(t.workFilesDuringOutput[0], e.WorkFileName());
-        EXPECT_EQ(t.workFileSize, size);
-        EXPECT_EQ(t.out, ReferenceSort(in, static_cast<std::size_t>(r)));
-        std::vector<DirEntry> left;
-        st.fs.List("*", &left);
-        EXPECT_TRUE(left.empty());
     }
 }
 

@@ -139,28 +139,6 @@ TEST_P(Stations, ReadLocksCoexistAndAWriteLockWaitsForBoth) {
     ASSERT_TRUE(a->WaitFor("LOCKED " + kFile)) << a->output();
 }
 
-TEST_P(Stations, OwnReadLockBlocksOwnWriteLock) {
-    KJ_REQUIRE_PROGRAMS("kj_station", "kj_lockserver", "kj_admin");
-    Setup(1);
-    // The station never gets past its own lock: it gives up after 6 messages.
-    auto a = Start(1, {"--note-ms", "5", "--max-messages", "6"});
-    ASSERT_TRUE(a->Ask("lock " + kFile + " R", "LOCKED " + kFile));
-    a->Send("lock " + kFile + " W");
-    EXPECT_EQ(a->ExitCode(), 3) << a->output();
-    const std::string blocked =
-        "Přístup k souboru " + Name12(kFile) + " R je blokován 01   Jan Novák";
-    if (server()) {
-        EXPECT_NE(a->output().find("NOTE Soubor je stále obsazený " + blocked + "\n"),
-                  std::string::npos)
-            << a->output();
-    } else {
-        EXPECT_TRUE(a->WaitFor("BEEP " + blocked + "\n")) << a->output();
-        EXPECT_TRUE(a->WaitFor(
-            "BEEP Dejte \"Ctrl Alt Del\", ukončete VELTOR a znovu ji nastartujte\n", 100))
-            << a->output();
-    }
-}
-
 TEST_P(Stations, KilledStationsLock) {
     KJ_REQUIRE_PROGRAMS("kj_station", "kj_lockserver", "kj_admin");
     Setup(2);
@@ -207,25 +185,6 @@ TEST_P(Stations, KilledStationsLock) {
     EXPECT_NE(after.output.find("SDILENY.DTA   02       W      Eva Malá"), std::string::npos)
         << after.output;
     EXPECT_NE(after.output.find("Obsazeno položek: 1 z 99"), std::string::npos) << after.output;
-}
-
-TEST(StationsStart, UnreachableLockServerEndsTheStation) {
-    if (!std::getenv("KJ_BUILD_DIR")) GTEST_SKIP() << "KJ_BUILD_DIR is not set";
-    Installation inst(1);
-    // A port that was free a moment ago: nobody listens there.
-    LockServerProc probe(inst.root());
-    ASSERT_TRUE(probe.Start(""));
-    const std::string address = probe.address();
-    probe.proc().Kill();
-    inst.SetServer(address);
-    Proc p;
-    ASSERT_TRUE(p.Start({Program("kj_station"), "--root", inst.root().string(), "--deadline-ms",
-                         "20000", inst.Station(1).string()}));
-    EXPECT_EQ(p.ExitCode(), 99) << p.output();
-    EXPECT_NE(p.output().find("BEEP Server VELTOR není spuštěn, obraťte se na správce sítě.\n"),
-              std::string::npos)
-        << p.output();
-    EXPECT_EQ(p.output().find("READY"), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(Locking, Stations, ::testing::Values(false, true),
