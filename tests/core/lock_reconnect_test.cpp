@@ -104,12 +104,6 @@ std::string Name12(std::string name) {
     return name;
 }
 
-// Sends a command and waits for the line that answers it.
-bool Ask(Proc& p, const std::string& command, const std::string& answer) {
-    p.Send(command);
-    return p.WaitFor(answer, 8000);
-}
-
 // The server dies and comes back on its port: each station takes its locks
 // again on its next request; one that another station took in between is
 // reported, the rest are back.
@@ -121,41 +115,41 @@ TEST(LockReconnect, LocksAreTakenAgainAfterTheServerRestarted) {
     const int port = server.port();
     inst.SetServer(server.address());
     auto one = StartStation(inst, 1), two = StartStation(inst, 2);
-    ASSERT_TRUE(Ask(*one, "lock A.DTA W", "LOCKED A.DTA")) << one->output();
-    ASSERT_TRUE(Ask(*one, "lock B.DTA R", "LOCKED B.DTA")) << one->output();
-    ASSERT_TRUE(Ask(*one, "lock B.DTA R", "LOCKED B.DTA")) << one->output();
-    ASSERT_TRUE(Ask(*one, "unlock B.DTA", "UNLOCKED B.DTA")) << one->output();
+    ASSERT_TRUE(one->Ask("lock A.DTA W", "LOCKED A.DTA")) << one->output();
+    ASSERT_TRUE(one->Ask("lock B.DTA R", "LOCKED B.DTA")) << one->output();
+    ASSERT_TRUE(one->Ask("lock B.DTA R", "LOCKED B.DTA")) << one->output();
+    ASSERT_TRUE(one->Ask("unlock B.DTA", "UNLOCKED B.DTA")) << one->output();
 
     server.proc().Kill();
     ASSERT_TRUE(server.Start(inst.Prog().string(), port)) << server.Log();
     // The keep-alive finds the connection dead and makes a new one.
-    ASSERT_TRUE(Ask(*one, "keepalive", "ALIVE OK")) << one->output();
+    ASSERT_TRUE(one->Ask("keepalive", "ALIVE OK")) << one->output();
     EXPECT_NE(one->output().find("BEEP Err 104"), std::string::npos) << one->output();
-    ASSERT_TRUE(Ask(*two, "free A.DTA", "HELD W 01   JAN NOVÁK")) << two->output();
-    ASSERT_TRUE(Ask(*two, "lock B.DTA W",
+    ASSERT_TRUE(two->Ask("free A.DTA", "HELD W 01   JAN NOVÁK")) << two->output();
+    ASSERT_TRUE(two->Ask("lock B.DTA W",
                     "NOTE Soubor je stále obsazený Soubor " + Name12("B.DTA") +
                         " R užívá 01   Jan Novák"))
         << two->output();
-    ASSERT_TRUE(Ask(*one, "unlock B.DTA", "UNLOCKED B.DTA")) << one->output();
+    ASSERT_TRUE(one->Ask("unlock B.DTA", "UNLOCKED B.DTA")) << one->output();
     ASSERT_TRUE(two->WaitFor("LOCKED B.DTA")) << two->output();
-    ASSERT_TRUE(Ask(*two, "unlock B.DTA", "UNLOCKED B.DTA")) << two->output();
+    ASSERT_TRUE(two->Ask("unlock B.DTA", "UNLOCKED B.DTA")) << two->output();
 
     // Again, but station 2 is quicker to the file station 1 held.
     server.proc().Kill();
     ASSERT_TRUE(server.Start(inst.Prog().string(), port)) << server.Log();
-    ASSERT_TRUE(Ask(*one, "lock C.DTA R", "LOCKED C.DTA")) << one->output();  // takes A again first
+    ASSERT_TRUE(one->Ask("lock C.DTA R", "LOCKED C.DTA")) << one->output();  // takes A again first
     server.proc().Kill();
     ASSERT_TRUE(server.Start(inst.Prog().string(), port)) << server.Log();
-    ASSERT_TRUE(Ask(*two, "lock A.DTA W", "LOCKED A.DTA")) << two->output();
-    ASSERT_TRUE(Ask(*one, "keepalive", "ALIVE OK")) << one->output();
+    ASSERT_TRUE(two->Ask("lock A.DTA W", "LOCKED A.DTA")) << two->output();
+    ASSERT_TRUE(one->Ask("keepalive", "ALIVE OK")) << one->output();
     EXPECT_NE(one->output().find("BEEP Po novém spojení se serverem VELTOR se nepodařilo znovu "
                                  "zamknout soubor C:\\DATA\\A.DTA (W): Soubor " +
                                  Name12("A.DTA") + " W užívá 02   Eva Malá\n"),
               std::string::npos)
         << one->output();
     // What could be had back is held: station 1's read lock of C.
-    ASSERT_TRUE(Ask(*two, "free C.DTA", "HELD R 01   JAN NOVÁK")) << two->output();
-    ASSERT_TRUE(Ask(*one, "free A.DTA", "HELD W 02   EVA MALÁ")) << one->output();
+    ASSERT_TRUE(two->Ask("free C.DTA", "HELD R 01   JAN NOVÁK")) << two->output();
+    ASSERT_TRUE(one->Ask("free A.DTA", "HELD W 02   EVA MALÁ")) << one->output();
     for (auto* p : {one.get(), two.get()}) EXPECT_EQ(p->Quit(), 0) << p->output();
 }
 
@@ -171,13 +165,13 @@ TEST(LockReconnect, RepliesSplitByteByByteAreReadWhole) {
     auto one = StartStation(inst, 1), two = StartStation(inst, 2);
     constexpr int kLocks = 5;
     for (int i = 0; i < kLocks; ++i)
-        ASSERT_TRUE(Ask(*one, "lock X.DTA R", "LOCKED X.DTA")) << one->output();
+        ASSERT_TRUE(one->Ask("lock X.DTA R", "LOCKED X.DTA")) << one->output();
     // A refusal arrives whole, and so does the holder's name.
-    ASSERT_TRUE(Ask(*two, "free X.DTA", "HELD R 01   JAN NOVÁK\n")) << two->output();
+    ASSERT_TRUE(two->Ask("free X.DTA", "HELD R 01   JAN NOVÁK\n")) << two->output();
     for (int i = 0; i < kLocks; ++i)
-        ASSERT_TRUE(Ask(*one, "unlock X.DTA", "UNLOCKED X.DTA")) << one->output();
-    ASSERT_TRUE(Ask(*two, "free X.DTA", "FREE")) << two->output();
-    ASSERT_TRUE(Ask(*two, "lock X.DTA W", "LOCKED X.DTA")) << two->output();
+        ASSERT_TRUE(one->Ask("unlock X.DTA", "UNLOCKED X.DTA")) << one->output();
+    ASSERT_TRUE(two->Ask("free X.DTA", "FREE")) << two->output();
+    ASSERT_TRUE(two->Ask("lock X.DTA W", "LOCKED X.DTA")) << two->output();
     // Each lock granted once.
     const std::string log = server.Log();
     const std::string grant = "stanice 01: zámek R C:\\DATA\\X.DTA přidělen";

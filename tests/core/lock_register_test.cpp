@@ -87,13 +87,6 @@ TEST_F(LockRegister, ReadLocksCoexistAndWriteWaitsUntilBothAreReleased) {
                                         "Soubor KJ_AUTA.DTA  R užívá 02   Eva Malá"_cz}));
     EXPECT_EQ(s3.ui.shown[0].ms, 1000);
     EXPECT_EQ(Fot(), Table({Entry(name, "03  ", "W")}));
-
-    // A reader now waits for the writer.
-    s1.ui.onNote = [&](const ScriptedDialogs::Shown&) { Odemkni(s3.c, path); };
-    Zamkni(s1.c, path, "");
-    EXPECT_EQ(s1.ui.Texts("note"),
-              std::vector<std::string>{"Soubor KJ_AUTA.DTA  W užívá 03   Petr Dvořák"_cz});
-    EXPECT_EQ(Fot(), Table({Entry(name, "01  ", "R")}));
 }
 
 TEST_F(LockRegister, OwnReadLockBlocksOwnWriteWithRestartMessages) {
