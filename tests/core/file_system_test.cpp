@@ -220,6 +220,11 @@ TEST(FieldLayout, TilingAndTypedAccess) {
     EXPECT_EQ(std::tuple(rec[0], rec[11], rec[16]), std::tuple(8, 0x8B, 0x1A));
     EXPECT_EQ(codec::GetText(rec.data(), codec::FieldNamed(ok, "spz")), "1AB 2345");
     EXPECT_EQ(codec::GetReal(rec.data(), codec::FieldNamed(ok, "km")), 1234.5);
+    codec::PutI16(rec.data() + codec::FieldNamed(ok, "n").offset, -2);
+    EXPECT_EQ(std::pair(rec[17], rec[18]), (std::pair<unsigned char, unsigned char>(0xFE, 0xFF)));
+    codec::PutI32(rec.data(), -123456789);  // 0xF8A432EB, low byte first
+    EXPECT_EQ(codec::GetU32(rec.data()), 0xF8A432EBu);
+    EXPECT_EQ(rec[0], 0xEB);
 }
 
 }  // namespace
