@@ -139,14 +139,7 @@ TEST(SortFile, SmallTablesAndEqualKeys) {
     EXPECT_TRUE(sorted({}).empty());
     EXPECT_EQ(sorted({Rec('x', 1)}), std::vector{Rec('x', 1)});
     EXPECT_EQ(sorted({Rec('b', 1), Rec('a', 2)}), (std::vector{Rec('a', 2), Rec('b', 1)}));
-    // Equal neighbours of the pair pass are swapped; the merge takes the
-    // right run on a tie, so a run of equal keys comes out reversed.
-    EXPECT_EQ(sorted({Rec('k', 1), Rec('k', 2)}), (std::vector{Rec('k', 2), Rec('k', 1)}));
-    EXPECT_EQ(sorted({Rec('k', 1), Rec('k', 2), Rec('k', 3), Rec('k', 4), Rec('k', 5)}),
-              (std::vector{Rec('k', 5), Rec('k', 4), Rec('k', 3), Rec('k', 2), Rec('k', 1)}));
-    // Ties between runs of the merge: the right run's record first.
-    EXPECT_EQ(sorted({Rec('a', 1), Rec('b', 2), Rec('a', 3), Rec('b', 4)}),
-              (std::vector{Rec('a', 3), Rec('a', 1), Rec('b', 4), Rec('b', 2)}));
+    // How equal keys come out is checked against the step-by-step sort below.
 
     // Record length below 2: error 8, the table is neither fed nor written.
     VectorTable t(st.c, {Rec('a', 1)});
