@@ -1,21 +1,12 @@
 #pragma once
 // A file system for tests that passes everything to a real one and plants
-// faults on chosen paths: failing opens and deletions (once each from a
-// queue, or always), reads that stop short or fail, writes that fail from a
-// byte offset on (the bytes before it reach the disk: a torn write), failing
-// closes, failing syncs of a file or of its directory, a failing replace,
-// slow writes. Paths are matched as spelled by the caller, ignoring case, or
-// by a rule for names not known in advance (a sort's work file); files under
-// one rule share its plan. The syncs and replacements of every path are also
-// written down in order (`durability`), so that a test can see what reached
-// the disk before what.
-//
-//   HostFileSystem host(cwd, root);
+// faults on chosen paths (matched as the caller spells them, ignoring case,
+// or by a rule for names not known in advance, such as a sort's work file).
+// The syncs and replacements of every path are written down in order
+// (`durability`), so that a test can see what reached the disk before what.
 //   FaultFs fs(host);
-//   fs.Plan("kj.dta").readLimit = 100;      // the file seems to end at 100
 //   fs.Plan("kj.dta").writeCode = 101;      // writes reaching byte 250 fail
 //   fs.Plan("kj.dta").writeFrom = 250;
-//   fs.PlanMatching([](std::string_view p) { return p.starts_with("SORT"); })
 
 #include <algorithm>
 #include <chrono>

