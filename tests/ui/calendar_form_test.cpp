@@ -44,7 +44,6 @@ TEST(CalendarForm, KeysMouseChoosersAndButtons) {
         Press(f, Qt::Key_Return);
     });
     EXPECT_EQ(k.DejDatum("310125"), "31.01.25");
-    EXPECT_FALSE(form.isVisible());
 
     // Without a date it opens on today's month; the year chooser, a double
     // click on a day.

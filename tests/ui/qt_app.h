@@ -53,8 +53,7 @@ void WhenOpen(std::function<void(W&)> act, QWidget* skip = nullptr, int tries = 
     });
 }
 
-// With KJ_SHOTS set to a directory, the widget is saved there as a picture
-// `name`.png, for a look at what the tests show.
+// With KJ_SHOTS set to a directory, the widget is saved there as `name`.png.
 inline void Shot(QWidget& w, const std::string& name) {
     if (const char* dir = std::getenv("KJ_SHOTS"); dir && *dir)
         w.grab().save(QString::fromStdString(std::string(dir) + "/" + name + ".png"));

@@ -99,8 +99,7 @@ TEST(TravelOrderForms, FilledFromMarkedTripsSavedAndPrinted) {
         SheetForm& order = forms.orderForm();
         SheetForm& settlement = forms.settlementForm();
         ASSERT_TRUE(WaitFor([&] { return order.isVisible() && settlement.isVisible(); }));
-        // Two days of the journey; a leg a row in the settlement.
-        EXPECT_EQ(Shown(order, "em1"), QStringLiteral("Olomouc,Přerov"));
+        // A leg a row in the settlement.
         EXPECT_EQ(Shown(settlement, "su3"), QStringLiteral("  848.00"));  // (5.6 + 2.1) * 90 + 155
 
         // Typing into the travel order, then Esc shows the settlement.
