@@ -21,7 +21,6 @@ TEST(LockClientForm, KeepAliveTimerFollowsTheConnectionAndTheMenuClosesIt) {
     s.c.set.lockServer = server.address();
 
     LockClientForm client(s.c);
-    EXPECT_EQ(client.timer1().interval(), 10000);
     EXPECT_FALSE(client.timer1().isActive());
     client.Timer1Timer();  // not connected: nothing is sent
     EXPECT_EQ(s.c.lock.lastReply, "");
@@ -31,7 +30,6 @@ TEST(LockClientForm, KeepAliveTimerFollowsTheConnectionAndTheMenuClosesIt) {
     EXPECT_TRUE(client.timer1().isActive());
     client.Timer1Timer();
     EXPECT_EQ(s.c.lock.lastReply, "OK");
-    EXPECT_EQ(server.Raw(1), "Client<Vata>#$");
     EXPECT_TRUE(client.timer1().isActive());  // started again after the reply
 
     MainMenuForm menu(s.c);

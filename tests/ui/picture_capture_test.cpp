@@ -5,7 +5,6 @@
 #include "kj_test.h"
 
 #include <QImage>
-#include <QLabel>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -30,7 +29,7 @@ TEST(PictureCapture, PrintBitmapStretchesIntoTheRectangle) {
         EXPECT_FALSE(PrintBitmap(p, QRect(0, 0, 0, 10), img));
         EXPECT_FALSE(PrintBitmap(p, QRect(0, 0, 10, 10), RgbImage()));
     }
-    const std::tuple<int, int, QColor> expected[] = {{10, 5, Qt::red},   {29, 24, Qt::red},   {30, 5, Qt::blue},
+    const std::tuple<int, int, QColor> expected[] = {{10, 5, Qt::red}, {29, 24, Qt::red}, {30, 5, Qt::blue},
                                                      {49, 24, Qt::blue}, {50, 5, Qt::white}, {10, 25, Qt::white}};
     // The page read back through FromQImage shows the same.
     const RgbImage back = FromQImage(page);
@@ -39,10 +38,6 @@ TEST(PictureCapture, PrintBitmapStretchesIntoTheRectangle) {
         const std::uint8_t* p = back.Pixel(x, y);
         EXPECT_EQ(QColor(p[0], p[1], p[2]), colour) << x << "," << y;
     }
-
-    QPainter inactive;
-    EXPECT_FALSE(PrintBitmap(inactive, QRect(0, 0, 10, 10), img));
-    EXPECT_TRUE(ToQImage(RgbImage()).isNull());
 }
 
 TEST(PictureCapture, FormWithAScrollArea) {
@@ -73,19 +68,12 @@ TEST(PictureCapture, FormWithAScrollArea) {
     EXPECT_EQ(reached, scroll->verticalScrollBar()->value());
     EXPECT_GT(reached, 0);
     EXPECT_EQ(w.ScrollTo(100000), scroll->verticalScrollBar()->maximum());
-    EXPECT_EQ(w.ScrollTo(0), 0);
 
     RgbImage shot;
     ASSERT_TRUE(w.CaptureClient(&shot));
     EXPECT_EQ(std::pair(shot.width, shot.height), std::pair(form.width(), form.height()));
     const std::uint8_t* p = shot.Pixel(100, 100);  // the content
     EXPECT_EQ((std::vector<int>{p[0], p[1], p[2]}), (std::vector<int>{10, 128, 250}));
-    EXPECT_TRUE(FromQImage(QImage()).empty());
-
-    WidgetCaptureWindow plain(form);
-    EXPECT_EQ(plain.ScrollTo(50), 0);
-    EXPECT_EQ(plain.ClientHeight(), 200);
-    EXPECT_EQ(plain.ControlsBottom(), 200);  // the scroll area itself
 }
 
 }  // namespace

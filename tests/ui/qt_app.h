@@ -35,26 +35,25 @@ struct UiStation : rectest::TempStation {
     }
 };
 
-// Runs `act` on the open pop-up menu or modal window of type W once there
-// is one (it may open from inside another window's event loop); fails the
-// test when none appears within three seconds.
+// Runs `act` on the open pop-up menu or modal window of type W other than
+// `skip` once there is one (it may open from inside another window's event
+// loop); fails the test when none appears within three seconds.
 template <class W>
-void WhenOpen(std::function<void(W&)> act, int tries = 300) {
-    QTimer::singleShot(tries == 300 ? 0 : 10, [act, tries] {
+void WhenOpen(std::function<void(W&)> act, QWidget* skip = nullptr, int tries = 300) {
+    QTimer::singleShot(tries == 300 ? 0 : 10, [act, skip, tries] {
         QWidget* top = QApplication::activePopupWidget();
         if (!top) top = QApplication::activeModalWidget();
-        if (auto* w = qobject_cast<W*>(top); w && w->isVisible()) {
+        if (auto* w = qobject_cast<W*>(top); w && w != skip && w->isVisible()) {
             act(*w);
         } else if (tries > 0) {
-            WhenOpen<W>(act, tries - 1);
+            WhenOpen<W>(act, skip, tries - 1);
         } else {
             ADD_FAILURE() << "no window appeared";
         }
     });
 }
 
-// With KJ_SHOTS set to a directory, the widget is saved there as a picture
-// `name`.png, for a look at what the tests show.
+// With KJ_SHOTS set to a directory, the widget is saved there as `name`.png.
 inline void Shot(QWidget& w, const std::string& name) {
     if (const char* dir = std::getenv("KJ_SHOTS"); dir && *dir)
         w.grab().save(QString::fromStdString(std::string(dir) + "/" + name + ".png"));
