@@ -114,15 +114,6 @@ TEST_F(AdminTool, OldShortAndMissingTables) {
     r = Admin({"unlock", Data(), "3"});
     EXPECT_EQ(r.code, 0) << r.output;
     EXPECT_EQ(ReadText(inst.Data() / "FOT.tab").size(), locktab::kTableSize);  // grown
-
-    fs::remove(inst.Data() / "FOT.tab");
-    r = Admin({"locks", Data()});
-    EXPECT_EQ(r.code, 0);
-    EXPECT_NE(r.output.find("není tabulka sdílení FOT.tab: žádné zámky."), std::string::npos);
-    r = Admin({"unlock", Data(), "3"});
-    EXPECT_EQ(r.code, 1);
-    EXPECT_NE(r.output.find("FOT.tab neexistuje"), std::string::npos) << r.output;
-    EXPECT_FALSE(fs::exists(inst.Data() / "FOT.tab"));
 }
 
 TEST_F(AdminTool, WaitsWhileAStationHoldsTheTable) {
@@ -164,10 +155,6 @@ TEST_F(AdminTool, PrintsTheProtocolInUtf8) {
 
     r = Admin({"protocol", "--last", "2", Data()}, false);
     EXPECT_EQ(Lines(r.output), (std::vector<std::string>{lines[3], lines[4]}));
-    r = Admin({"protocol", "--last", "0", Data()}, false);
-    EXPECT_EQ(r.output, "");
-    r = Admin({"protocol", "--last", "50", Data()}, false);
-    EXPECT_EQ(Lines(r.output), lines);
 
     // A torn last record is left out and reported.
     std::ofstream(inst.Data() / "PROTOKOL.PRT", std::ios::binary | std::ios::app) << "0123456789";
@@ -189,7 +176,7 @@ TEST_F(AdminTool, ShowsTheUserTable) {
     codec::PutU16(&words[2 * 1], 99);
     codec::PutU16(&words[2 * 3], 1234);
     WriteHost(inst.Data() / "UZIVATEL.tab", words);
-    RunResult r = Admin({"users", Data()});
+    const RunResult r = Admin({"users", Data()});
     ASSERT_EQ(r.code, 0) << r.output;
     const std::vector<std::string> expected = {
         "Tabulka uživatelů " + (inst.Data() / "UZIVATEL.tab").string() + " (200 bajtů)",
@@ -199,19 +186,6 @@ TEST_F(AdminTool, ShowsTheUserTable) {
         "      03     1234  Petr Dvořák",
         "Stanic s hodnotou: 2"};
     EXPECT_EQ(Lines(r.output), expected);
-
-    codec::PutU16(&words[0], 1);
-    WriteHost(inst.Data() / "UZIVATEL.tab", words.substr(0, 6));
-    r = Admin({"users", Data()});
-    EXPECT_NE(r.output.find("Tabulka je kratší než 200 bajtů"), std::string::npos) << r.output;
-    EXPECT_NE(r.output.find("Slovo 0: 1 (hlavní program moduly nehlídá)"), std::string::npos);
-    EXPECT_NE(r.output.find("      01     0099  Jan Novák"), std::string::npos);
-    EXPECT_EQ(r.output.find("      03"), std::string::npos);
-
-    fs::remove(inst.Data() / "UZIVATEL.tab");
-    r = Admin({"users", Data()});
-    EXPECT_EQ(r.code, 1);
-    EXPECT_FALSE(fs::exists(inst.Data() / "UZIVATEL.tab"));  // not made by looking
 }
 
 using triptest::Join, triptest::Trip;

@@ -1,7 +1,6 @@
 #include "kj_test.h"
 
 #include <algorithm>
-#include <random>
 
 #include "loopback.h"
 #include "services/lock_server_core.h"
@@ -329,53 +328,6 @@ TEST(LockServerLimits, OversizedRequestIsRefusedAndTheBufferStaysBounded) {
     ASSERT_EQ(LockW("01  ", kAuta, dir).size(), 64u);
     EXPECT_EQ(Bare(server.Receive(3, LockW("01  ", kAuta, dir))), "OK");
     EXPECT_EQ(Bare(server.Receive(3, LockW("01  ", kAuta, dir + "E"))).substr(0, 5), "CHYBA");
-}
-
-TEST(LockServerFuzz, RandomStreamsNeverBreakTheTable) {
-    std::mt19937 rng(20240611);
-    LockServer server(LockServer::Options{128, 1000});
-    const std::vector<std::string> good = {LockW("01  "),  LockR("02  "), Unlock("02  "),
-                                           IfFree("03  "), kKeepAlive,    LockR("04  ", kCile)};
-    for (int round = 0; round < 3000; ++round) {
-        ConnectionId id = 1 + rng() % 8;
-        std::string chunk;
-        switch (rng() % 4) {
-            case 0:  // random bytes
-                for (unsigned n = rng() % 200; n > 0; --n)
-                    chunk.push_back(static_cast<char>(rng()));
-                break;
-            case 1:  // a good request
-                chunk = good[rng() % good.size()];
-                break;
-            case 2: {  // a good request with one byte changed, inserted or removed
-                chunk = good[rng() % good.size()];
-                std::size_t at = rng() % chunk.size();
-                switch (rng() % 3) {
-                    case 0:
-                        chunk[at] = static_cast<char>(rng());
-                        break;
-                    case 1:
-                        chunk.insert(at, 1, static_cast<char>(rng()));
-                        break;
-                    default:
-                        chunk.erase(at, 1);
-                        break;
-                }
-                break;
-            }
-            default:  // a piece of a request
-                chunk = good[rng() % good.size()];
-                chunk = chunk.substr(0, rng() % chunk.size());
-                break;
-        }
-        Bare(server.Receive(id, chunk));
-        ASSERT_LE(server.Pending(id), 128u);
-        if (rng() % 50 == 0) server.Disconnect(id);
-    }
-    for (ConnectionId id = 1; id <= 8; ++id) server.Disconnect(id);
-    EXPECT_EQ(server.LockCount(), 0u);
-    EXPECT_EQ(Bare(server.Receive(9, LockW("09  "))), "OK");
-    EXPECT_EQ(Bare(server.Receive(9, LockW("09  ", kCile))), "OK");
 }
 
 // ---- The administrator's log ----

@@ -291,17 +291,6 @@ std::vector<std::string> Records(const std::string& bytes, std::size_t len) {
     for (std::size_t at = 0; at + len <= bytes.size(); at += len) recs.push_back(bytes.substr(at, len));
     return recs;
 }
-// A book one line a trip, for readable differences.
-std::vector<std::string> Listing(const std::string& book) {
-    std::vector<std::string> lines;
-    for (const std::string& r : Records(book, jizdy::kLength)) {
-        const VetaJizdy t = VetaJizdy::From(r.data());
-        lines.push_back(t.Datum() + " " + FormatPic("@@.@@", t.CasOdjezdu()) + " " + Cp1250ToUtf8(t.Misto()) +
-                        " " + FormatPic("####", t.KmSluzebni()) + " " + FormatPic("######", t.StavTachometru()) +
-                        " " + StripRight(t.Poznamka2()));
-    }
-    return lines;
-}
 std::multiset<std::string> LiveRecords(const fs::path& file, std::size_t len) {
     std::multiset<std::string> live;
     for (const std::string& r : Records(ReadHost(file), len))
@@ -405,7 +394,6 @@ TEST_P(ThreeStationDayTest, EndsAsOneStationDoingTheSameWork) {
     for (const char* spz : kBooks) {
         SCOPED_TRACE(spz);
         const std::string book = Book(day.Data(), spz);
-        EXPECT_EQ(Listing(book), Listing(Book(one.Data(), spz)));
         EXPECT_EQ(book, Book(one.Data(), spz));
         for (const std::string& name : {std::string(spz) + ".TXT", "XLS/" + std::string(spz) + ".CSV"})
             EXPECT_EQ(ReadHost(day.Station(1) / name), ReadHost(one.Station(1) / name)) << name;

@@ -5,17 +5,13 @@
 // keep-alive all end, no reply it takes holds a line end, and once every
 // lock is released the connection holds none.
 
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <deque>
 #include <mutex>
 #include <thread>
 
 #include "fuzz_station.h"
+#include "loopback.h"
 #include "services/lock_socket.h"
 #include "services/locks.h"
 
@@ -26,15 +22,10 @@ namespace {
 class PieceServer {
 public:
     PieceServer() {
-        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        FUZZ_CHECK(::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-                   ::listen(listener_, 4) == 0 &&
-                   ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len) == 0);
-        address_ = "127.0.0.1:" + std::to_string(ntohs(a.sin_port));
+        int port = 0;
+        listener_ = ListenLoopback(&port);
+        FUZZ_CHECK(port != 0);
+        address_ = "127.0.0.1:" + std::to_string(port);
         std::thread([this] { Serve(); }).detach();
     }
     const std::string& address() const { return address_; }
