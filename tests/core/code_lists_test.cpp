@@ -17,13 +17,6 @@ namespace {
 using namespace rectest;
 using key::Mod;
 
-// One editor session: the script queued, then the key that opens the editor.
-template <class List>
-void Edit(List& b, Script script, int vk, key::Mod mods = key::Mod::None) {
-    b.scripts.push_back(std::move(script));
-    b.KeyDown(vk, mods);
-}
-
 
 // A station of the code lists: data in <root>/DATA.
 struct Station : rectest::Station {

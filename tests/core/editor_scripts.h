@@ -64,4 +64,11 @@ struct Scripted : List {
     int runs = 0;
 };
 
+// One editor session: the script queued, then the key that opens the editor.
+template <class List>
+void Edit(List& b, Script script, int vk, key::Mod mods = key::Mod::None) {
+    b.scripts.push_back(std::move(script));
+    b.KeyDown(vk, mods);
+}
+
 }  // namespace kj::rectest
