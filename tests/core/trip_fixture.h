@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "editor_scripts.h"
 #include "host_files.h"
 #include "logbook/car_list.h"
 #include "logbook/destinations.h"
@@ -26,7 +27,7 @@
 namespace kj::triptest {
 
 namespace fs = std::filesystem;
-using Script = std::function<void(RecordEditor&)>;
+using rectest::Script;
 
 // Data in <root>/DATA ("C:\DATA\"), today 5 March 2024.
 struct Station : rectest::Station {
@@ -113,16 +114,9 @@ inline void WriteCodeLists(const Station& s) {
 // A browser whose editor sessions run the queued scripts in order and
 // whose pick lists run `pick` (a list left as it was counts as Esc).
 template <class B>
-struct Scripted : B {
+struct Scripted : rectest::Scripted<B> {
     template <class... A>
-    explicit Scripted(Common& c, A&&... more) : B(c, std::forward<A>(more)...) {
-        this->showEditor = [this](RecordEditor& e) {
-            ++runs;
-            if (scripts.empty()) return;
-            Script s = std::move(scripts.front());
-            scripts.pop_front();
-            s(e);
-        };
+    explicit Scripted(Common& c, A&&... more) : rectest::Scripted<B>(c, std::forward<A>(more)...) {
         this->showPickList = [this](TfSoub& list) {
             picked.push_back(list.fileName());
             if (pick) pick(list);
@@ -132,8 +126,6 @@ struct Scripted : B {
         this->KeyDown(vk, mods);
         this->TakeRequests();
     }
-    std::deque<Script> scripts;
-    int runs = 0;
     std::function<void(TfSoub&)> pick;
     std::vector<std::string> picked;
 };
