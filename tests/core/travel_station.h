@@ -17,9 +17,7 @@ namespace kj::traveltest {
 
 namespace fs = std::filesystem;
 
-struct Station : printtest::Station {
-    explicit Station(const fs::path& root) : printtest::Station(root) {}
-};
+using Station = printtest::Station;
 
 // kind: "SOUKROMÉ", "SLUŽEBNÍ" or "STROJ" (UTF-8).
 inline VetaAuta Car(const std::string& kind, const std::string& fuel = "Motorová nafta") {
