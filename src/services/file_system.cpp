@@ -136,6 +136,16 @@ public:
         return io::kOk;
     }
 
+    int StartWriteBack(std::uint64_t offset, std::uint64_t length) override {
+        if (fd_ < 0) return io::kFileNotOpen;
+        if (length == 0) return io::kOk;
+        if (::sync_file_range(fd_, static_cast<off_t>(offset), static_cast<off_t>(length),
+                              SYNC_FILE_RANGE_WRITE) != 0 &&
+            errno != EINVAL && errno != ENOSYS && errno != ESPIPE && errno != EOPNOTSUPP)
+            return io::DosCodeFromErrno(errno);
+        return io::kOk;
+    }
+
     int Sync() override {
         if (fd_ < 0) return io::kFileNotOpen;
         while (::fsync(fd_) != 0) {

@@ -49,6 +49,14 @@ public:
         (void)length;
         return 0;
     }
+    // Starts writing bytes offset..offset+length-1 to the disk without
+    // waiting for them, so that a later Sync finds little left to do. Only
+    // a hint; it makes nothing durable.
+    virtual int StartWriteBack(std::uint64_t offset, std::uint64_t length) {
+        (void)offset;
+        (void)length;
+        return 0;
+    }
     // Hands every byte written so far to the disk itself (fsync), so that
     // a power loss cannot take them back.
     virtual int Sync() = 0;

@@ -155,6 +155,33 @@ void SortEngine::SortPut(const void* record) {
     ++total_;
 }
 
+char* SortEngine::SortPutSpace(std::size_t* room) {
+    *room = 0;
+    if (!running_ || outputting_ || error_ != 0) return nullptr;
+    if (inRun_ == runCap_) {
+        SortRun();
+        int rc = AppendRun();
+        if (rc != 0) {
+            error_ = rc;
+            return nullptr;
+        }
+        inRun_ = 0;
+    }
+    *room = static_cast<std::size_t>(runCap_ - inRun_);
+    return buf_.get() + static_cast<std::size_t>(inRun_) * static_cast<std::size_t>(recLen_);
+}
+
+void SortEngine::SortPutFilled(std::size_t n) {
+    if (!running_ || outputting_ || error_ != 0) return;
+    n = std::min(n, static_cast<std::size_t>(runCap_ - inRun_));
+    if (total_ + static_cast<std::int64_t>(n) > limits_.maxRecords) {
+        error_ = kSortTooMany;
+        return;
+    }
+    inRun_ += static_cast<std::int32_t>(n);
+    total_ += static_cast<std::int64_t>(n);
+}
+
 bool SortEngine::SortEnd() const { return !outputting_ || error_ != 0 || outPos_ >= total_; }
 
 int SortEngine::SortGet(void* buffer) {

@@ -92,6 +92,13 @@ public:
 
     // During Feed: takes one record (recLen bytes).
     void SortPut(const void* record);
+    // During Feed, SortPut without the copy: room for up to *room records
+    // at the end of the current run (a full run is sorted and written out
+    // first). The caller fills the first n of them, in feeding order, and
+    // hands them over with SortPutFilled(n). nullptr (room 0) once the sort
+    // has failed: the rest need not be read.
+    char* SortPutSpace(std::size_t* room);
+    void SortPutFilled(std::size_t n);
     // During Output: the next record in order. A read failure of the work
     // file is returned and ends the stream (SortEnd becomes true).
     [[nodiscard]] int SortGet(void* buffer);

@@ -12,6 +12,9 @@ namespace kj {
 namespace {
 
 constexpr std::size_t kBlockBytes = 1 << 20;
+// Bytes of the new file after which their write to the disk is started, so
+// that the sync before the replace does not find the whole table waiting.
+constexpr std::uint64_t kWriteBackBytes = 8 << 20;
 
 std::size_t RecordsPerBlock(std::size_t recLen) { return std::max<std::size_t>(1, kBlockBytes / recLen); }
 
@@ -33,17 +36,28 @@ public:
         const auto len = static_cast<std::size_t>(recLen_);
         auto left = static_cast<std::uint64_t>(size) / len;  // an incomplete tail is left out
         const std::size_t blockRecs = RecordsPerBlock(len);
-        std::vector<char> block(std::min<std::uint64_t>(blockRecs, std::max<std::uint64_t>(left, 1)) * len);
+        // The records are read straight into the sort's run; those that
+        // `keep` drops are squeezed out there.
         while (left > 0) {
-            auto k = static_cast<std::size_t>(std::min<std::uint64_t>(blockRecs, left));
+            std::size_t room = 0;
+            char* run = sort.SortPutSpace(&room);
+            if (run == nullptr) break;  // the sort failed; SortFile says why
+            const auto k = static_cast<std::size_t>(std::min<std::uint64_t>(std::min(blockRecs, room), left));
             std::size_t got = 0;
-            rc = in->Read(block.data(), k * len, &got);
+            rc = in->Read(run, k * len, &got);
             if (rc == 0 && got != k * len) rc = io::kReadPastEnd;
             if (rc != 0) return rc;
-            for (std::size_t i = 0; i < k; ++i) {
-                const char* rec = block.data() + i * len;
-                if (!keep_ || keep_(rec)) sort.SortPut(rec);
+            std::size_t kept = k;
+            if (keep_) {
+                kept = 0;
+                for (std::size_t i = 0; i < k; ++i) {
+                    const char* rec = run + i * len;
+                    if (!keep_(rec)) continue;
+                    if (kept != i) std::memcpy(run + kept * len, rec, len);
+                    ++kept;
+                }
             }
+            sort.SortPutFilled(kept);
             left -= k;
         }
         return in->Close();
@@ -85,6 +99,7 @@ int TableWriteBack::Begin() {
     }
     have_ = 0;
     written_ = 0;
+    bytesOut_ = startedTo_ = 0;
     return c_.fs.Open(newPath_, Access::Write, Disposition::CreateAlways, Share::Shared, &file_);
 }
 
@@ -97,8 +112,15 @@ int TableWriteBack::Put(const void* record) {
 }
 
 int TableWriteBack::Flush() {
-    int rc = have_ > 0 ? file_->Write(buf_.get(), have_ * recLen_) : io::kOk;
+    if (have_ == 0) return io::kOk;
+    int rc = file_->Write(buf_.get(), have_ * recLen_);
+    bytesOut_ += have_ * recLen_;
     have_ = 0;
+    if (rc == 0 && bytesOut_ - startedTo_ >= kWriteBackBytes) {
+        // Only a hint: whatever it cannot start, the sync in Commit writes.
+        (void)file_->StartWriteBack(startedTo_, bytesOut_ - startedTo_);
+        startedTo_ = bytesOut_;
+    }
     return rc;
 }
 

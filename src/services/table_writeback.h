@@ -59,6 +59,8 @@ private:
     std::size_t bufRecs_ = 0;
     std::size_t have_ = 0;
     std::int64_t written_ = 0;
+    std::uint64_t bytesOut_ = 0;   // bytes written to the new file
+    std::uint64_t startedTo_ = 0;  // bytes already handed to the disk's write-back
 };
 
 // The output of a table that keeps every sorted record: drains the sort

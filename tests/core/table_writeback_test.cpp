@@ -83,6 +83,14 @@ TEST(TableWriteBack, SortsTheTableAndDropsUnfedRecords) {
         EXPECT_EQ(ReadHost(st.Work("kjcile.dta")), Join(ByKey(kept)));
         EXPECT_EQ(WorkFiles(st), std::vector<std::string>{"kjcile.dta"});  // no ".new", no work file
     }
+    // The record limit counts the records kept, not those read: 20 of 30
+    // stay; one more than the limit allows fails and changes nothing.
+    for (std::int64_t limit : {19, 20}) {
+        WriteHost(st.Work("kjcile.dta"), Join(recs));
+        EXPECT_EQ(SortTableFile(st.c, "kjcile.dta", kLen, KeyLess, keep, SortLimits{4, limit}),
+                  limit < 20 ? kSortTooMany : 0);
+        EXPECT_EQ(ReadHost(st.Work("kjcile.dta")) == Join(recs), limit < 20);
+    }
     // Empty and one-record tables stay as they are.
     WriteHost(st.Work("empty.dta"), "");
     EXPECT_EQ(SortTableFile(st.c, "EMPTY.DTA", kLen, KeyLess), 0);
