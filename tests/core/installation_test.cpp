@@ -12,8 +12,6 @@
 #include <string>
 
 #include "host_files.h"
-#include "screens/char_window.h"
-#include "screens/dialog_layout.h"
 #include "services/common.h"
 #include "services/cp1250.h"
 #include "services/file_system.h"
@@ -80,11 +78,8 @@ TEST(Installation, TemplateHoldsTheProgramDirectoryAsInstalled) {
     }
     EXPECT_GE(copied, 15);
     EXPECT_EQ(left, 3);  // the demo cars' logbook guides
-    // 100 blank user names of 24 characters.
-    std::string blank(1, '\x18');
-    blank += std::string(24, ' ');
-    std::string names;
-    for (int i = 0; i < 100; ++i) names += blank;
+    std::string names;  // 100 blank user names of 24 characters
+    for (int i = 0; i < 100; ++i) names += '\x18' + std::string(24, ' ');
     EXPECT_EQ(ReadHost(f.tmpl / "prog" / "JMENA.tab"), names);
     EXPECT_TRUE(fs::is_empty(f.tmpl / "data"));
     // A template is never made over an existing one.
@@ -132,12 +127,6 @@ TEST(Installation, NewInstallationStartsAsItsStations) {
     EXPECT_EQ(GetReg(s.c, "par\\sys.par", "Pozadi0"), "12632256");
     EXPECT_EQ(StripRight(UserName(s.c, "03")), Utf8ToCp1250("Jana Nováková"));
     EXPECT_EQ(StripRight(UserName(s.c, "04")), "");
-    // The window guides under the titles this station's windows show.
-    for (const char* title : {" Seznam vozidel ", " Seznam míst "}) {
-        const std::string guide =
-            GuideFileName(ProgPath(s.c, "\\NAVODY\\"), WindowCaption(s.c, Utf8ToCp1250(title)));
-        EXPECT_TRUE(fs::exists(s.files.HostPath(guide))) << Cp1250ToUtf8(guide);
-    }
 
     Started second(f.root, 2);
     EXPECT_EQ(second.c.set.computer, "PC02");
