@@ -1523,21 +1523,21 @@ int main(int argc, char** argv) {
             Usage();
             return 0;
         }
-        const OptionSpec* spec = nullptr;
+        const OptionSpec* known = nullptr;
         for (const OptionSpec& o : kOptions)
-            if (o.name == arg) spec = &o;
-        if (spec && spec->value && i + 1 >= argc) spec = nullptr;
-        if (!spec && arg.starts_with("--")) {
+            if (o.name == arg) known = &o;
+        if (known && known->value && i + 1 >= argc) known = nullptr;
+        if (!known && arg.starts_with("--")) {
             Err("neznámá volba " + std::string(arg));
             Usage();
             return 2;
         }
-        if (!spec) {
+        if (!known) {
             a.rest.emplace_back(arg);
             continue;
         }
-        given.push_back(spec);
-        const std::string value = spec->value ? argv[++i] : "";
+        given.push_back(known);
+        const std::string value = known->value ? argv[++i] : "";
         if (arg == "--names") {
             a.namesDir = value;
         } else if (arg == "--last") {
