@@ -251,14 +251,7 @@ void TfKJ_jizdy::Generator() {
 
     // 7. The chain goes on from the book's last trip.
     Obnov();
-    std::string last;
-    if (PosledniPlatna(last)) {
-        codec::PutReal(sablona().data(), kStavTachometru, codec::GetReal(last.data(), kStavTachometru));
-        if (druh() != kDruhSluzebni && druh() != kDruhStroj) {
-            codec::PutReal(sablona().data(), kZakladniSazba, codec::GetReal(last.data(), kZakladniSazba));
-            codec::PutReal(sablona().data(), kSazbaPhm, codec::GetReal(last.data(), kSazbaPhm));
-        }
-    }
+    NavazNaPosledni();
     z.sablona = sablona();
 
     // The two work files are the same for every station of the data

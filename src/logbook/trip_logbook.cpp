@@ -162,12 +162,7 @@ void TfKJ_jizdy::ZapisVetu(int row) {
     TripBrowser::ZapisVetu(row);
 }
 
-void TfKJ_jizdy::Novy() {
-    const std::string lock = Zamek();
-    Zamkni(c_, lock, "W");
-    Obnov();
-    // The trip goes on from the last one still in the book (a deleted
-    // record keeps no reading of its own).
+void TfKJ_jizdy::NavazNaPosledni() {
     std::string last;
     if (PosledniPlatna(last)) {
         codec::PutReal(sablona().data(), kStavTachometru, codec::GetReal(last.data(), kStavTachometru));
@@ -176,6 +171,14 @@ void TfKJ_jizdy::Novy() {
             codec::PutReal(sablona().data(), kSazbaPhm, codec::GetReal(last.data(), kSazbaPhm));
         }
     }
+}
+
+void TfKJ_jizdy::Novy() {
+    const std::string lock = Zamek();
+    Zamkni(c_, lock, "W");
+    Obnov();
+    // A deleted record keeps no reading of its own: the last live one counts.
+    NavazNaPosledni();
     std::memcpy(Veta(), sablona().data(), kLength);
     TfSoub::Novy();
     Prekresli();

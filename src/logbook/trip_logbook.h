@@ -126,6 +126,9 @@ public:
     // The last record of the book that is not deleted, into `into`; false
     // when there is none.
     bool PosledniPlatna(std::string& into);
+    // The template goes on from the book's last trip still in it: its
+    // odometer, and for a private car its rates.
+    void NavazNaPosledni();
 
 protected:
     bool TachometrPriOpusteni() const override { return !JeStroj(); }
