@@ -5,6 +5,8 @@
 #include <cstring>
 #include <new>
 #include <random>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -83,6 +85,7 @@ int SortEngine::SortFile(std::int32_t recLen, SortTable& table) {
     runs_ = 0;
     passes_ = 0;
     outPos_ = 0;
+    stageHalf_ = 0;
     workName_.clear();
     std::int64_t cap = limits_.runCapacity > 0
                            ? limits_.runCapacity
@@ -120,6 +123,9 @@ int SortEngine::SortFile(std::int32_t recLen, SortTable& table) {
         if (inRun_ > 0) SortRun();
         if (runs_ > 0) {
             rc = AppendRun();
+            // The merge reads what the runs wrote.
+            const int written = behind_->Wait();
+            if (rc == 0) rc = written;
             if (rc == 0) rc = MergeOnDisk();
             if (rc != 0) error_ = rc;
         }
@@ -228,22 +234,46 @@ void SortEngine::Prefetch(const char* record, bool whole) const {
     }
 }
 
-// One pass of the bottom-up merge over the records from..to-1 of the index:
-// groups of 2w from `from` on, the left record taken only when it is Less
-// than the right one. `ahead` > 0 asks for the records that many places
-// ahead on either side, for groups spread over more memory than the cache.
-void SortEngine::MergePass(const std::uint32_t* src, std::uint32_t* dst, std::size_t from, std::size_t to,
-                           std::size_t w, std::size_t ahead) {
+// How many of the first k records of a merge of src[s..mid) and src[mid..end)
+// come from the left run: the largest i whose left record i-1 is still taken
+// before right record k-i. Whatever Less does, the answer splits the group
+// into two parts that together hold every record once.
+std::size_t SortEngine::LeftPart(const std::uint32_t* src, std::size_t s, std::size_t mid, std::size_t end,
+                                 std::size_t k) const {
     SortTable& t = *table_;
-    for (std::size_t s = from; s < to; s += 2 * w) {
-        const std::size_t mid = std::min(s + w, to);
-        const std::size_t end = std::min(s + 2 * w, to);
-        std::size_t i = s, j = mid, o = s;
+    const std::size_t nl = mid - s, nr = end - mid;
+    std::size_t lo = k > nr ? k - nr : 0, hi = std::min(k, nl);
+    while (lo < hi) {
+        const std::size_t i = (lo + hi + 1) / 2, j = k - i;
+        if (j == nr || t.Less(Rec(src[s + i - 1]), Rec(src[mid + j])))
+            lo = i;
+        else
+            hi = i - 1;
+    }
+    return lo;
+}
+
+// Places o1..o2-1 of one pass of the bottom-up merge over records 0..n-1:
+// groups of 2w, the left record taken only when it is Less than the right
+// one. A group cut by o1 starts where the whole merge would be at o1, so
+// the two halves of a pass done apart give the pass. `ahead` > 0 asks for
+// the records that many places ahead on either side, for groups spread over
+// more memory than the cache.
+void SortEngine::MergeSpan(const std::uint32_t* src, std::uint32_t* dst, std::size_t n, std::size_t w,
+                           std::size_t ahead, std::size_t o1, std::size_t o2) {
+    SortTable& t = *table_;
+    for (std::size_t s = o1 / (2 * w) * (2 * w); s < o2; s += 2 * w) {
+        const std::size_t mid = std::min(s + w, n);
+        const std::size_t end = std::min(s + 2 * w, n);
+        std::size_t o = std::max(o1, s);
+        const std::size_t last = std::min(o2, end);
+        const std::size_t left = o > s ? LeftPart(src, s, mid, end, o - s) : 0;
+        std::size_t i = s + left, j = mid + (o - s - left);
         if (ahead > 0) {
             for (std::size_t k = 0; k < ahead && i + k < mid; ++k) Prefetch(Rec(src[i + k]), false);
             for (std::size_t k = 0; k < ahead && j + k < end; ++k) Prefetch(Rec(src[j + k]), false);
         }
-        while (i < mid && j < end) {
+        while (o < last && i < mid && j < end) {
             if (t.Less(Rec(src[i]), Rec(src[j]))) {
                 if (ahead > 0 && i + ahead < mid) Prefetch(Rec(src[i + ahead]), false);
                 dst[o++] = src[i++];
@@ -252,16 +282,34 @@ void SortEngine::MergePass(const std::uint32_t* src, std::uint32_t* dst, std::si
                 dst[o++] = src[j++];
             }
         }
-        while (i < mid) dst[o++] = src[i++];
-        while (j < end) dst[o++] = src[j++];
+        while (o < last && i < mid) dst[o++] = src[i++];
+        while (o < last && j < end) dst[o++] = src[j++];
     }
+}
+
+// Runs half(0) here and half(1) on a second thread at the same time. When no
+// thread can be had, both halves run here one after the other: they touch
+// different records, so the result is the same.
+void SortEngine::InTwoHalves(const std::function<void(int)>& half) {
+    std::thread second;
+    try {
+        second = std::thread(half, 1);
+    } catch (const std::system_error&) {
+    }
+    half(0);
+    if (second.joinable())
+        second.join();
+    else
+        half(1);
 }
 
 // Bottom-up merge sort of the current run's index: the pair pass, then merges
 // of width 2, 4, 8 ... into the other array. The narrow passes go block by
 // block, each block of records through all of them while it is in the cache:
 // a block is a power of two records, so no group of those passes crosses a
-// block's edge and the result is that of whole passes.
+// block's edge and the result is that of whole passes. A large run is
+// sorted by two threads: each takes half of the blocks, then half of every
+// wide pass (its places, not its groups, so a pass of one group splits too).
 void SortEngine::SortRun() {
     SortTable& t = *table_;
     const auto n = static_cast<std::size_t>(inRun_);
@@ -269,23 +317,37 @@ void SortEngine::SortRun() {
     std::uint32_t* b = idxB_.get();
     std::size_t block = 2;
     while (block * 2 * static_cast<std::size_t>(recLen_) <= kCacheBlockBytes) block *= 2;
-    for (std::size_t i = 0; i < n; ++i) a[i] = static_cast<std::uint32_t>(i);
     int narrow = 0;
-    for (std::size_t from = 0; from < n; from += block) {
-        const std::size_t to = std::min(from + block, n);
-        for (std::size_t i = from; i + 1 < to; i += 2)
-            if (!t.Less(Rec(a[i]), Rec(a[i + 1]))) std::swap(a[i], a[i + 1]);
-        std::uint32_t* src = a;
-        std::uint32_t* dst = b;
-        narrow = 0;
-        for (std::size_t w = 2; w < block && w < n; w *= 2, ++narrow) {
-            MergePass(src, dst, from, to, w, 0);
-            std::swap(src, dst);
+    for (std::size_t w = 2; w < block && w < n; w *= 2) ++narrow;
+    const bool two = n >= 2 * block;
+    const std::size_t blocks = (n + block - 1) / block;
+    auto sortBlocks = [&](std::size_t firstBlock, std::size_t endBlock) {
+        for (std::size_t from = firstBlock * block; from < std::min(endBlock * block, n); from += block) {
+            const std::size_t to = std::min(from + block, n);
+            for (std::size_t i = from; i < to; ++i) a[i] = static_cast<std::uint32_t>(i);
+            for (std::size_t i = from; i + 1 < to; i += 2)
+                if (!t.Less(Rec(a[i]), Rec(a[i + 1]))) std::swap(a[i], a[i + 1]);
+            std::uint32_t* src = a;
+            std::uint32_t* dst = b;
+            for (std::size_t w = 2; w < block && w < n; w *= 2) {
+                MergeSpan(src, dst, to, w, 0, from, to);
+                std::swap(src, dst);
+            }
         }
-    }
+    };
+    if (two)
+        InTwoHalves([&](int h) { h == 0 ? sortBlocks(0, blocks / 2) : sortBlocks(blocks / 2, blocks); });
+    else
+        sortBlocks(0, blocks);
     if (narrow % 2 != 0) std::swap(a, b);
     for (std::size_t w = block; w < n; w *= 2) {
-        MergePass(a, b, 0, n, w, kPrefetchAhead);
+        if (two)
+            InTwoHalves([&](int h) {
+                h == 0 ? MergeSpan(a, b, n, w, kPrefetchAhead, 0, n / 2)
+                       : MergeSpan(a, b, n, w, kPrefetchAhead, n / 2, n);
+            });
+        else
+            MergeSpan(a, b, n, w, kPrefetchAhead, 0, n);
         std::swap(a, b);
     }
     sorted_ = a;
@@ -317,7 +379,8 @@ int SortEngine::CreateWorkFile() {
 }
 
 // Appends the sorted current run to the work file (area A), creating the
-// file at the first run.
+// file at the first run. The run is gathered in stage blocks written behind:
+// the next run is read and sorted while the last blocks of this one go out.
 int SortEngine::AppendRun() {
     if (!work_) {
         int rc = CreateWorkFile();
@@ -325,27 +388,37 @@ int SortEngine::AppendRun() {
     }
     const auto len = static_cast<std::size_t>(recLen_);
     std::uint64_t at = static_cast<std::uint64_t>(total_ - inRun_) * len;
-    int rc = work_->Seek(at);
-    if (rc != 0) return rc;
     const std::size_t stageRecs = std::max<std::size_t>(1, kStageBytes / len);
     if (!stage_) {
         try {
-            stage_ = std::make_unique_for_overwrite<char[]>(stageRecs * len);
+            stage_ = std::make_unique_for_overwrite<char[]>(2 * stageRecs * len);
+            behind_ = std::make_unique<WriteBehind>();
         } catch (const std::bad_alloc&) {
+            stage_.reset();
             return io::kNotEnoughMemory;
         }
     }
     std::size_t k = 0;
+    auto write = [&] {
+        const char* data = stage_.get() + static_cast<std::size_t>(stageHalf_) * stageRecs * len;
+        const std::size_t n = k * len;
+        stageHalf_ = 1 - stageHalf_;
+        k = 0;
+        at += n;
+        return behind_->Start([this, data, n, from = at - n] {
+            int rc = work_->Seek(from);
+            return rc != 0 ? rc : work_->Write(data, n);
+        });
+    };
     for (std::int32_t i = 0; i < inRun_; ++i) {
-        std::memcpy(stage_.get() + k * len, Rec(sorted_[i]), len);
+        std::memcpy(stage_.get() + (static_cast<std::size_t>(stageHalf_) * stageRecs + k) * len, Rec(sorted_[i]), len);
         if (++k == stageRecs) {
-            rc = work_->Write(stage_.get(), k * len);
+            int rc = write();
             if (rc != 0) return rc;
-            k = 0;
         }
     }
     if (k > 0) {
-        rc = work_->Write(stage_.get(), k * len);
+        int rc = write();
         if (rc != 0) return rc;
     }
     ++runs_;
@@ -543,6 +616,7 @@ int SortEngine::MergeOnDisk() {
 }
 
 void SortEngine::CloseWorkFile() {
+    if (behind_) (void)behind_->Wait();
     if (!work_) return;
     work_->Close();
     work_.reset();
@@ -555,6 +629,7 @@ void SortEngine::Release() {
     buf_.reset();
     idxA_.reset();
     idxB_.reset();
+    behind_.reset();
     stage_.reset();
     sorted_ = nullptr;
 }

@@ -21,6 +21,8 @@
 // read of the work file is dropped at once (File::Discard), so its pages
 // serve the writes still to come and never go to the disk. The narrow passes
 // of a run's sort go block by block while the records are in the cache.
+// A large run is sorted by two threads, and a sorted run goes to the work
+// file on a second thread while the next one is read and sorted.
 // None of this changes the order. One pass suffices up to some hundreds of
 // runs, and the work file then holds only area A; more runs need area B as
 // well.
@@ -35,6 +37,7 @@
 
 #include "services/common.h"
 #include "services/file_system.h"
+#include "services/write_behind.h"
 
 namespace kj {
 
@@ -56,7 +59,9 @@ public:
     // order. A non-zero result (a failed read) cancels the sort: Output is
     // not called and SortFile returns that code.
     virtual int Feed(SortEngine& sort) = 0;
-    // True when record a must come before record b.
+    // True when record a must come before record b: a strict weak order.
+    // A large run is sorted by two threads, so Less may be called from both
+    // at once and must not change anything they share.
     virtual bool Less(const char* a, const char* b) = 0;
     // Calls sort.SortGet (or SortGetPtr) until sort.SortEnd(), storing each
     // record where it belongs. Returns the first I/O code met (0 = all written).
@@ -121,8 +126,11 @@ private:
     // cache lines, or all of them.
     void Prefetch(const char* record, bool whole) const;
     void SortRun();
-    void MergePass(const std::uint32_t* src, std::uint32_t* dst, std::size_t from, std::size_t to,
-                   std::size_t w, std::size_t ahead);
+    std::size_t LeftPart(const std::uint32_t* src, std::size_t s, std::size_t mid, std::size_t end,
+                         std::size_t k) const;
+    void MergeSpan(const std::uint32_t* src, std::uint32_t* dst, std::size_t n, std::size_t w,
+                   std::size_t ahead, std::size_t o1, std::size_t o2);
+    static void InTwoHalves(const std::function<void(int)>& half);
     int AppendRun();
     int CreateWorkFile();
     int MergeOnDisk();
@@ -148,7 +156,9 @@ private:
     std::unique_ptr<std::uint32_t[]> idxA_;   // index arrays of R entries
     std::unique_ptr<std::uint32_t[]> idxB_;
     std::uint32_t* sorted_ = nullptr;         // the sorted index of the run
-    std::unique_ptr<char[]> stage_;           // gathers a run for writing
+    std::unique_ptr<char[]> stage_;           // two blocks gathering a run for writing
+    int stageHalf_ = 0;                       // the block being gathered
+    std::unique_ptr<WriteBehind> behind_;     // writes the other block
 
     std::int32_t inRun_ = 0;
     std::int64_t total_ = 0;

@@ -93,10 +93,13 @@ int TableWriteBack::Begin() {
     Abandon();
     bufRecs_ = RecordsPerBlock(recLen_);
     try {
-        buf_ = std::make_unique_for_overwrite<char[]>(bufRecs_ * recLen_);
+        buf_ = std::make_unique_for_overwrite<char[]>(2 * bufRecs_ * recLen_);
+        behind_ = std::make_unique<WriteBehind>();
     } catch (const std::bad_alloc&) {
+        buf_.reset();
         return io::kNotEnoughMemory;
     }
+    cur_ = 0;
     have_ = 0;
     written_ = 0;
     bytesOut_ = startedTo_ = 0;
@@ -105,28 +108,37 @@ int TableWriteBack::Begin() {
 
 int TableWriteBack::Put(const void* record) {
     if (!file_) return io::kFileNotOpen;
-    std::memcpy(buf_.get() + have_ * recLen_, record, recLen_);
+    std::memcpy(buf_.get() + (static_cast<std::size_t>(cur_) * bufRecs_ + have_) * recLen_, record, recLen_);
     ++written_;
     if (++have_ == bufRecs_) return Flush();
     return io::kOk;
 }
 
+// Hands the current block to the writing thread and goes on in the other one.
+// A failed write shows here one block later, or in Commit.
 int TableWriteBack::Flush() {
     if (have_ == 0) return io::kOk;
-    int rc = file_->Write(buf_.get(), have_ * recLen_);
-    bytesOut_ += have_ * recLen_;
+    const char* data = buf_.get() + static_cast<std::size_t>(cur_) * bufRecs_ * recLen_;
+    const std::size_t n = have_ * recLen_;
     have_ = 0;
-    if (rc == 0 && bytesOut_ - startedTo_ >= kWriteBackBytes) {
-        // Only a hint: whatever it cannot start, the sync in Commit writes.
-        (void)file_->StartWriteBack(startedTo_, bytesOut_ - startedTo_);
-        startedTo_ = bytesOut_;
-    }
-    return rc;
+    cur_ = 1 - cur_;
+    return behind_->Start([this, data, n] {
+        int rc = file_->Write(data, n);
+        bytesOut_ += n;
+        if (rc == 0 && bytesOut_ - startedTo_ >= kWriteBackBytes) {
+            // Only a hint: whatever it cannot start, the sync in Commit writes.
+            (void)file_->StartWriteBack(startedTo_, bytesOut_ - startedTo_);
+            startedTo_ = bytesOut_;
+        }
+        return rc;
+    });
 }
 
 int TableWriteBack::Commit() {
     if (!file_) return io::kFileNotOpen;
     int rc = Flush();
+    const int written = behind_->Wait();
+    if (rc == 0) rc = written;
     // The new file reaches the disk before it replaces the table, and the
     // rename is made durable after: a power loss leaves one whole table.
     if (rc == 0) {
@@ -141,6 +153,8 @@ int TableWriteBack::Commit() {
 }
 
 void TableWriteBack::Abandon() {
+    // A block under way is written before the file goes.
+    if (behind_) (void)behind_->Wait();
     if (file_) {
         file_->Close();
         file_.reset();

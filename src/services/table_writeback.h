@@ -1,6 +1,7 @@
 #pragma once
 // Writing a sorted table back without risking it. The sorted records go to a
-// new file next to the table (the table's name + ".new"); only when that file
+// new file next to the table (the table's name + ".new"), written behind the
+// sort by a second thread; only when that file
 // is complete and synced to the disk does it replace the table, in one atomic
 // rename whose directory entry is synced too (CommitNewFile). A program that
 // dies, or a machine that loses power, at any moment leaves either the old
@@ -21,6 +22,7 @@
 #include "services/common.h"
 #include "services/file_system.h"
 #include "services/sort_file.h"
+#include "services/write_behind.h"
 
 namespace kj {
 
@@ -55,12 +57,17 @@ private:
     std::string newPath_;
     std::size_t recLen_;
     std::unique_ptr<File> file_;
+    // Two blocks: one is filled while the other is written behind.
     std::unique_ptr<char[]> buf_;
+    int cur_ = 0;
     std::size_t bufRecs_ = 0;
     std::size_t have_ = 0;
     std::int64_t written_ = 0;
+    // Only the writing thread touches these while a block is under way.
     std::uint64_t bytesOut_ = 0;   // bytes written to the new file
     std::uint64_t startedTo_ = 0;  // bytes already handed to the disk's write-back
+    // Last member: it is gone (its block written) before anything it writes from.
+    std::unique_ptr<WriteBehind> behind_;
 };
 
 // The output of a table that keeps every sorted record: drains the sort

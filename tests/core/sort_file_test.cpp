@@ -28,7 +28,7 @@ public:
     VectorTable(Common& c, std::vector<std::string> in) : c_(c), in_(std::move(in)) {}
     std::vector<std::string> out;
     std::vector<std::string> workFilesDuringOutput;
-    int feeds = 0, outputs = 0, lessCalls = 0;
+    int feeds = 0, outputs = 0;
     int feedResult = 0;
     std::function<void()> onOutput;
 
@@ -37,10 +37,7 @@ public:
         for (const auto& r : in_) s.SortPut(r.data());
         return feedResult;
     }
-    bool Less(const char* a, const char* b) override {
-        ++lessCalls;
-        return KeyLess(a, b);
-    }
+    bool Less(const char* a, const char* b) override { return KeyLess(a, b); }
     int Output(SortEngine& s) override {
         ++outputs;
         if (onOutput) onOutput();
@@ -178,7 +175,9 @@ TEST(SortFile, DiskMergeGivesTheOrderOfTheStepByStepSort) {
 }
 
 // Long records: a run is sorted in blocks of few records first (128 of 4000
-// bytes), the tail block a short one; the order is still the whole passes'.
+// bytes), the tail block a short one, by two threads that split the blocks
+// and then every wide pass at its middle place, groups cut in two; the order
+// is still the whole passes'.
 TEST(SortFile, BlockwiseRunsAndDroppedWorkFileKeepTheOrder) {
     Station st;
     std::mt19937 rng(11);

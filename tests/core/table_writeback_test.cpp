@@ -131,6 +131,24 @@ TEST(TableWriteBack, FailuresLeaveTheTableUntouched) {
     EXPECT_EQ(WorkFiles(st), std::vector<std::string>{"kjucel.dta"});
 }
 
+// The blocks of a write-back go out in order on the second thread; the first
+// failed one stops the rest and is reported by the next Start and by Wait.
+TEST(WriteBehind, KeepsTheOrderAndStopsAtTheFirstError) {
+    WriteBehind behind;
+    std::vector<int> done;  // only the jobs touch it until Wait returns
+    for (int i = 0; i < 40; ++i) {
+        const int rc = behind.Start([&done, i] {
+            done.push_back(i);
+            return i == 30 ? io::kDiskWriteError : io::kOk;
+        });
+        EXPECT_EQ(rc, i <= 30 ? io::kOk : io::kDiskWriteError) << i;
+    }
+    EXPECT_EQ(behind.Wait(), io::kDiskWriteError);
+    std::vector<int> want(31);
+    for (int i = 0; i <= 30; ++i) want[static_cast<std::size_t>(i)] = i;
+    EXPECT_EQ(done, want);
+}
+
 // A child process sorts a table of 16 MB and is killed at different
 // moments, before, while and after it writes the new file. Every time the
 // table must be the complete old or the complete new content.
