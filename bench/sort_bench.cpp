@@ -17,6 +17,9 @@
 //   gnu   LC_ALL=C sort -S 32M -s -k1.1,1.17 -T . lines -o sorted (the same
 //         key; ties keep their input order; the output file does not exist
 //         beforehand).
+// Both sides use the machine's cores: GNU sort sorts with one thread per
+// core (up to 8) by default, the engine sorts a large run with two threads
+// and writes runs and the table behind its work.
 // Before each side its last output goes (the table is restored from its
 // copy) and everything is synced, so neither side pays for the other's writes. The report gives the
 // medians of wall and CPU time (user + system) and the ratio of the medians,
