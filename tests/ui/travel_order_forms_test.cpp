@@ -102,10 +102,12 @@ TEST(TravelOrderForms, FilledFromMarkedTripsSavedAndPrinted) {
         // A leg a row in the settlement.
         EXPECT_EQ(Shown(settlement, "su3"), QStringLiteral("  848.00"));  // (5.6 + 2.1) * 90 + 155
 
-        // Typing into the travel order, then Esc shows the settlement.
+        // The travel order comes up on top, the cursor in its first field:
+        // typing goes there, then Esc shows the settlement.
         auto* cislo = qobject_cast<QLineEdit*>(order.Control("ecislo"));
-        order.activateWindow();
-        cislo->setFocus();
+        EXPECT_TRUE(WaitFor([&] {
+            return QApplication::activeWindow() == &order && QApplication::focusWidget() == cislo;
+        }));
         QTest::keyClicks(cislo, QStringLiteral("CP 12/2026"));
         // F10 opens the picture's pop-up menu.
         QTest::keyClick(cislo, Qt::Key_F10);

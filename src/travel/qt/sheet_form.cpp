@@ -119,7 +119,10 @@ void SheetForm::Build() {
         previous = w;
     }
     scroll_->setWidget(page_);
+    scroll_->setFocusPolicy(Qt::NoFocus);
     column->addWidget(scroll_, 1);
+    // The sheet opens with the cursor in its first field, ready for typing.
+    if (!l.tabOrder.empty()) controls_[static_cast<std::size_t>(l.tabOrder.front())]->setFocus();
 
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, this, [this] {

@@ -144,7 +144,16 @@ void TravelOrderForms::Show(Sheet sheet) {
     form.ShowTexts();
     form.show();
     form.raise();
-    form.activateWindow();
+    // The keyboard goes to the sheet asked for last, once the window system
+    // has shown them all: the start-up shows both sheets, and a sheet
+    // activated at once lost the keyboard to the other one mapped after it,
+    // so the user typed into the sheet out of sight.
+    topSheet_ = &form;
+    QTimer::singleShot(0, launcherForm_, [this] {
+        if (topSheet_ == nullptr || !topSheet_->isVisible()) return;
+        topSheet_->raise();
+        topSheet_->activateWindow();
+    });
 }
 
 void TravelOrderForms::OpenFromMenu() {

@@ -102,6 +102,7 @@ private:
     LauncherForm* launcherForm_ = nullptr;
     SheetForm* orderForm_ = nullptr;
     SheetForm* settlementForm_ = nullptr;
+    SheetForm* topSheet_ = nullptr;  // the sheet shown last, to take the keyboard
 };
 
 }  // namespace kj
