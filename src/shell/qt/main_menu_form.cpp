@@ -67,10 +67,18 @@ MainMenuForm::MainMenuForm(Common& c, QWidget* parent) : QWidget(parent), c_(c),
     bpruvodce_->setFont(small);
     for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
 
-    connect(bKnihy_jizd_, &QPushButton::clicked, this, [this] { menu_.RunCarListLoop(ShowModal()); });
-    connect(bTab_cilu_, &QPushButton::clicked, this, [this] { menu_.RunDestinations(ShowModal()); });
+    // A button's action counts as running until it returns (EndRun waits).
+    auto running = [this](auto action) {
+        return [this, action] {
+            ++running_;
+            action();
+            --running_;
+        };
+    };
+    connect(bKnihy_jizd_, &QPushButton::clicked, this, running([this] { menu_.RunCarListLoop(ShowModal()); }));
+    connect(bTab_cilu_, &QPushButton::clicked, this, running([this] { menu_.RunDestinations(ShowModal()); }));
     connect(bcestprik_, &QPushButton::clicked, this, [this] { travel_->OpenFromMenu(); });
-    connect(bTisky_, &QPushButton::clicked, this, [this] { menu_.RunPrintSpool(); });
+    connect(bTisky_, &QPushButton::clicked, this, running([this] { menu_.RunPrintSpool(); }));
     connect(bhelp_, &QPushButton::clicked, this, [this] { menu_.ButtonHelp(MenuButton::Help); });
     connect(bpruvodce_, &QPushButton::clicked, this, [this] {
         c_.ui.ShowGuide(ProgPath(c_, "\\NAVODY\\"), "KJ");
@@ -201,9 +209,18 @@ void MainMenuForm::EndRun() {
     constexpr int kMaxRounds = 200;
     QWidget* open = QApplication::activePopupWidget();
     if (!open) open = QApplication::activeModalWidget();
+    // Windows left open beside the menu (the travel order) close too.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (!open && w != this && w->isVisible() && w->isWindow() && !w->parentWidget()) open = w;
     if (open && open != this && ++endRounds_ < kMaxRounds) {
         open->close();
         QTimer::singleShot(0, this, &MainMenuForm::EndRun);
+        return;
+    }
+    // A list loop between two of its windows (a logbook closed, its sort
+    // running, the car list about to come back): wait until it ends.
+    if (running_ > 0) {
+        QTimer::singleShot(20, this, &MainMenuForm::EndRun);
         return;
     }
     close();

@@ -37,7 +37,9 @@ public:
     // SIGTERM and SIGHUP end the program from now on, as EndRun.
     void EndOnSignals();
     // Ends the program as Esc does: every open window is left as with Esc
-    // (a list closes and releases its file), then this form closes.
+    // (a list closes and releases its file, the travel order saves its
+    // sheets), then, once the button's loop that opened them has finished,
+    // this form closes.
     void EndRun();
 
 protected:
@@ -84,6 +86,7 @@ private:
     std::unique_ptr<EndSignals> endSignals_;
     QSocketNotifier* endNotifier_ = nullptr;
     int endRounds_ = 0;
+    int running_ = 0;  // a button's loop still runs (lists open one after another)
 };
 
 }  // namespace kj
