@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the program and the tests need,
 # only those that are missing.
 set -euo pipefail
-pkgs=(qt6-base-dev libxcb1-dev libjpeg62-turbo-dev libgtest-dev cmake ninja-build g++
+pkgs=(qt6-base-dev libjpeg62-turbo-dev libgtest-dev cmake ninja-build g++
       xvfb xauth poppler-utils fonts-dejavu-core)
 missing=()
 for p in "${pkgs[@]}"; do

@@ -2,10 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QTimer>
-#include <cstring>
-#include <xcb/xcb.h>
 
 namespace kj {
 namespace {
@@ -26,70 +23,6 @@ void FocusReturn::Install() {
     if (installed || !qApp) return;
     installed = new FocusReturn(qApp);
     qApp->installEventFilter(installed);
-    if (qApp->nativeInterface<QNativeInterface::QX11Application>())
-        qApp->installNativeEventFilter(installed);
-}
-
-// Whether keys the X server gives to `window` reach a form: a window of the
-// program, shown, and not blocked by a modal window over it (Qt drops keys
-// for a blocked window).
-bool FocusReturn::MayTakeKeys(std::uint32_t window) const {
-    if (window == 0) return false;
-    if (QApplication::activePopupWidget()) return true;
-    QWidget* w = QWidget::find(static_cast<WId>(window));
-    if (!w || !w->isVisible()) return false;
-    QWidget* modal = QApplication::activeModalWidget();
-    return !modal || w->window() == modal || modal->isAncestorOf(w);
-}
-
-bool FocusReturn::nativeEventFilter(const QByteArray& type, void* message, qintptr*) {
-    if (type != "xcb_generic_event_t") return false;
-    auto* e = static_cast<xcb_generic_event_t*>(message);
-    const std::uint8_t kind = e->response_type & 0x7f;
-    if (kind == XCB_FOCUS_IN || kind == XCB_FOCUS_OUT) {
-        auto* f = reinterpret_cast<xcb_focus_in_event_t*>(e);
-        if (f->detail == XCB_NOTIFY_DETAIL_POINTER) return false;
-        if (kind == XCB_FOCUS_IN) {
-            xFocus_ = f->event;
-            // The keyboard has come to a window: the keys kept go on to it.
-            QTimer::singleShot(0, this, &FocusReturn::SendNext);
-        } else if (f->mode != XCB_NOTIFY_MODE_GRAB && f->event == xFocus_) {
-            xFocus_ = 0;
-        }
-        return false;
-    }
-    if (kind != XCB_KEY_PRESS && kind != XCB_KEY_RELEASE) return false;
-    const bool resent = (e->response_type & 0x80) != 0;
-    RawKey raw{};
-    std::memcpy(raw.data(), e, raw.size());
-    if (typeAhead_.Arrives(raw, resent, MayTakeKeys(xFocus_))) {
-        // Qt acts on this key first; the next one follows it.
-        QTimer::singleShot(0, this, &FocusReturn::SendNext);
-        return false;
-    }
-    if (!resent) SendNext();
-    return true;
-}
-
-// Sends the next kept key to the window with the keyboard, once that window
-// may take it; Qt reads it again after everything before it.
-void FocusReturn::SendNext() {
-    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11) return;
-    std::optional<RawKey> next = typeAhead_.Next(MayTakeKeys(xFocus_));
-    if (!next) return;
-    auto* k = reinterpret_cast<xcb_key_press_event_t*>(next->data());
-    k->event = xFocus_;
-    xcb_connection_t* c = x11->connection();
-    xcb_send_event(c, false, xFocus_, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(next->data()));
-    xcb_flush(c);
-    // A key sent to a window that went away meanwhile never comes back.
-    const unsigned long serial = ++sent_;
-    QTimer::singleShot(1000, this, [this, serial] {
-        if (serial != sent_ || !typeAhead_.InFlight()) return;
-        typeAhead_.Lost();
-        SendNext();
-    });
 }
 
 bool FocusReturn::eventFilter(QObject* watched, QEvent* e) {
