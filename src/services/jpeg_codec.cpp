@@ -77,6 +77,17 @@ struct DecodeState {
     jpeg_create_decompress(&s->cinfo);
     jpeg_mem_src(&s->cinfo, data, size);
     jpeg_read_header(&s->cinfo, TRUE);
+    // The header gives the size: a picture above the limit is refused before
+    // the decoder sets up its buffers, which for a progressive picture hold
+    // every coefficient of the image (a damaged header asked for some GB).
+    const std::int64_t pixels = static_cast<std::int64_t>(s->cinfo.image_width) *
+                                static_cast<std::int64_t>(s->cinfo.image_height);
+    if (pixels <= 0 || pixels > kMaxImagePixels) {
+        std::snprintf(s->err.message, sizeof s->err.message, "Picture too large: %u x %u",
+                      s->cinfo.image_width, s->cinfo.image_height);
+        jpeg_destroy_decompress(&s->cinfo);
+        return false;
+    }
 
     const J_COLOR_SPACE source = s->cinfo.jpeg_color_space;
     if (source == JCS_GRAYSCALE)
@@ -87,17 +98,9 @@ struct DecodeState {
         s->cinfo.out_color_space = JCS_RGB;
 
     jpeg_start_decompress(&s->cinfo);
-    const std::int64_t pixels = static_cast<std::int64_t>(s->cinfo.output_width) *
-                                static_cast<std::int64_t>(s->cinfo.output_height);
-    if (pixels <= 0 || pixels > kMaxImagePixels) {
-        std::snprintf(s->err.message, sizeof s->err.message, "Picture too large: %u x %u",
-                      s->cinfo.output_width, s->cinfo.output_height);
-        jpeg_destroy_decompress(&s->cinfo);
-        return false;
-    }
     out->width = static_cast<int>(s->cinfo.output_width);
     out->height = static_cast<int>(s->cinfo.output_height);
-    out->rgb.assign(static_cast<std::size_t>(pixels) * 3, 0);
+    out->rgb.assign(static_cast<std::size_t>(out->width) * static_cast<std::size_t>(out->height) * 3, 0);
 
     const int components = s->cinfo.output_components;
     JSAMPARRAY row = (*s->cinfo.mem->alloc_sarray)(

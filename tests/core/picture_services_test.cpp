@@ -2,6 +2,8 @@
 
 #include "kj_test.h"
 
+#include <sys/resource.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <tuple>
@@ -233,6 +235,19 @@ TEST(JpegCodec, DamagedDataGivesAnErrorNotACrash) {
     zeroWidth[sof + 7] = 0;
     zeroWidth[sof + 8] = 0;
     EXPECT_NE(DecodeJpeg(zeroWidth, &out), "");
+
+    // A progressive picture whose header claims 9731 x 65285 pixels: refused
+    // from its header, before the decoder sets up buffers for all of them
+    // (it took some GB when it was refused only after the set-up).
+    std::ifstream huge(fs::path(__FILE__).parent_path().parent_path() / "fuzz/corpus/jpeg/huge.jpg",
+                       std::ios::binary);
+    const std::string hugeBytes((std::istreambuf_iterator<char>(huge)), {});
+    ASSERT_FALSE(hugeBytes.empty());
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    EXPECT_NE(DecodeJpeg(hugeBytes, &out), "");
+    getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 100 * 1024) << "KB more at the peak";
 
     // The codec still works after the failures (no state left behind),
     // and the colours come back in their order.
