@@ -34,6 +34,9 @@ RecordEditorForm::RecordEditorForm(RecordEditor& editor, QWidget* parent)
     timerError_.setInterval(kTimerErrorMs);
     connect(&timerError_, &QTimer::timeout, this, [this] {
         if (!isVisible() || closing_) return;
+        // What was typed since the last key went to the editor stays: the
+        // timer may come between a key and the next.
+        PullTexts();
         editor_.TimerErrorTimer();
         Carry();
     });
