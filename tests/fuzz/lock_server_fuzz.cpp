@@ -36,7 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ConnectionId id = 1;
     for (const std::string& chunk : fuzz::Parts(input, "\n", 64)) {
         const ParsedRequest p = ParseLockServerRequest(chunk);
-        if (p.status == ParseStatus::Complete && p.request.command != LockCommand::KeepAlive) {
+        // Keep-alive and status requests carry no fields that are used.
+        if (p.status == ParseStatus::Complete && p.request.command != LockCommand::KeepAlive &&
+            p.request.command != LockCommand::Status) {
             const LockServerRequest& r = p.request;
             FUZZ_CHECK(LockMessage(CommandText(r.command), r.directory, r.name, r.mode, r.station) ==
                        chunk.substr(0, p.length));
