@@ -887,7 +887,7 @@ int Chain(const Args& a) {
 // the values offered). Messages and notes go to stderr; any other question
 // is answered Esc, and so is the period when it is asked a second time (the
 // report refused a date).
-class ArgumentDialogs final : public Dialogs {
+class ArgumentDialogs final : public ScreenlessDialogs {
 public:
     std::string from, to;  // Windows-1250
     int mode = 1;
@@ -930,11 +930,6 @@ public:
         FinishChoice(state_, items, chosen);
         return chosen;
     }
-    void ShowBusy(const std::string&) override {}
-    void SetBusyProgress(int, int) override {}
-    void CloseBusy() override {}
-    void HelpBox(int, int, const std::string&, const std::vector<std::string>&) override {}
-    void ShowGuide(const std::string&, const std::string&) override {}
 
 private:
     void Unanswered(const std::string& question) {

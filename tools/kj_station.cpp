@@ -98,7 +98,7 @@ void PrintLine(const std::string& utf8) {
 }
 
 // Messages as lines on standard output; questions answer "no".
-class StationDialogs final : public Dialogs {
+class StationDialogs final : public ScreenlessDialogs {
 public:
     int noteMs = -1;  // cap of a note's time; -1 = its own time
     bool quiet = false;
@@ -135,11 +135,6 @@ public:
         Count();
         return 0;
     }
-    void ShowBusy(const std::string&) override {}
-    void SetBusyProgress(int, int) override {}
-    void CloseBusy() override {}
-    void HelpBox(int, int, const std::string&, const std::vector<std::string>&) override {}
-    void ShowGuide(const std::string&, const std::string&) override {}
 
 private:
     // A wait that never ends (a station blocked by its own lock) is cut

@@ -72,6 +72,17 @@ private:
     Common* station_ = nullptr;
 };
 
+// The dialogs of a program without a screen (command-line tools, station
+// processes of tests): nothing shows a busy bar, a help box or a guide.
+class ScreenlessDialogs : public Dialogs {
+public:
+    void ShowBusy(const std::string&) override {}
+    void SetBusyProgress(int, int) override {}
+    void CloseBusy() override {}
+    void HelpBox(int, int, const std::string&, const std::vector<std::string>&) override {}
+    void ShowGuide(const std::string&, const std::string&) override {}
+};
+
 // AskFields with one pair, no title and no help; on acceptance `value`
 // receives DialogResults[1].
 bool AskOneField(Dialogs& ui, int col, int row, const std::string& label, std::string& value);

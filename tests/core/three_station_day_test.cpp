@@ -46,7 +46,7 @@ void Say(const std::string& utf8) { std::cout << utf8 << std::endl; }
 
 // A station's user: answers by the question, notes once per text, waits
 // for a line on standard input where the day asks it to.
-class DayDialogs final : public Dialogs {
+class DayDialogs final : public ScreenlessDialogs {
 public:
     std::deque<std::vector<std::string>> fields;
     bool waitBeforeAppend = false;
@@ -88,11 +88,6 @@ public:
         if (!known) say("ASK " + Cp1250ToUtf8(title));
         return state_.chosenIndex = known ? 1 : 0;  // "Přepočítat", "s poznámkou"
     }
-    void ShowBusy(const std::string&) override {}
-    void SetBusyProgress(int, int) override {}
-    void CloseBusy() override {}
-    void HelpBox(int, int, const std::string&, const std::vector<std::string>&) override {}
-    void ShowGuide(const std::string&, const std::string&) override {}
     std::string lastNote_;
 };
 
